@@ -1,0 +1,486 @@
+#include "ui/scripted/ScriptedBackend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/Application.h"
+#include "ui/Dialog.h"
+#include "ui/FileOpenDialog.h"
+#include "ui/FrameWindow.h"
+#include "ui/MessageBoxFlags.h"
+#include "ui/Runtime.h"
+
+namespace ui {
+
+namespace {
+
+bool HasButton(unsigned flags, int id) {
+    switch (flags & MB_BUTTONS_MASK) {
+        case MB_OKCANCEL:
+            return id == IDOK || id == IDCANCEL;
+        case MB_YESNO:
+            return id == IDYES || id == IDNO;
+        default:
+            return id == IDOK;
+    }
+}
+
+}  // namespace
+
+ScriptedBackend::ScriptedBackend()
+    : clockGuard_(clock_), previousBackend_(Runtime::Get().SetBackend(this)) {
+    Runtime::Get().Reset();
+}
+
+ScriptedBackend::~ScriptedBackend() {
+    Runtime::Get().Reset();
+    Runtime::Get().SetBackend(previousBackend_);
+}
+
+ScriptRule& ScriptedBackend::NewRule(ScriptRule::Trigger trigger) {
+    rules_.push_back(std::make_unique<ScriptRule>());
+    rules_.back()->trigger_ = trigger;
+    return *rules_.back();
+}
+
+ScriptRule& ScriptedBackend::OnMessageBox(std::string text, std::string caption) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::MessageBox);
+    rule.text_ = std::move(text);
+    rule.caption_ = std::move(caption);
+    return rule;
+}
+
+ScriptRule& ScriptedBackend::OnMessageBoxContaining(std::string substring) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::MessageBoxContaining);
+    rule.text_ = std::move(substring);
+    return rule;
+}
+
+ScriptRule& ScriptedBackend::OnDialog(std::string caption) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::Dialog);
+    rule.text_ = std::move(caption);
+    return rule;
+}
+
+ScriptRule& ScriptedBackend::OnControlText(std::string caption, int id, std::string text) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::ControlText);
+    rule.caption_ = std::move(caption);
+    rule.controlId_ = id;
+    rule.text_ = std::move(text);
+    return rule;
+}
+
+ScriptRule& ScriptedBackend::OnFileOpen(std::string title) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::FileOpen);
+    rule.text_ = std::move(title);
+    return rule;
+}
+
+ScriptRule& ScriptedBackend::At(std::uint64_t ms) {
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::Time);
+    rule.atMs_ = ms;
+    rule.used_ = true;
+    // Time rules are queued at once; the actions are added to the rule before it is due.
+    pending_.push_back({ms, nextOrder_++, &rule, 0});
+    return rule;
+}
+
+std::uint64_t ScriptedBackend::Open(Surface surface) {
+    surface.serial = nextSerial_++;
+    surfaces_.push_back(std::move(surface));
+    return surfaces_.back().serial;
+}
+
+void ScriptedBackend::CloseSurface(std::uint64_t serial) {
+    std::erase_if(surfaces_, [&](const Surface& s) { return s.serial == serial; });
+    std::erase_if(pending_, [&](const Pending& p) { return p.target == serial; });
+}
+
+ScriptedBackend::Surface* ScriptedBackend::FindSurface(std::uint64_t serial) {
+    for (Surface& surface : surfaces_) {
+        if (surface.serial == serial) return &surface;
+    }
+    return nullptr;
+}
+
+ScriptedBackend::Surface* ScriptedBackend::SurfaceOf(const Dialog& dialog) {
+    for (Surface& surface : surfaces_) {
+        if (surface.dialog == &dialog) return &surface;
+    }
+    return nullptr;
+}
+
+bool ScriptedBackend::Trigger(ScriptRule::Trigger kind, const Surface& surface,
+                              const Dialog* dialog) {
+    for (auto& owned : rules_) {
+        ScriptRule& rule = *owned;
+        if (rule.used_) continue;
+        bool matches = false;
+        switch (rule.trigger_) {
+            case ScriptRule::Trigger::MessageBox:
+                matches = kind == ScriptRule::Trigger::MessageBox && rule.text_ == surface.text &&
+                          (rule.caption_.empty() || rule.caption_ == surface.caption);
+                break;
+            case ScriptRule::Trigger::MessageBoxContaining:
+                matches = kind == ScriptRule::Trigger::MessageBox &&
+                          surface.text.find(rule.text_) != std::string::npos;
+                break;
+            case ScriptRule::Trigger::Dialog:
+                matches = kind == ScriptRule::Trigger::Dialog && rule.text_ == surface.caption;
+                break;
+            case ScriptRule::Trigger::ControlText:
+                matches = kind == ScriptRule::Trigger::ControlText && dialog != nullptr &&
+                          rule.caption_ == dialog->Caption() &&
+                          dialog->ControlText(rule.controlId_) == rule.text_;
+                break;
+            case ScriptRule::Trigger::FileOpen:
+                matches = kind == ScriptRule::Trigger::FileOpen &&
+                          (rule.text_.empty() || rule.text_ == surface.caption);
+                break;
+            case ScriptRule::Trigger::Time:
+                break;
+        }
+        if (matches) {
+            Schedule(rule, surface.serial);
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScriptedBackend::Schedule(ScriptRule& rule, std::uint64_t target) {
+    pending_.push_back({clock_.MonotonicMs() + rule.delayMs_, nextOrder_++, &rule, target});
+    if (!rule.repeat_) rule.used_ = true;
+}
+
+bool ScriptedBackend::TimeRulePending() const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [](const Pending& p) { return p.target == 0; });
+}
+
+bool ScriptedBackend::RunDueActions() {
+    std::uint64_t now = clock_.MonotonicMs();
+    auto due = pending_.end();
+    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+        if (it->dueMs > now) continue;
+        if (due == pending_.end() || std::tie(it->dueMs, it->order) < std::tie(due->dueMs, due->order)) {
+            due = it;
+        }
+    }
+    if (due == pending_.end()) return false;
+    Pending chosen = *due;
+    pending_.erase(due);
+    // Actions run one at a time; each may open or close windows.
+    std::vector<ScriptRule::Action> actions = chosen.rule->actions_;
+    for (const ScriptRule::Action& action : actions) {
+        if (failed_) break;
+        Perform(action, chosen.target);
+    }
+    return true;
+}
+
+void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t target) {
+    using Kind = ScriptRule::Action::Kind;
+    if (action.kind == Kind::Run) {
+        action.run();
+        return;
+    }
+    if (action.kind == Kind::Command) {
+        Application* app = GetApp();
+        if (app == nullptr || app->mainWindow == nullptr) {
+            Fail("script runs command " + std::to_string(action.id) + " but there is no main window");
+            return;
+        }
+        TranscriptEntry entry = Entry(TranscriptEntry::Kind::Action);
+        entry.text = "command " + std::to_string(action.id);
+        bool ran = app->mainWindow->RunCommand(action.id);
+        if (!ran) entry.text += " (disabled)";
+        transcript_.Add(entry);
+        return;
+    }
+
+    Surface* surface = target != 0 ? FindSurface(target)
+                                   : (surfaces_.empty() ? nullptr : &surfaces_.back());
+    if (surface == nullptr) {
+        if (target == 0) Fail("script acts at a time when no window is open");
+        return;  // the window it was meant for has closed meanwhile
+    }
+    TranscriptEntry entry = Entry(TranscriptEntry::Kind::Action);
+    entry.caption = surface->caption;
+
+    switch (surface->kind) {
+        case Surface::Kind::Box: {
+            int answer = 0;
+            if (action.kind == Kind::Press) answer = action.id;
+            if (action.kind == Kind::Enter) {
+                answer = (surface->flags & MB_BUTTONS_MASK) == MB_YESNO ? IDYES : IDOK;
+            }
+            if (action.kind == Kind::Escape || action.kind == Kind::Close) {
+                switch (surface->flags & MB_BUTTONS_MASK) {
+                    case MB_OKCANCEL:
+                        answer = IDCANCEL;
+                        break;
+                    case MB_YESNO:
+                        Fail("a Yes/No box cannot be closed: " + Describe(*surface));
+                        return;
+                    default:
+                        answer = IDOK;
+                }
+            }
+            if (!HasButton(surface->flags, answer)) {
+                Fail("script answers " + std::to_string(answer) + " to " + Describe(*surface));
+                return;
+            }
+            surface->answer = answer;
+            surface->answered = true;
+            return;
+        }
+        case Surface::Kind::File:
+            if (action.kind == Kind::Choose) {
+                surface->chosen = action.text;
+            } else if (action.kind != Kind::CancelFile) {
+                Fail("script cannot do that to " + Describe(*surface));
+                return;
+            }
+            surface->answered = true;
+            return;
+        case Surface::Kind::Dialog: {
+            Dialog& dialog = *surface->dialog;
+            switch (action.kind) {
+                case Kind::Press:
+                    entry.text = "click " + std::to_string(action.id);
+                    transcript_.Add(entry);
+                    dialog.ClickButton(action.id);
+                    break;
+                case Kind::Type:
+                    entry.text = "type " + std::to_string(action.id) + " \"" + action.text + "\"";
+                    transcript_.Add(entry);
+                    dialog.TypeText(action.id, action.text);
+                    break;
+                case Kind::Enter:
+                    entry.text = "enter";
+                    transcript_.Add(entry);
+                    dialog.PressEnter();
+                    break;
+                case Kind::Escape:
+                    entry.text = "escape";
+                    transcript_.Add(entry);
+                    dialog.PressEscape();
+                    break;
+                case Kind::Close:
+                    entry.text = "close box";
+                    transcript_.Add(entry);
+                    dialog.CloseBox();
+                    break;
+                default:
+                    Fail("script cannot do that to " + Describe(*surface));
+                    return;
+            }
+            Runtime::Get().FlushUpdates();
+            return;
+        }
+    }
+}
+
+bool ScriptedBackend::Pump(bool mainLoop) {
+    if (RunDueActions()) {
+        Runtime::Get().FlushUpdates();
+        return true;
+    }
+    Runtime& runtime = Runtime::Get();
+    if (runtime.DispatchDueTimers()) return true;
+
+    std::optional<std::uint64_t> next = runtime.Timers().NextDue();
+    for (const Pending& p : pending_) {
+        if (!next || p.dueMs < *next) next = p.dueMs;
+    }
+    if (!next) {
+        if (!mainLoop) {
+            Fail("nothing is left that could close " +
+                 (surfaces_.empty() ? std::string("the running loop") : Describe(surfaces_.back())));
+        }
+        return false;
+    }
+    if (*next > timeLimitMs_) {
+        Fail("the script ran past its time limit of " + std::to_string(timeLimitMs_) +
+             " ms with " +
+             (surfaces_.empty() ? std::string("no window") : Describe(surfaces_.back())) +
+             " open");
+        return false;
+    }
+    clock_.AdvanceTo(*next);
+    return true;
+}
+
+void ScriptedBackend::RunModalLoop(const std::function<bool()>& done) {
+    Runtime& runtime = Runtime::Get();
+    while (!done() && !runtime.QuitPosted() && !failed_) {
+        if (!Pump(false)) break;
+    }
+}
+
+void ScriptedBackend::RunMainLoop() {
+    Runtime& runtime = Runtime::Get();
+    while (!runtime.QuitPosted() && !failed_) {
+        if (!Pump(true)) break;
+    }
+}
+
+TranscriptEntry ScriptedBackend::Entry(TranscriptEntry::Kind kind) const {
+    TranscriptEntry entry;
+    entry.timeMs = const_cast<platform::VirtualClock&>(clock_).MonotonicMs();
+    entry.kind = kind;
+    return entry;
+}
+
+TranscriptEntry ScriptedBackend::SnapshotEntry(TranscriptEntry::Kind kind,
+                                               const Dialog& dialog) const {
+    TranscriptEntry entry = Entry(kind);
+    entry.caption = dialog.Caption();
+    for (const ControlState& control : dialog.Controls()) {
+        if (control.source->id < 0) continue;
+        switch (control.source->kind) {
+            case ControlKind::EditText:
+            case ControlKind::StaticText:
+                entry.controls.emplace_back(control.source->id, control.text);
+                break;
+            case ControlKind::ProgressBar:
+                entry.controls.emplace_back(control.source->id,
+                                            "[" + std::to_string(control.position) + "]");
+                break;
+            case ControlKind::RadioButton:
+                entry.controls.emplace_back(control.source->id, control.checked ? "(x)" : "( )");
+                break;
+            default:
+                break;
+        }
+    }
+    return entry;
+}
+
+std::string ScriptedBackend::Describe(const Surface& surface) const {
+    switch (surface.kind) {
+        case Surface::Kind::Box:
+            return "message box \"" + surface.caption + "\": " + surface.text;
+        case Surface::Kind::File:
+            return "file-open dialog \"" + surface.caption + "\"";
+        case Surface::Kind::Dialog:
+            return "dialog \"" + surface.caption + "\"";
+    }
+    return "window";
+}
+
+void ScriptedBackend::Fail(const std::string& reason) {
+    if (failed_) return;
+    failed_ = true;
+    TranscriptEntry entry = Entry(TranscriptEntry::Kind::Failure);
+    entry.text = reason;
+    transcript_.Add(entry);
+    std::string report = "scripted user interface: " + reason + "\ntranscript:\n" + transcript_.Dump();
+    if (failureHandler_) {
+        failureHandler_(report);
+    } else {
+        std::fputs(report.c_str(), stderr);
+        std::abort();
+    }
+    // Unwind every modal loop; later dialogs and boxes answer Cancel at once.
+    Runtime::Get().PostQuit(-1);
+}
+
+void ScriptedBackend::DialogOpened(Dialog& dialog) {
+    Surface surface;
+    surface.kind = Surface::Kind::Dialog;
+    surface.dialog = &dialog;
+    surface.caption = dialog.Caption();
+    std::uint64_t serial = Open(surface);
+    transcript_.Add(SnapshotEntry(TranscriptEntry::Kind::DialogOpened, dialog));
+    Trigger(ScriptRule::Trigger::Dialog, *FindSurface(serial));
+}
+
+void ScriptedBackend::DialogUpdated(Dialog& dialog) {
+    transcript_.Add(SnapshotEntry(TranscriptEntry::Kind::DialogRefresh, dialog));
+    if (Surface* surface = SurfaceOf(dialog)) {
+        Trigger(ScriptRule::Trigger::ControlText, *surface, &dialog);
+    }
+}
+
+void ScriptedBackend::DialogClosed(Dialog& dialog) {
+    TranscriptEntry entry = Entry(TranscriptEntry::Kind::DialogClosed);
+    entry.caption = dialog.Caption();
+    entry.value = Runtime::Get().QuitPosted() ? static_cast<int>(IDCANCEL) : dialog.Result();
+    transcript_.Add(entry);
+    if (Surface* surface = SurfaceOf(dialog)) CloseSurface(surface->serial);
+}
+
+void ScriptedBackend::FrameCreated(FrameWindow& frame) { FrameStatusChanged(frame, 0); }
+
+void ScriptedBackend::FrameStatusChanged(FrameWindow& frame, int pane) {
+    if (pane < 0) return;
+    TranscriptEntry entry = Entry(TranscriptEntry::Kind::Status);
+    entry.value = pane;
+    entry.text = frame.PaneText(pane);
+    transcript_.Add(entry);
+}
+
+void ScriptedBackend::FrameDestroyed(FrameWindow& /*frame*/) {}
+
+int ScriptedBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
+                                    const std::string& caption, unsigned flags) {
+    Surface surface;
+    surface.kind = Surface::Kind::Box;
+    surface.caption = caption;
+    surface.text = text;
+    surface.flags = flags;
+    std::uint64_t serial = Open(surface);
+    TranscriptEntry shown = Entry(TranscriptEntry::Kind::MessageBox);
+    shown.caption = caption;
+    shown.text = text;
+    shown.flags = flags;
+    transcript_.Add(shown);
+
+    if (!Trigger(ScriptRule::Trigger::MessageBox, *FindSurface(serial)) && !TimeRulePending()) {
+        Fail("nobody answers the " + Describe(*FindSurface(serial)));
+    }
+    RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
+
+    Surface* box = FindSurface(serial);
+    int answer = box->answered ? box->answer
+                               : ((flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL);
+    CloseSurface(serial);
+    TranscriptEntry answered = Entry(TranscriptEntry::Kind::BoxAnswer);
+    answered.caption = caption;
+    answered.value = answer;
+    transcript_.Add(answered);
+    return answer;
+}
+
+std::optional<std::string> ScriptedBackend::ShowFileOpen(const FileOpenRequest& request) {
+    Surface surface;
+    surface.kind = Surface::Kind::File;
+    surface.caption = request.title;
+    surface.text = request.proposedName;
+    std::uint64_t serial = Open(surface);
+    if (!Trigger(ScriptRule::Trigger::FileOpen, *FindSurface(serial)) && !TimeRulePending()) {
+        Fail("nobody answers the " + Describe(*FindSurface(serial)));
+    }
+    RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
+
+    std::optional<std::string> chosen = FindSurface(serial)->chosen;
+    CloseSurface(serial);
+    TranscriptEntry entry = Entry(TranscriptEntry::Kind::FileOpen);
+    entry.caption = request.title;
+    entry.text = chosen.value_or("");
+    transcript_.Add(entry);
+    return chosen;
+}
+
+// Devices of the scripted world live in virtual time and are serviced when read;
+// nothing here ever becomes readable on its own.
+void ScriptedBackend::WatchFd(int fd, std::function<void()> onReadable) {
+    watched_[fd] = std::move(onReadable);
+}
+
+void ScriptedBackend::UnwatchFd(int fd) { watched_.erase(fd); }
+
+}  // namespace ui

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/VirtualClock.h"
+#include "ui/Backend.h"
+#include "ui/scripted/ScriptRule.h"
+#include "ui/scripted/Transcript.h"
+
+namespace ui {
+
+// The backend of the tests: a virtual clock that moves only to the next due timer or
+// scripted action, a script of user actions, and a transcript of everything shown.
+// A box nobody answers, or a modal loop nothing can end, fails the script instead of
+// hanging: the failure handler is told, and every modal loop ends with Cancel.
+class ScriptedBackend : public Backend {
+public:
+    // Installs itself and a virtual clock, and resets the framework's state.
+    ScriptedBackend();
+    ~ScriptedBackend() override;
+
+    platform::VirtualClock& Clock() { return clock_; }
+    Transcript& Log() { return transcript_; }
+
+    // A message box with exactly this text (and caption, unless empty).
+    ScriptRule& OnMessageBox(std::string text, std::string caption = {});
+    ScriptRule& OnMessageBoxContaining(std::string substring);
+    ScriptRule& OnDialog(std::string caption);
+    // A refresh of the dialog that shows text in control id.
+    ScriptRule& OnControlText(std::string caption, int id, std::string text);
+    // A file-open dialog with this title (empty: any).
+    ScriptRule& OnFileOpen(std::string title = {});
+    // At this virtual time (milliseconds since the backend was made).
+    ScriptRule& At(std::uint64_t ms);
+
+    // Called with a readable reason when the script fails. The default prints the reason
+    // and the transcript and aborts the process.
+    void SetFailureHandler(std::function<void(const std::string&)> handler) {
+        failureHandler_ = std::move(handler);
+    }
+    bool Failed() const { return failed_; }
+    // Virtual time after which a run that has not ended fails (default: one day).
+    void SetTimeLimit(std::uint64_t ms) { timeLimitMs_ = ms; }
+
+    // Backend.
+    void RunModalLoop(const std::function<bool()>& done) override;
+    void RunMainLoop() override;
+    void DialogOpened(Dialog& dialog) override;
+    void DialogUpdated(Dialog& dialog) override;
+    void DialogClosed(Dialog& dialog) override;
+    void FrameCreated(FrameWindow& frame) override;
+    void FrameStatusChanged(FrameWindow& frame, int pane) override;
+    void FrameDestroyed(FrameWindow& frame) override;
+    int ShowMessageBox(Window* owner, const std::string& text, const std::string& caption,
+                       unsigned flags) override;
+    std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) override;
+    void WatchFd(int fd, std::function<void()> onReadable) override;
+    void UnwatchFd(int fd) override;
+
+private:
+    // Something modal on screen: a dialog, a message box or a file dialog.
+    struct Surface {
+        enum class Kind { Dialog, Box, File };
+        std::uint64_t serial = 0;
+        Kind kind = Kind::Dialog;
+        Dialog* dialog = nullptr;
+        std::string caption;
+        std::string text;
+        unsigned flags = 0;
+        int answer = 0;  // a box's button once pressed
+        bool answered = false;
+        std::optional<std::string> chosen;  // a file dialog's answer
+    };
+    struct Pending {
+        std::uint64_t dueMs;
+        std::uint64_t order;
+        ScriptRule* rule;
+        std::uint64_t target;  // surface serial; 0 for whatever is on top
+    };
+
+    ScriptRule& NewRule(ScriptRule::Trigger trigger);
+    std::uint64_t Open(Surface surface);
+    void CloseSurface(std::uint64_t serial);
+    Surface* FindSurface(std::uint64_t serial);
+    Surface* SurfaceOf(const Dialog& dialog);
+    // Schedules the first matching unused rule; answers whether one matched.
+    bool Trigger(ScriptRule::Trigger kind, const Surface& surface, const Dialog* dialog = nullptr);
+    void Schedule(ScriptRule& rule, std::uint64_t target);
+    bool RunDueActions();
+    void Perform(const ScriptRule::Action& action, std::uint64_t target);
+    bool TimeRulePending() const;
+    // One round of the loops; false when nothing more can happen.
+    bool Pump(bool mainLoop);
+    void Fail(const std::string& reason);
+    TranscriptEntry Entry(TranscriptEntry::Kind kind) const;
+    TranscriptEntry SnapshotEntry(TranscriptEntry::Kind kind, const Dialog& dialog) const;
+    std::string Describe(const Surface& surface) const;
+
+    platform::VirtualClock clock_;
+    platform::ScopedClock clockGuard_;
+    Backend* previousBackend_;
+    Transcript transcript_;
+    std::deque<std::unique_ptr<ScriptRule>> rules_;
+    std::vector<Surface> surfaces_;
+    std::vector<Pending> pending_;
+    std::uint64_t nextSerial_ = 1;
+    std::uint64_t nextOrder_ = 1;
+    std::function<void(const std::string&)> failureHandler_;
+    bool failed_ = false;
+    std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
+    std::map<int, std::function<void()>> watched_;
+};
+
+}  // namespace ui
