@@ -1,0 +1,706 @@
+#include "loader/FlashLoader.h"
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+#include "COMLINK/CommLink.h"
+#include "COMLINK/CommResult.h"
+#include "app/CGpsUnit.h"
+#include "loader/LoaderStatusText.h"
+#include "platform/Clock.h"
+
+namespace {
+
+// Bytes the PC sends.
+constexpr std::uint8_t kAnswerHello = 0x55;
+constexpr std::uint8_t kHandshakeDone = 0x6A;
+constexpr std::uint8_t kEraseDone = 0x69;
+
+// Bytes the receiver sends.
+constexpr int kOk = 0x55;
+constexpr int kRecWait = 0x77;
+constexpr int kHello = 0xAA;
+constexpr int kBadCmd = 0x83;
+constexpr int kFail = 0x84;
+constexpr int kBadType = 0x86;
+constexpr int kReset = 0x87;
+constexpr int kRecNumber = 0x89;
+constexpr int kDebug = 0x8E;
+constexpr int kSectorErased = 0x8F;
+
+bool IsResendCode(int value) {
+    return value == 0x81 || value == 0x82 || value == 0x85 || value == 0x88;
+}
+
+// Trace values: "%04x" shows a negative link code as its 32-bit pattern, "%ld" and
+// "%lx" take the unsigned 32-bit addresses as they are.
+unsigned Hex(int value) { return static_cast<unsigned>(value); }
+unsigned long Address(std::uint32_t value) { return value; }
+long Decimal(std::uint32_t value) { return static_cast<long>(value); }
+
+}  // namespace
+
+void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recordNumbered,
+                         std::uint32_t loadAddress, std::uint32_t eraseEndAddress,
+                         std::uint8_t addressCheck) {
+    recordLength_ = 0;
+    bytesSent = 0;
+    recordNumber_ = 0;
+    noConnectCount_ = 0;
+    wordOrder_ = WordOrder::Undecided;
+
+    reader_ = reader;
+    loadAddress_ = loadAddress;
+    sendPosition_ = loadAddress;
+    if (reader == nullptr) {
+        endAddress_ = loadAddress;
+    } else if (theUnit.bootReloadPass) {
+        endAddress_ = reader->endAddress;
+    } else {
+        endAddress_ = loadAddress + reader->endAddress + 0x10000;
+    }
+
+    link_ = link;
+    std::uint16_t lineSummary = 0;
+    if (link == nullptr || reader == nullptr || link->LineErrors(lineSummary) != 0) {
+        state = LoaderState::NoPort;
+    } else {
+        state = LoaderState::Reset;
+    }
+
+    recordNumbered_ = recordNumbered;
+    addressCheck_ = addressCheck;
+
+    eraseStart_ = loadAddress;
+    eraseEnd_ = eraseEndAddress != 0 ? eraseEndAddress : endAddress_;
+    eraseCommand_ = LoaderFrame::EraseCommand(eraseStart_, eraseEnd_);
+
+    firstImage_ = Image{reader, loadAddress, endAddress_, false};
+    secondImage_ = Image{};
+    onSecondImage_ = false;
+    secondImageDue_ = false;
+    previousRecord_.length = -1;
+    replayRecord_.length = -1;
+    resendLoaded_ = false;
+    recordsInImage_ = 0;
+
+    trace_.Open();
+}
+
+bool FlashLoader::Step() {
+    switch (state) {
+        case LoaderState::NoPort:
+        case LoaderState::InvalidFlash:
+        case LoaderState::SystemFailure:
+            return false;
+        case LoaderState::FileDone:
+            trace_.Line("FILE DONE\n");
+            return false;
+        case LoaderState::Reset:
+            trace_.Line("RESET\n");
+            // A full restart erases again, and the erase covers a second image too:
+            // both are sent again, the first one first.
+            if (onSecondImage_) {
+                onSecondImage_ = false;
+                secondImageDue_ = true;
+                StartImage(firstImage_);
+            }
+            RewindImage();
+            recordNumber_ = 0;
+            state = LoaderState::NoConnect;
+            return true;
+        case LoaderState::NoConnect:
+            return StepNoConnect();
+        case LoaderState::Hand:
+            return StepHand();
+        case LoaderState::EraseCmd:
+            return StepEraseCmd();
+        case LoaderState::EraseAdr:
+            return StepEraseAdr();
+        case LoaderState::Erasing:
+            return StepErasing();
+        case LoaderState::SendCold:
+            trace_.Line("SEND COLD\n");
+            link_->SendByte(kEraseDone);
+            state = LoaderState::WaitCold;
+            return true;
+        case LoaderState::WaitCold:
+            return StepWaitCold();
+        case LoaderState::SendRec:
+            return StepSendRec();
+        case LoaderState::WaitRec:
+            return StepWaitRec();
+        case LoaderState::Prog:
+            return StepProg();
+        case LoaderState::WriteFail:
+            state = LoaderState::Reset;
+            return Waiting();
+        case LoaderState::SendEnd:
+            return StepSendEnd();
+        case LoaderState::EndChecksum:
+            return StepEndChecksum();
+        case LoaderState::EndSize:
+            return StepEndSize();
+        case LoaderState::AllDone:
+            trace_.Line("ALL DONE\n");
+            state = LoaderState::Reset;
+            return Waiting();
+        case LoaderState::Debug1:
+        case LoaderState::Debug2:
+            return StepDebug(link_->ReadByteTimed(0));
+        case LoaderState::RecNum1:
+        case LoaderState::RecNum2:
+        case LoaderState::RecNum3:
+        case LoaderState::RecNum4:
+            return StepRecNum(link_->ReadByteTimed(0));
+    }
+    return false;
+}
+
+bool FlashLoader::StepNoConnect() {
+    const int value = link_->ReadByteTimed(0);
+    if (value == kHello) {
+        trace_.Line("NO CONNECT - hello\n");
+        link_->DiscardInput(0);
+        link_->SendByte(kAnswerHello);
+        state = LoaderState::Hand;
+        return true;
+    }
+    if (value == kRecWait) {
+        trace_.Line("NO CONNECT - rec_wait\n");
+        state = LoaderState::SendRec;
+        return true;
+    }
+    trace_.Line("NO CONNECT - other\n");
+    // Whatever piles up while nobody answers is dropped now and then, so that a hello
+    // behind it is seen soon.
+    if (++noConnectCount_ >= 15) {
+        noConnectCount_ = 0;
+        link_->DiscardInput(0);
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepHand() {
+    const int value = link_->ReadByteTimed(0);
+    switch (value) {
+        case kOk:
+            trace_.Line("HAND - OK\n");
+            link_->DiscardInput(0);
+            link_->SendByte(kHandshakeDone);
+            timeStamp_ = Now();
+            sectorsErased_ = 0;
+            state = recordNumbered_ ? LoaderState::SendRec : LoaderState::EraseCmd;
+            return true;
+        case kHello:
+            trace_.Line("HAND - hello\n");
+            link_->SendByte(kAnswerHello);
+            break;
+        case kBadType:
+            trace_.Line("HAND - Bad type\n");
+            state = LoaderState::InvalidFlash;
+            break;
+        case CL_ERR_TIMEOUT:
+            break;
+        default:
+            trace_.Line("HAND - error %04x\n", Hex(value));
+            break;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepEraseCmd() {
+    const int value = link_->ReadByteTimed(0);
+    switch (value) {
+        case kOk:
+            trace_.Line("ERASE CMD - Erasing %08ld:%08ld\n", Decimal(eraseStart_),
+                        Decimal(eraseEnd_));
+            SendEraseCommand();
+            trace_.Line("ERASE CMD - Erasing %08lx:%08lx\n", Address(eraseStart_),
+                        Address(eraseEnd_));
+            state = LoaderState::EraseAdr;
+            return true;
+        case kHello:
+            trace_.Line("ERASE CMD - hello\n");
+            link_->SendByte(kAnswerHello);
+            state = LoaderState::Hand;
+            return true;
+        case kBadCmd:
+            trace_.Line("ERASE CMD - bad cmd\n");
+            state = LoaderState::NoConnect;
+            return AfterRead(value);
+        default:
+            break;
+    }
+    if (TimedOut(1.5)) {
+        link_->DiscardInput(0);
+        link_->SendByte(kHandshakeDone);
+        timeStamp_ = Now();
+        trace_.Line("ERASE CMD - timeout\n");
+        return true;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepEraseAdr() {
+    const int value = link_->ReadByteTimed(0);
+    if (IsResendCode(value)) {
+        trace_.Line("SENDING ERASE - Erasing %08lx:%08lx\n", Address(eraseStart_),
+                    Address(eraseEnd_));
+        SendEraseCommand();
+        return true;
+    }
+    switch (value) {
+        case kOk:
+            trace_.Line("ERASE ADR - OK\n");
+            state = LoaderState::Erasing;
+            return true;
+        case kBadCmd:
+            trace_.Line("ERASE ADR - bad\n");
+            state = LoaderState::NoConnect;
+            break;
+        case kFail:
+            trace_.Line("ERASE ADR - fail\n");
+            state = LoaderState::WriteFail;
+            break;
+        case CL_ERR_TIMEOUT:
+            if (TimedOut(2.5)) {
+                SendEraseCommand();
+                trace_.Line("ERASE ADR - timeout\n");
+                return true;
+            }
+            break;
+        default:
+            trace_.Line("ERASE ADR - error %04x\n", Hex(value));
+            break;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepErasing() {
+    const int value = link_->ReadByteTimed(0);
+    switch (value) {
+        case kOk:
+        case kRecWait:
+            trace_.Line(value == kOk ? "ERASING - OK\n" : "ERASING - rec wait\n");
+            bytesSent = 0;
+            state = LoaderState::SendCold;
+            return true;
+        case kSectorErased:
+            trace_.Line("ERASING - sector erased\n");
+            ++sectorsErased_;
+            break;
+        case CL_ERR_TIMEOUT:
+            break;
+        default:
+            trace_.Line("ERASING - error %04x\n", Hex(value));
+            break;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepWaitCold() {
+    const int value = link_->ReadByteTimed(0);
+    if (value == kOk || value == kRecWait) {
+        trace_.Line(value == kOk ? "WAIT COLD - OK\n" : "WAIT COLD - rec wait\n");
+        state = LoaderState::SendRec;
+        return true;
+    }
+    if (value != CL_ERR_TIMEOUT)
+        trace_.Line("WAIT COLD - error %04x\n", Hex(value));
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepSendRec() {
+    if (!resendLoaded_ && replayRecord_.length >= 0) {
+        // After a step back: the record that was stepped over comes again as it was.
+        std::copy_n(replayRecord_.frame.begin(), replayRecord_.length + 10, frame_.begin());
+        recordLength_ = replayRecord_.length;
+        sendPosition_ = replayRecord_.position;
+        replayRecord_.length = -1;
+        resendLoaded_ = true;
+    }
+    if (!resendLoaded_) {
+        int count = 0;
+        if (sendPosition_ > endAddress_) {
+            trace_.Line("SEND REC - Address %08lx past end %08lx\n", Address(sendPosition_),
+                        Address(endAddress_));
+        } else {
+            count = ReadNextRecord();
+        }
+        if (count <= 0) {
+            if (secondImageDue_) {
+                // A restart of a two-image session: the second image follows the
+                // first without a new handshake, as it did the first time.
+                secondImageDue_ = false;
+                onSecondImage_ = true;
+                StartImage(secondImage_);
+                RewindImage();
+                trace_.Line("SECOND FILE - %08lx to %08lx\n", Address(loadAddress_),
+                            Address(endAddress_));
+                return true;
+            }
+            timeStamp_ = Now();
+            state = LoaderState::FileDone;
+            trace_.Line("SEND REC - 0 len\n");
+            return true;
+        }
+        if (count % 2 != 0) {
+            frame_[LoaderFrame::kDataOffset + static_cast<std::size_t>(count)] = 0x00;
+            ++count;
+        }
+        recordLength_ = count;
+        const std::uint32_t field = recordNumbered_ ? recordNumber_ : sendPosition_;
+        LoaderFrame::CompleteDataRecord(frame_.data(), static_cast<std::size_t>(count), field);
+    }
+    resendLoaded_ = false;
+    SendFrame(frame_.data(), FrameLength());
+    state = LoaderState::WaitRec;
+    trace_.Line("SEND REC - %d bytes:", static_cast<int>(FrameLength()));
+    trace_.Frame(frame_.data(), FrameLength());
+    return Waiting();
+}
+
+int FlashLoader::ReadNextRecord() {
+    // The boot block pass sends part of a whole image: the image's own offsets are the
+    // receiver addresses.
+    if (sendPosition_ == loadAddress_ && theUnit.bootReloadPass)
+        loadAddress_ = 0;
+    std::uint32_t offset = sendPosition_ - loadAddress_;
+    CurrentImage().used = true;
+    const std::span<std::uint8_t> data(frame_.data() + LoaderFrame::kDataOffset, kMaxRecordData);
+    const int count = reader_->ReadRecord(data, kRecordCapacity, offset);
+    sendPosition_ = reader_->isSRecord ? offset : loadAddress_ + offset;
+    trace_.Line("Read %d bytes for address %08lx\n", count, Address(sendPosition_));
+    return std::min(count, static_cast<int>(kMaxRecordData));
+}
+
+bool FlashLoader::StepWaitRec() {
+    const int value = link_->ReadByteTimed(0);
+    if (IsResendCode(value)) {
+        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
+                    static_cast<int>(FrameLength()));
+        trace_.Frame(frame_.data(), FrameLength());
+        SendRecordAgain();
+        return AfterRead(value);
+    }
+    switch (value) {
+        case kOk:
+            trace_.Line("WAIT REC - OK\n");
+            debugWord_ = 0;
+            reportedValue_ = 0;
+            debugWordCount_ = 0;
+            state = LoaderState::Prog;
+            return true;
+        case kFail:
+            trace_.Line("WAIT REC - fail\n");
+            state = LoaderState::WriteFail;
+            break;
+        case kDebug:
+            trace_.Line("WAIT REC - debug\n");
+            savedState_ = LoaderState::WaitRec;
+            state = LoaderState::Debug1;
+            break;
+        case kReset:
+            // The image again from its start, after the next acknowledge; the erase
+            // stands and the record numbers go on.
+            trace_.Line("WAIT REC - reset\n");
+            RewindImage();
+            state = LoaderState::WaitCold;
+            return true;
+        case CL_ERR_TIMEOUT:
+            if (TimedOut(4.0)) {
+                trace_.Line("WAIT REC - timeout resend %d bytes:", static_cast<int>(FrameLength()));
+                trace_.Frame(frame_.data(), FrameLength());
+                SendRecordAgain();
+            }
+            break;
+        default:
+            trace_.Line("WAIT REC - error %04x\n", Hex(value));
+            break;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepProg() {
+    const int value = link_->ReadByteTimed(0);
+    if (IsResendCode(value)) {
+        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
+                    static_cast<int>(FrameLength()));
+        trace_.Frame(frame_.data(), FrameLength());
+        SendRecordAgain();
+        state = LoaderState::WaitRec;
+        return AfterRead(value);
+    }
+    switch (value) {
+        case kOk:
+        case kRecWait:
+            AcceptRecord(value == kRecWait);
+            return true;
+        case kFail:
+            trace_.Line("PROG - fail\n");
+            state = LoaderState::WriteFail;
+            break;
+        case kRecNumber:
+            trace_.Line("PROG - rec number\n");
+            state = LoaderState::RecNum1;
+            break;
+        case kDebug:
+            trace_.Line("PROG - debug\n");
+            savedState_ = LoaderState::Prog;
+            state = LoaderState::Debug1;
+            break;
+        case CL_ERR_TIMEOUT:
+            break;
+        default:
+            trace_.Line("PROG - error %04x\n", Hex(value));
+            break;
+    }
+    return AfterRead(value);
+}
+
+void FlashLoader::AcceptRecord(bool recWait) {
+    previousRecord_.length = recordLength_;
+    previousRecord_.position = sendPosition_;
+    std::copy_n(frame_.begin(), FrameLength(), previousRecord_.frame.begin());
+
+    if (debugWordCount_ == 2 && reportedValue_ != 0 && addressCheck_) {
+        trace_.Line("Got %08lx back\n", Address(reportedValue_));
+        // The receiver has less than was sent: go on from the record after the one it
+        // reports. Only a binary image can be read again from an address, and a value
+        // before the image's start is no position in it.
+        if (!recordNumbered_ && reportedValue_ < sendPosition_ && reportedValue_ >= loadAddress_ &&
+            !reader_->isSRecord) {
+            sendPosition_ = reportedValue_;
+            recordLength_ = static_cast<int>(kStepBack);
+            bytesSent -= kStepBack;
+            trace_.Line("Handshake error - resending\n");
+        }
+    }
+    sendPosition_ += static_cast<std::uint32_t>(recordLength_);
+    bytesSent += static_cast<std::uint32_t>(recordLength_);
+    ++recordNumber_;
+    ++recordsInImage_;
+    state = LoaderState::SendRec;
+    trace_.Line(recWait ? "PROG - rec wait\n" : "PROG - OK\n");
+}
+
+bool FlashLoader::StepSendEnd() {
+    const int value = link_->ReadByteTimed(0);
+    if (value == kOk) {
+        trace_.Line("SEND END - OK\n");
+        state = recordNumbered_ ? LoaderState::EndChecksum : LoaderState::AllDone;
+        return true;
+    }
+    if (value == CL_ERR_TIMEOUT) {
+        if (TimedOut(2.5)) {
+            SendFrame(LoaderFrame::kEndRecord.data(), LoaderFrame::kEndRecord.size());
+            trace_.Line("SEND END - timeout, resend\n");
+            return true;
+        }
+    } else {
+        trace_.Line("SEND END - error %04x\n", Hex(value));
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepEndChecksum() {
+    const int value = link_->ReadByteTimed(0);
+    if (value == kOk) {
+        endChecksum = debugWord_;
+        debugWordCount_ = 0;
+        reportedValue_ = 0;
+        state = LoaderState::EndSize;
+    } else if (value == kDebug) {
+        savedState_ = LoaderState::EndChecksum;
+        state = LoaderState::Debug1;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepEndSize() {
+    const int value = link_->ReadByteTimed(0);
+    if (value == kOk) {
+        receivedSize = reportedValue_;
+        state = LoaderState::AllDone;
+    } else if (value == kDebug) {
+        savedState_ = LoaderState::EndSize;
+        state = LoaderState::Debug1;
+    }
+    return AfterRead(value);
+}
+
+bool FlashLoader::StepDebug(int value) {
+    if (value < 0)
+        return AfterRead(value);
+    const auto byte = static_cast<std::uint8_t>(value);
+    if (state == LoaderState::Debug1) {
+        trace_.Line("DEBUG 1 - %02x\n", static_cast<unsigned>(byte));
+        debugWord_ = static_cast<std::uint16_t>(byte << 8);
+        state = LoaderState::Debug2;
+        return true;
+    }
+    trace_.Line("DEBUG 2 - %02x\n", static_cast<unsigned>(byte));
+    AddDebugWord(byte);
+    state = savedState_;
+    return true;
+}
+
+void FlashLoader::AddDebugWord(std::uint8_t low) {
+    debugWord_ = static_cast<std::uint16_t>(debugWord_ | low);
+    ++debugWordCount_;
+    if (debugWordCount_ == 1) {
+        firstDebugWord_ = debugWord_;
+        reportedValue_ = debugWord_;
+    } else if (debugWordCount_ == 2) {
+        if (wordOrder_ == WordOrder::Undecided) {
+            std::optional<int> phase;
+            if (phaseSource_ != nullptr)
+                phase = phaseSource_->UploadPhase();
+            wordOrder_ = DecideWordOrder(theUnit.family, phase, firstDebugWord_, debugWord_);
+        }
+        reportedValue_ = CombineWords(wordOrder_, firstDebugWord_, debugWord_);
+    }
+}
+
+bool FlashLoader::StepRecNum(int value) {
+    if (value < 0)
+        return AfterRead(value);
+    const unsigned byte = static_cast<unsigned>(value & 0xFF);
+    switch (state) {
+        case LoaderState::RecNum1:
+            trace_.Line("REC NUM 1 - %02x\n", byte);
+            state = LoaderState::RecNum2;
+            return true;
+        case LoaderState::RecNum2:
+            trace_.Line("REC NUM 2 - %02x\n", byte);
+            state = LoaderState::RecNum3;
+            return true;
+        case LoaderState::RecNum3:
+            trace_.Line("REC NUM 3 - %02x\n", byte);
+            state = LoaderState::RecNum4;
+            return true;
+        default:
+            trace_.Line("REC NUM 4 - %02x\n", byte);
+            StepBack();
+            trace_.Line("Reset to record %ld address %ld\n", static_cast<long>(recordNumber_),
+                        Decimal(sendPosition_));
+            state = LoaderState::SendRec;
+            return true;
+    }
+}
+
+void FlashLoader::StepBack() {
+    if (recordsInImage_ == 0) {
+        // Nothing of this image came before: the record itself again.
+        resendLoaded_ = true;
+        return;
+    }
+    if (!reader_->isSRecord) {
+        // A binary image is read again from the address one record back.
+        bytesSent -= kStepBack;
+        --recordNumber_;
+        sendPosition_ -= kStepBack;
+        --recordsInImage_;
+        return;
+    }
+    if (previousRecord_.length < 0) {
+        resendLoaded_ = true;
+        return;
+    }
+    // An S-record image cannot be read back: the previous record goes out as it was
+    // sent, then the one it stepped over.
+    replayRecord_.length = recordLength_;
+    replayRecord_.position = sendPosition_;
+    std::copy_n(frame_.begin(), FrameLength(), replayRecord_.frame.begin());
+    recordLength_ = previousRecord_.length;
+    sendPosition_ = previousRecord_.position;
+    std::copy_n(previousRecord_.frame.begin(), FrameLength(), frame_.begin());
+    previousRecord_.length = -1;
+    bytesSent -= static_cast<std::uint32_t>(recordLength_);
+    --recordNumber_;
+    --recordsInImage_;
+    resendLoaded_ = true;
+}
+
+void FlashLoader::Finish() {
+    if (link_ == nullptr)
+        return;
+    link_->DiscardOutput();
+    link_->Write(LoaderFrame::kEndRecord.data(), static_cast<int>(LoaderFrame::kEndRecord.size()));
+    link_->DiscardInput(0);
+    // Only the end record is queued now; it leaves in milliseconds at any line speed.
+    // A device that has gone away never drains, so the wait is bounded.
+    platform::Clock& clock = platform::GetClock();
+    const std::uint64_t start = clock.MonotonicMs();
+    while (link_->TxCount() > 0 && clock.MonotonicMs() - start < kFinishDrainLimitMs) {
+        clock.SleepMs(1);
+    }
+    state = LoaderState::SendEnd;
+}
+
+void FlashLoader::SecondFile(ImageReader* reader, std::uint32_t loadAddress) {
+    if (reader == nullptr)
+        return;
+    secondImage_ = Image{reader, loadAddress, loadAddress + reader->size, false};
+    onSecondImage_ = true;
+    secondImageDue_ = false;
+    StartImage(secondImage_);
+    state = LoaderState::SendRec;
+    trace_.Line("SECOND FILE - %08lx to %08lx\n", Address(loadAddress_), Address(endAddress_));
+}
+
+void FlashLoader::StatusText(std::string& textField) const {
+    if (auto text = LoaderStatusText(state, sectorsErased_))
+        textField = *text;
+}
+
+void FlashLoader::StartImage(const Image& image) {
+    reader_ = image.reader;
+    loadAddress_ = image.loadAddress;
+    sendPosition_ = image.loadAddress;
+    endAddress_ = image.endAddress;
+    bytesSent = 0;
+    previousRecord_.length = -1;
+    replayRecord_.length = -1;
+    resendLoaded_ = false;
+    recordsInImage_ = 0;
+}
+
+void FlashLoader::RewindImage() {
+    Image& image = CurrentImage();
+    StartImage(image);
+    // A binary image is read by offset; an S-record image reads on from where it
+    // stopped and must be opened again to start over.
+    if (image.used && reader_ != nullptr && reader_->isSRecord) {
+        const std::string path = reader_->fileName;
+        reader_->Open(path);
+        image.used = false;
+    }
+}
+
+void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
+    link_->DiscardOutput();
+    link_->Write(frame, static_cast<int>(length));
+    link_->DiscardInput(0);
+    timeStamp_ = Now();
+}
+
+void FlashLoader::SendRecordAgain() { SendFrame(frame_.data(), FrameLength()); }
+
+void FlashLoader::SendEraseCommand() { SendFrame(eraseCommand_.data(), eraseCommand_.size()); }
+
+bool FlashLoader::TimedOut(double limitSeconds) const {
+    return static_cast<double>(Now() - timeStamp_) > limitSeconds;
+}
+
+std::int64_t FlashLoader::Now() const { return platform::GetClock().MonotonicSeconds(); }
+
+bool FlashLoader::Waiting() const { return link_->RxCount() > 0; }
+
+bool FlashLoader::AfterRead(int value) const {
+    if (value < 0 && value != CL_ERR_TIMEOUT)
+        return false;
+    return Waiting();
+}

@@ -1,0 +1,178 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "image/ImageReader.h"
+#include "loader/LoaderFrame.h"
+#include "loader/LoaderState.h"
+#include "loader/LoaderTrace.h"
+#include "loader/UploadPhaseSource.h"
+#include "loader/WordOrder.h"
+
+class CommLink;
+
+// Writes one image into the flash of a receiver that waits in its software-load mode,
+// over the binary flash loader protocol: hello and handshake, erase of the image's
+// address range, numbered or addressed data records with resends, end record.
+//
+// The driver that owns the engine calls Step from its upload timer for as long as Step
+// answers true. Step never waits: every read is a single attempt, and every wait is a
+// state that is looked at again on the next call. Timeouts are counted in whole
+// seconds of the monotonic clock, so setting the wall clock cannot cut or stretch them.
+class FlashLoader {
+  public:
+    // The reader is asked for records of this many bytes.
+    static constexpr std::size_t kRecordCapacity = 1980;
+    // The step back on a rec number and the rewind on a reported address go by this size.
+    static constexpr std::uint32_t kStepBack = 1980;
+    // An S-record record can run past the capacity by less than one line; the frame
+    // buffer takes the longest one the reader can give, plus a pad byte.
+    static constexpr std::size_t kMaxRecordData =
+        (ImageReader::MaxRecordLength(kRecordCapacity) + 1) & ~std::size_t{1};
+    static constexpr std::size_t kFrameBufferSize = kMaxRecordData + LoaderFrame::kRecordOverhead;
+    // Finish waits at most this long for the end record to leave.
+    static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
+
+    FlashLoader() = default;
+    ~FlashLoader() = default;
+    FlashLoader(const FlashLoader&) = delete;
+    FlashLoader& operator=(const FlashLoader&) = delete;
+
+    // reader and link are borrowed and must outlive the engine's use of them. With
+    // eraseEndAddress 0 the erase runs to the engine's end address. Empties "DEBUG.OUT".
+    void Create(ImageReader* reader, CommLink* link, std::uint8_t recordNumbered,
+                std::uint32_t loadAddress, std::uint32_t eraseEndAddress,
+                std::uint8_t addressCheck);
+
+    // One step of the protocol; true when the caller should step again at once.
+    bool Step();
+    // Sends the end record once the image is sent (state FILE DONE). Waits for it to
+    // leave, but never longer than kFinishDrainLimitMs, so a receiver unplugged at the
+    // end cannot hang the program.
+    void Finish();
+    // Goes on with a second image in the same session: no handshake, no erase.
+    void SecondFile(ImageReader* reader, std::uint32_t loadAddress);
+
+    // The status text of the current state; the rec number states leave it as it was.
+    void StatusText(std::string& textField) const;
+    void CloseTrace() { trace_.Close(); }
+
+    // The family-2 driver lends its phase while it runs; nullptr: no phase known.
+    void SetPhaseSource(const UploadPhaseSource* source) { phaseSource_ = source; }
+
+    // Read by the drivers.
+    LoaderState state = LoaderState::NoPort;
+    std::uint32_t bytesSent = 0;
+    std::uint16_t endChecksum = 0;
+    std::uint32_t receivedSize = 0;
+
+    // For the dialogs and the tests.
+    std::uint32_t SendPosition() const { return sendPosition_; }
+    std::uint32_t LoadAddress() const { return loadAddress_; }
+    std::uint32_t EndAddress() const { return endAddress_; }
+    std::uint16_t RecordNumber() const { return recordNumber_; }
+    std::uint32_t ReportedValue() const { return reportedValue_; }
+    int DebugWordCount() const { return debugWordCount_; }
+    int SectorsErased() const { return sectorsErased_; }
+    WordOrder Order() const { return wordOrder_; }
+    const std::array<std::uint8_t, LoaderFrame::kEraseCommandSize>& EraseCommand() const {
+        return eraseCommand_;
+    }
+    // The data record now in the frame buffer.
+    const std::uint8_t* Frame() const { return frame_.data(); }
+    std::size_t FrameLength() const { return static_cast<std::size_t>(recordLength_) + 10; }
+
+  private:
+    // One image of the session, as the engine needs to start it again.
+    struct Image {
+        ImageReader* reader = nullptr;
+        std::uint32_t loadAddress = 0;
+        std::uint32_t endAddress = 0;
+        bool used = false;  // records were read since it was opened
+    };
+    // A frame as it was last sent, kept so that a step back can send it again.
+    struct SentRecord {
+        std::array<std::uint8_t, kFrameBufferSize> frame{};
+        int length = -1;  // data bytes; -1: none kept
+        std::uint32_t position = 0;
+    };
+
+    bool StepNoConnect();
+    bool StepHand();
+    bool StepEraseCmd();
+    bool StepEraseAdr();
+    bool StepErasing();
+    bool StepWaitCold();
+    bool StepSendRec();
+    bool StepWaitRec();
+    bool StepProg();
+    bool StepSendEnd();
+    bool StepEndChecksum();
+    bool StepEndSize();
+    bool StepDebug(int value);
+    bool StepRecNum(int value);
+
+    // Reads the next record into the frame buffer; answers the count (0 or less: none).
+    int ReadNextRecord();
+    void SendFrame(const std::uint8_t* frame, std::size_t length);
+    void SendRecordAgain();
+    void SendEraseCommand();
+    void TraceFrame(const std::uint8_t* frame, std::size_t length);
+    void AcceptRecord(bool recWait);
+    void StepBack();
+    void AddDebugWord(std::uint8_t low);
+    // The image starts again from its load address.
+    void RewindImage();
+    void StartImage(const Image& image);
+    bool TimedOut(double limitSeconds) const;
+    std::int64_t Now() const;
+    // Answers of a step that made no at-once transition: call again while input waits,
+    // but not after a read that the link failed, so a broken link cannot keep a burst
+    // going.
+    bool Waiting() const;
+    bool AfterRead(int value) const;
+    Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }
+
+    int recordLength_ = 0;
+    std::int64_t timeStamp_ = 0;
+    std::uint32_t sendPosition_ = 0;
+    std::array<std::uint8_t, kFrameBufferSize> frame_{};
+    CommLink* link_ = nullptr;
+    std::uint32_t loadAddress_ = 0;
+    std::uint32_t endAddress_ = 0;
+    LoaderState savedState_ = LoaderState::NoPort;
+    std::uint16_t debugWord_ = 0;
+    std::uint32_t reportedValue_ = 0;
+    int debugWordCount_ = 0;
+    ImageReader* reader_ = nullptr;
+    std::array<std::uint8_t, LoaderFrame::kEraseCommandSize> eraseCommand_{};
+    int noConnectCount_ = 0;
+    std::uint8_t recordNumbered_ = 0;
+    WordOrder wordOrder_ = WordOrder::Undecided;
+    std::uint8_t addressCheck_ = 0;
+    std::uint16_t recordNumber_ = 0;
+    LoaderTrace trace_;
+    int sectorsErased_ = 0;
+
+    std::uint32_t eraseStart_ = 0;
+    std::uint32_t eraseEnd_ = 0;
+    std::uint16_t firstDebugWord_ = 0;
+    // The image as created and the image of SecondFile: a full restart (new handshake
+    // and erase) sends both again, since the erase covers both.
+    Image firstImage_;
+    Image secondImage_;
+    bool onSecondImage_ = false;
+    bool secondImageDue_ = false;
+    // S-record readers cannot seek back: the engine keeps the previous record to send
+    // it again on a step back, and the current one to follow it.
+    SentRecord previousRecord_;
+    SentRecord replayRecord_;
+    // The frame buffer holds a record to send as it is (a step back).
+    bool resendLoaded_ = false;
+    // Records of the current image accepted since it started.
+    std::uint32_t recordsInImage_ = 0;
+    const UploadPhaseSource* phaseSource_ = nullptr;
+};
