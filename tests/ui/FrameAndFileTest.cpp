@@ -29,6 +29,7 @@ class TestFrame : public ui::FrameWindow {
 TEST(FrameWindow, CommandsFollowTheirUpdateHandlerAndStatusTextShowsAtOnce) {
     ScriptedUi ui;
     ui::Application app;
+    ui::Application* previous = ui::Runtime::Get().App();
     ui::Runtime::Get().SetApp(&app);
     TestFrame frame;
     ASSERT_TRUE(frame.Create(kMenu));
@@ -47,7 +48,7 @@ TEST(FrameWindow, CommandsFollowTheirUpdateHandlerAndStatusTextShowsAtOnce) {
     EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
     frame.Destroy();
     EXPECT_EQ(app.mainWindow, nullptr);
-    ui::Runtime::Get().SetApp(nullptr);
+    ui::Runtime::Get().SetApp(previous);
 }
 
 TEST(FileOpen, AnswersAFullPathWithTheDefaultExtensionOrNothing) {

@@ -201,9 +201,10 @@ TEST(FrameworkLoop, ADialogThatTicksForeverHitsTheTimeLimit) {
 TEST(FrameworkLoop, MainLoopRunsTimedCommandsUntilQuit) {
     ScriptedUi ui;
     ui::Application app;
+    ui::Application* previous = ui::Runtime::Get().App();
     ui::Runtime::Get().SetApp(&app);
     ui.At(5000).Run([] { ui::PostQuitMessage(9); });
     EXPECT_EQ(app.Run(), 9);
     EXPECT_EQ(ui.Clock().MonotonicMs(), 5000u);
-    ui::Runtime::Get().SetApp(nullptr);
+    ui::Runtime::Get().SetApp(previous);
 }

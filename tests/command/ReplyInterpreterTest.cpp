@@ -1,0 +1,203 @@
+// What the receiver's replies mean: the unit table search, the version field, the
+// memory rule and the header copies.
+#include "command/ReplyInterpreter.h"
+
+#include <gtest/gtest.h>
+
+#include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "command/UnitTable.h"
+#include "tests/command/ReplyText.h"
+#include "tests/support/ScriptedUi.h"
+#include "ui/FrameWindow.h"
+
+namespace {
+
+using replytext::Memory;
+using replytext::Sentence;
+using replytext::Version;
+
+class ReplyInterpreterTest : public ::testing::Test {
+  protected:
+    void SetUp() override { theUnit.ResetForStart(); }
+    void TearDown() override { theUnit.ResetForStart(); }
+
+    static bool Interpret(const std::string& line) {
+        return ReplyInterpreter::Interpret(theUnit, line);
+    }
+};
+
+TEST_F(ReplyInterpreterTest, EveryRowReachableByItsCodeIsIdentifiedWithItsOwnValues) {
+    for (const UnitTableRow& row : UnitTable) {
+        // Row 2 needs the model text, row 6 is reached only through the memory rule.
+        if (row.family == 3 || row.unitType == 6)
+            continue;
+        theUnit.ResetForStart();
+        SCOPED_TRACE(std::string(row.displayName));
+        EXPECT_TRUE(Interpret(Version(row.productCode, "4.56")));
+        EXPECT_EQ(theUnit.family, row.family);
+        EXPECT_EQ(theUnit.unitType, row.unitType);
+        EXPECT_EQ(theUnit.unitName, row.displayName);
+        EXPECT_EQ(theUnit.productCode, row.productCode);
+        EXPECT_EQ(theUnit.askMapHeader, row.askMapHeader);
+        EXPECT_EQ(theUnit.askPoiHeader, row.askPoiHeader);
+        EXPECT_EQ(theUnit.fwMajor, 4);
+        EXPECT_EQ(theUnit.fwMinor, 56);
+        // Every model waits for exactly one header.
+        EXPECT_EQ(theUnit.askMapHeader + theUnit.askPoiHeader, 1);
+    }
+}
+
+TEST_F(ReplyInterpreterTest, CodeSharedWithForeignModelsNeedsTheModelText) {
+    EXPECT_TRUE(Interpret(Version("023", "2.10", "GPS 7K1/7K2 rev B")));
+    EXPECT_EQ(theUnit.family, 2);
+    EXPECT_EQ(theUnit.unitType, 2);
+    EXPECT_EQ(theUnit.unitName, "GPS7K1/7K2");
+    EXPECT_EQ(theUnit.productCode, "023");
+    EXPECT_EQ(theUnit.askPoiHeader, 1);
+
+    for (const char* model : {"GPS 7K3", "gps 7k1/7k2", "GPS 7K1/7K", ""}) {
+        theUnit.ResetForStart();
+        SCOPED_TRACE(model);
+        EXPECT_TRUE(Interpret(Version("023", "2.10", model)));
+        EXPECT_EQ(theUnit.family, 1);
+        EXPECT_EQ(theUnit.unitType, 0);
+        EXPECT_EQ(theUnit.unitName, "");
+    }
+}
+
+TEST_F(ReplyInterpreterTest, UnsupportedReceiverIsRecognisedAndKeepsTheEarlierModel) {
+    ASSERT_TRUE(Interpret(Version("037", "1.23")));
+    ASSERT_EQ(theUnit.family, 15);
+
+    EXPECT_TRUE(Interpret(Version("099", "7.77")));
+    EXPECT_EQ(theUnit.family, 1);
+    EXPECT_EQ(theUnit.unitType, 15);
+    EXPECT_EQ(theUnit.unitName, "Pathwick");
+    EXPECT_EQ(theUnit.fwMajor, 1);
+    EXPECT_EQ(theUnit.fwMinor, 23);
+
+    // Anything but "," after the code: unsupported, even with a known code.
+    for (char separator : {' ', ';', '0'}) {
+        theUnit.ResetForStart();
+        EXPECT_TRUE(Interpret(Version("037", "1.23", "", separator)));
+        EXPECT_EQ(theUnit.family, 1);
+        EXPECT_EQ(theUnit.unitName, "");
+    }
+    // A reply that ends before the separator is unsupported too.
+    theUnit.ResetForStart();
+    EXPECT_TRUE(Interpret(Sentence("PXRVVER,037")));
+    EXPECT_EQ(theUnit.family, 1);
+}
+
+TEST_F(ReplyInterpreterTest, VersionFieldGivesMajorAndMinor) {
+    struct Case {
+        const char* field;
+        int major, minor;
+    };
+    for (const Case& c : {Case{"1.23", 1, 23}, Case{"2.05", 2, 5}, Case{"3", 3, 0},
+                          Case{"1.5", 1, 5}, Case{"V 2 . 7", 2, 7}, Case{"ver3.x", 3, 0},
+                          Case{"12. .34", 12, 34}, Case{"99999999999.1", 2147483647, 1}}) {
+        SCOPED_TRACE(c.field);
+        ReplyInterpreter::FirmwareVersion version = ReplyInterpreter::ParseVersion(c.field);
+        EXPECT_EQ(version.major, c.major);
+        EXPECT_EQ(version.minor, c.minor);
+    }
+    // Through a whole reply: the field starts right after the separator.
+    EXPECT_TRUE(Interpret(Version("044", "2.05")));
+    EXPECT_EQ(theUnit.fwMajor, 2);
+    EXPECT_EQ(theUnit.fwMinor, 5);
+}
+
+TEST_F(ReplyInterpreterTest, VersionIsNeverReadFromTheChecksum) {
+    theUnit.fwMajor = 9;
+    theUnit.fwMinor = 9;
+    // No digit in the body after the code: the checksum's digits are not a version.
+    std::string line = Sentence("PXRVVER,037,none");
+    ASSERT_TRUE(std::isdigit(static_cast<unsigned char>(line[line.size() - 2])) ||
+                std::isdigit(static_cast<unsigned char>(line[line.size() - 1])));
+    EXPECT_TRUE(Interpret(line));
+    EXPECT_EQ(theUnit.family, 15);
+    EXPECT_EQ(theUnit.fwMajor, 0);
+    EXPECT_EQ(theUnit.fwMinor, 0);
+}
+
+TEST_F(ReplyInterpreterTest, MemoryReplyWithoutMapMemoryMakesTheSharedCodeTheGpsModel) {
+    ScriptedUi ui;
+    ui::FrameWindow frame;
+    const ui::MenuTemplate menu{1, "Test", {}};
+    ASSERT_TRUE(frame.Create(menu));
+    theApp.mainWindow = &frame;
+
+    EXPECT_TRUE(Interpret(Version("033", "3.01")));
+    EXPECT_EQ(theUnit.family, 5);
+    EXPECT_EQ(theUnit.unitType, 7);
+    EXPECT_EQ(theUnit.unitName, "Solvanta");
+
+    // With map memory it stays what it is; a memory reply is never a recognised sentence.
+    EXPECT_FALSE(Interpret(Memory("2048,512,7")));
+    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{2048, 512, 7}));
+    EXPECT_EQ(theUnit.unitType, 7);
+
+    EXPECT_FALSE(Interpret(Memory("2048,0,7")));
+    EXPECT_EQ(theUnit.family, 6);
+    EXPECT_EQ(theUnit.unitType, 6);
+    EXPECT_EQ(theUnit.unitName, "Solvanta GPS");
+    EXPECT_EQ(theUnit.productCode, "033");
+    EXPECT_EQ(theUnit.askMapHeader, 1);
+    EXPECT_EQ(theUnit.askPoiHeader, 0);
+    EXPECT_EQ(theUnit.fwMajor, 3);
+    EXPECT_EQ(frame.PaneText(0), "Solvanta GPS");
+    EXPECT_EQ(ui.Log().StatusTexts(0).back(), "Solvanta GPS");
+
+    theApp.mainWindow = nullptr;
+    frame.Destroy();
+}
+
+TEST_F(ReplyInterpreterTest, MemoryRuleAppliesOnlyToUnitTypeSeven) {
+    ASSERT_TRUE(Interpret(Version("030")));  // unit type 5
+    EXPECT_FALSE(Interpret(Memory("1,0,1")));
+    EXPECT_EQ(theUnit.unitType, 5);
+    EXPECT_EQ(theUnit.family, 5);
+}
+
+TEST_F(ReplyInterpreterTest, MemoryReplyFillsWhatIsThereAndKeepsTheRest) {
+    theUnit.memInfo = {11, 22, 33};
+    EXPECT_FALSE(Interpret(Memory("5")));
+    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{5, 22, 33}));
+    EXPECT_FALSE(Interpret(Memory(" -4, 6,x")));
+    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{-4, 6, 33}));
+    EXPECT_FALSE(Interpret(Memory("none")));
+    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{-4, 6, 33}));
+    EXPECT_FALSE(Interpret(Memory("1,2,3,4")));
+    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{1, 2, 3}));
+    // The checksum after the last number is not part of it.
+    EXPECT_FALSE(Interpret(Memory("7,8,99")));
+    EXPECT_EQ(theUnit.memInfo[2], 99);
+}
+
+TEST_F(ReplyInterpreterTest, HeaderRepliesAreKeptWithTheirChecksumAndCutToTheirSize) {
+    std::string poi = Sentence("PXRVPOI,POI,V2,CITIES");
+    EXPECT_TRUE(Interpret(poi));
+    EXPECT_EQ(theUnit.poiHeader, poi.substr(9));
+    EXPECT_EQ(theUnit.mapHeader, "");
+
+    std::string map = Sentence("PXRVMPH,1,2,Europe,V3,2600000");
+    EXPECT_TRUE(Interpret(map));
+    EXPECT_EQ(theUnit.mapHeader, "1,2,Europe,V3,2600000" + map.substr(map.size() - 3));
+
+    std::string longHeader = Sentence("PXRVMPH," + std::string(200, 'M'));
+    EXPECT_TRUE(Interpret(longHeader));
+    EXPECT_EQ(theUnit.mapHeader, std::string(127, 'M'));
+    EXPECT_EQ(theUnit.poiHeader, poi.substr(9));  // untouched by the map header
+}
+
+TEST_F(ReplyInterpreterTest, OtherTagsAreNotRecognised) {
+    for (const char* body : {"PXRVXYZ,1", "PXRVver,037,1.0", "GPGGA,1,2", "PXRVVER"}) {
+        SCOPED_TRACE(body);
+        EXPECT_FALSE(Interpret(Sentence(body)));
+    }
+    EXPECT_EQ(theUnit.family, 0);
+}
+
+}  // namespace
