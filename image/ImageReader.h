@@ -88,7 +88,7 @@ class ImageReader {
     void Rewind();
     int ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t address);
     int ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
-    bool ValidateCodeSRecord(bool quiet);
+    int ValidateCodeSRecord(bool quiet);
     int Warn(int kind);
 
     std::FILE* file_ = nullptr;

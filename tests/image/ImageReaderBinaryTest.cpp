@@ -7,7 +7,9 @@
 
 using namespace imagetest;
 
-TEST(ImageReaderBinary, EmptyPathOrMissingFileIsNotValid) {
+class ImageReaderBinary : public ImageFiles {};
+
+TEST_F(ImageReaderBinary, EmptyPathOrMissingFileIsNotValid) {
     ImageReader reader;
     EXPECT_FALSE(reader.Open(""));
     EXPECT_EQ(reader.valid, 0);
@@ -18,7 +20,7 @@ TEST(ImageReaderBinary, EmptyPathOrMissingFileIsNotValid) {
     EXPECT_EQ(reader.ReadRecord(buffer, buffer.size(), address), 0);
 }
 
-TEST(ImageReaderBinary, ReadsAtTheFileOffsetGivenInAddress) {
+TEST_F(ImageReaderBinary, ReadsAtTheFileOffsetGivenInAddress) {
     samples::Bytes data = samples::RandomBytes(5000, 11);
     std::string path = WriteBytes("image.bin", data);
     ImageReader reader;
@@ -47,7 +49,7 @@ TEST(ImageReaderBinary, ReadsAtTheFileOffsetGivenInAddress) {
     EXPECT_EQ(reader.ReadRecord(std::span<std::uint8_t>(buffer), 1980, address), 0);
 }
 
-TEST(ImageReaderBinary, NeverReadsMoreThanTheBufferHolds) {
+TEST_F(ImageReaderBinary, NeverReadsMoreThanTheBufferHolds) {
     samples::Bytes data = samples::RandomBytes(100, 3);
     ImageReader reader;
     ASSERT_TRUE(reader.Open(WriteBytes("image.bin", data)));
@@ -60,7 +62,7 @@ TEST(ImageReaderBinary, NeverReadsMoreThanTheBufferHolds) {
     EXPECT_TRUE(std::equal(four.begin(), four.end(), data.begin() + 50));
 }
 
-TEST(ImageReaderBinary, EmptyAndOneByteFiles) {
+TEST_F(ImageReaderBinary, EmptyAndOneByteFiles) {
     ImageReader reader;
     ASSERT_TRUE(reader.Open(WriteText("empty.bin", "")));
     EXPECT_EQ(reader.size, 0u);
@@ -77,7 +79,7 @@ TEST(ImageReaderBinary, EmptyAndOneByteFiles) {
     EXPECT_EQ(buffer[0], 'S');
 }
 
-TEST(ImageReaderBinary, TextThatBeginsWithS1OrS2IsReadByteForByte) {
+TEST_F(ImageReaderBinary, TextThatBeginsWithS1OrS2IsReadByteForByte) {
     for (const char* text : {"S1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n",
                              "S214000000000102030405060708090A0B0C0D0E0F73\n"}) {
         ImageReader reader;

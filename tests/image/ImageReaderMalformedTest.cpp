@@ -7,6 +7,8 @@
 
 using namespace imagetest;
 
+class ImageReaderMalformed : public ImageFiles {};
+
 namespace {
 
 std::string S3(std::uint32_t address, const samples::Bytes& data) {
@@ -20,7 +22,7 @@ std::string S3(std::uint32_t address, const samples::Bytes& data) {
 
 // Bad lines between good ones: the good bytes come back at their addresses, a bad line
 // gives at most the bytes it really holds, and nothing is made up.
-TEST(ImageReaderMalformed, BadLinesNeverInventOrMoveBytes) {
+TEST_F(ImageReaderMalformed, BadLinesNeverInventOrMoveBytes) {
     std::string junk = "S3";
     for (int i = 0; i < 40; ++i)
         junk += static_cast<char>((i * 37) & 0xFF);
@@ -52,7 +54,7 @@ TEST(ImageReaderMalformed, BadLinesNeverInventOrMoveBytes) {
     }
 }
 
-TEST(ImageReaderMalformed, TinyAndOddFilesAreSafe) {
+TEST_F(ImageReaderMalformed, TinyAndOddFilesAreSafe) {
     for (std::string text : std::vector<std::string>{
              "S", "S0", "S3", "S0\n", "S3\n", "S30", "S0\nS3", "S0\nS3\n", "S3FF", "S0\n\n\n",
              std::string("S3\0\0\0", 5), "S0\r\nS3FFFFFFFFFF"}) {
@@ -67,7 +69,7 @@ TEST(ImageReaderMalformed, TinyAndOddFilesAreSafe) {
 
 // Random damage to a valid image: whatever the reader makes of it, it never writes past
 // the buffer (the sanitizer build checks) and always comes to an end.
-TEST(ImageReaderMalformed, DamagedImagesNeverOverrunTheBuffer) {
+TEST_F(ImageReaderMalformed, DamagedImagesNeverOverrunTheBuffer) {
     std::mt19937 random(1234);
     samples::SRecordFormat format;
     std::string clean;

@@ -5,6 +5,8 @@
 
 using namespace imagetest;
 
+class ImageReaderSRecord : public ImageFiles {};
+
 namespace {
 
 samples::SRecordFormat Bare() {
@@ -22,7 +24,7 @@ samples::SRecordFormat Lines(std::size_t bytesPerLine) {
 
 }  // namespace
 
-TEST(ImageReaderSRecord, MeasuresFirstAndLastS3LineOfTheTail) {
+TEST_F(ImageReaderSRecord, MeasuresFirstAndLastS3LineOfTheTail) {
     // 40 lines of 16 bytes: the file is far longer than the 256-byte tail.
     samples::Bytes data = samples::RandomBytes(640, 1);
     std::string text = samples::ToSRecords({{0x1000, data}}, Lines(16));
@@ -36,7 +38,7 @@ TEST(ImageReaderSRecord, MeasuresFirstAndLastS3LineOfTheTail) {
     EXPECT_EQ(reader.endAddress, 0x1000u + 639);
 }
 
-TEST(ImageReaderSRecord, MeasurementsAreCutTo24Bits) {
+TEST_F(ImageReaderSRecord, MeasurementsAreCutTo24Bits) {
     // Count 9 at 0x1000: four data bytes, the last at 0x1003.
     ImageReader reader;
     std::string small = samples::ToSRecords({{0x1000, {1, 2, 3, 4}}});
@@ -50,7 +52,7 @@ TEST(ImageReaderSRecord, MeasurementsAreCutTo24Bits) {
     EXPECT_EQ(reader.endAddress, 0x00FFFFu);
 }
 
-TEST(ImageReaderSRecord, WithoutS3LineNearTheEndTheImageIsNotValid) {
+TEST_F(ImageReaderSRecord, WithoutS3LineNearTheEndTheImageIsNotValid) {
     ImageReader reader;
     EXPECT_FALSE(reader.Open(
         WriteText("s0.srec", "S0030000FC\nS1130000000102030405060708090A0B0C0D0E0F74\n")));
@@ -62,7 +64,7 @@ TEST(ImageReaderSRecord, WithoutS3LineNearTheEndTheImageIsNotValid) {
     EXPECT_EQ(reader.ReadRecord(buffer, buffer.size(), address), 0);
 }
 
-TEST(ImageReaderSRecord, LongLinesDoNotHideTheEndOfTheImage) {
+TEST_F(ImageReaderSRecord, LongLinesDoNotHideTheEndOfTheImage) {
     // Lines of 250 bytes are longer than the 256-byte tail.
     samples::Bytes data = samples::RandomBytes(3000, 5);
     ImageReader reader;
@@ -72,7 +74,7 @@ TEST(ImageReaderSRecord, LongLinesDoNotHideTheEndOfTheImage) {
     ExpectContiguous(ReadAll(reader, 1980), 0x2D004000, data);
 }
 
-TEST(ImageReaderSRecord, HeaderLineIsDroppedAndFirstS3LineIsKept) {
+TEST_F(ImageReaderSRecord, HeaderLineIsDroppedAndFirstS3LineIsKept) {
     samples::Bytes data = samples::RandomBytes(48, 3);
     for (bool header : {true, false}) {
         samples::SRecordFormat format;
@@ -85,7 +87,7 @@ TEST(ImageReaderSRecord, HeaderLineIsDroppedAndFirstS3LineIsKept) {
     }
 }
 
-TEST(ImageReaderSRecord, RecordsBreakAtAddressGaps) {
+TEST_F(ImageReaderSRecord, RecordsBreakAtAddressGaps) {
     samples::Bytes first = samples::RandomBytes(48, 1);
     samples::Bytes second = samples::RandomBytes(16, 2);
     ImageReader reader;
@@ -99,7 +101,7 @@ TEST(ImageReaderSRecord, RecordsBreakAtAddressGaps) {
     EXPECT_TRUE(records[1].bytes == second);
 }
 
-TEST(ImageReaderSRecord, RecordsEndWithTheLineThatReachesTheCapacity) {
+TEST_F(ImageReaderSRecord, RecordsEndWithTheLineThatReachesTheCapacity) {
     // 32-byte lines: 62 lines make 1984 bytes, the first count at or above 1980.
     samples::Bytes data = samples::RandomBytes(10000, 4);
     ImageReader reader;
@@ -113,7 +115,7 @@ TEST(ImageReaderSRecord, RecordsEndWithTheLineThatReachesTheCapacity) {
     ExpectContiguous(records, 0x2D004000, data);
 }
 
-TEST(ImageReaderSRecord, RecordsEndAfter201Lines) {
+TEST_F(ImageReaderSRecord, RecordsEndAfter201Lines) {
     samples::Bytes data = samples::RandomBytes(1000, 6);
     ImageReader reader;
     ASSERT_TRUE(reader.Open(WriteText("ones.srec", samples::ToSRecords({{0, data}}, Lines(1)))));
@@ -124,7 +126,7 @@ TEST(ImageReaderSRecord, RecordsEndAfter201Lines) {
     ExpectContiguous(records, 0, data);
 }
 
-TEST(ImageReaderSRecord, BufferOfExactlyTheCapacityIsNeverOverrun) {
+TEST_F(ImageReaderSRecord, BufferOfExactlyTheCapacityIsNeverOverrun) {
     // 250-byte lines: with the capacity as the buffer size, a line that would not fit
     // starts the next record instead of running past the buffer.
     samples::Bytes data = samples::RandomBytes(20000, 8);
@@ -139,7 +141,7 @@ TEST(ImageReaderSRecord, BufferOfExactlyTheCapacityIsNeverOverrun) {
     }
 }
 
-TEST(ImageReaderSRecord, LineLongerThanTheBufferComesInPieces) {
+TEST_F(ImageReaderSRecord, LineLongerThanTheBufferComesInPieces) {
     samples::Bytes data = samples::RandomBytes(500, 9);
     ImageReader reader;
     ASSERT_TRUE(
@@ -149,7 +151,7 @@ TEST(ImageReaderSRecord, LineLongerThanTheBufferComesInPieces) {
     ExpectContiguous(records, 0x4000, data);
 }
 
-TEST(ImageReaderSRecord, LastLineWithoutLineEndIsRead) {
+TEST_F(ImageReaderSRecord, LastLineWithoutLineEndIsRead) {
     samples::Bytes data = samples::RandomBytes(100, 10);
     for (bool terminator : {false, true}) {
         samples::SRecordFormat format = Lines(16);
@@ -163,7 +165,7 @@ TEST(ImageReaderSRecord, LastLineWithoutLineEndIsRead) {
     }
 }
 
-TEST(ImageReaderSRecord, CrLfLineEnds) {
+TEST_F(ImageReaderSRecord, CrLfLineEnds) {
     samples::Bytes data = samples::RandomBytes(5000, 12);
     samples::SRecordFormat format = Lines(32);
     format.crlf = true;
@@ -176,7 +178,7 @@ TEST(ImageReaderSRecord, CrLfLineEnds) {
     ExpectContiguous(records, 0x2D004000, data);
 }
 
-TEST(ImageReaderSRecord, LinesWithoutDataDoNotEndTheImage) {
+TEST_F(ImageReaderSRecord, LinesWithoutDataDoNotEndTheImage) {
     // Count 05 (no data) and count 02 (less than an address) lines, each followed by a gap.
     std::string text = "S0030000FC\n" + samples::ToSRecords({{0x1000, {1, 2, 3}}}, Bare()) +
                        "S30500003000CA\nS30200004000FF\n" +
@@ -190,7 +192,7 @@ TEST(ImageReaderSRecord, LinesWithoutDataDoNotEndTheImage) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST(ImageReaderSRecord, S1AndS2LinesAreRecordsOfTheirOwnAtTheirAddress) {
+TEST_F(ImageReaderSRecord, S1AndS2LinesAreRecordsOfTheirOwnAtTheirAddress) {
     // An S1 line in the middle of S3 lines must not replace the S3 bytes before it.
     std::string text = "S0030000FC\n" + samples::ToSRecords({{0x1000, {1, 2, 3, 4}}}, Bare()) +
                        "S1070200AABBCCDD7C\n" + "S2060301001122C2\n" +
@@ -209,7 +211,7 @@ TEST(ImageReaderSRecord, S1AndS2LinesAreRecordsOfTheirOwnAtTheirAddress) {
     EXPECT_EQ(records[3].bytes, (samples::Bytes{5, 6}));
 }
 
-TEST(ImageReaderSRecord, ReopeningStartsOver) {
+TEST_F(ImageReaderSRecord, ReopeningStartsOver) {
     std::string path = WriteText("again.srec", samples::CodeImageSRecord("024", 1, 2, 3000, 13));
     ImageReader reader;
     ASSERT_TRUE(reader.Open(path));

@@ -10,6 +10,8 @@
 
 using namespace imagetest;
 
+class ImageReaderTools : public ImageFiles {};
+
 namespace {
 
 bool HaveTool(const char* name) {
@@ -27,7 +29,7 @@ std::uint32_t Cut24(std::uint32_t value) {
 
 }  // namespace
 
-TEST(ImageReaderTools, ObjcopyImagesComeBackByteForByte) {
+TEST_F(ImageReaderTools, ObjcopyImagesComeBackByteForByte) {
     if (!HaveTool("objcopy"))
         GTEST_SKIP() << "objcopy (binutils) is not installed";
     samples::Bytes data = samples::RandomBytes(70001, 77);
@@ -57,7 +59,7 @@ TEST(ImageReaderTools, ObjcopyImagesComeBackByteForByte) {
     }
 }
 
-TEST(ImageReaderTools, SrecCatImagesComeBackByteForByte) {
+TEST_F(ImageReaderTools, SrecCatImagesComeBackByteForByte) {
     if (!HaveTool("srec_cat"))
         GTEST_SKIP() << "srec_cat (srecord) is not installed";
     samples::Bytes data = samples::RandomBytes(50000, 78);

@@ -10,21 +10,19 @@
 #include <vector>
 
 #include "image/ImageReader.h"
+#include "tests/support/TempWorkDir.h"
 #include "tools/sample-images/SampleImages.h"
 
 namespace imagetest {
 
-// A folder of its own for each test (tests run in parallel in one working directory).
+// Each test runs in a fresh working directory of its own (see TempWorkDir).
+class ImageFiles : public ::testing::Test {
+  protected:
+    TempWorkDir dir;
+};
+
 inline std::filesystem::path TestDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-        if (c == '/')
-            c = '_';
-    }
-    std::filesystem::path dir = std::filesystem::current_path() / "image-test-files" / name;
-    std::filesystem::create_directories(dir);
-    return dir;
+    return std::filesystem::current_path();
 }
 
 inline std::string WriteText(std::string_view name, std::string_view text) {
