@@ -10,8 +10,7 @@
 
 CProtocolDlg::CProtocolDlg(ui::Window* parent) : ScanTimerDialog(ProtocolDlgTemplate(), parent) {
     char text[64];
-    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(),
-                  theUnit.comIndex + 1);
+    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(), theUnit.comIndex + 1);
     unitText = text;
     elapsedText = "00:00:00";
     platform::Clock& clock = platform::GetClock();

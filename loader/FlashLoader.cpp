@@ -35,9 +35,15 @@ bool IsResendCode(int value) {
 
 // Trace values: "%04x" shows a negative link code as its 32-bit pattern, "%ld" and
 // "%lx" take the unsigned 32-bit addresses as they are.
-unsigned Hex(int value) { return static_cast<unsigned>(value); }
-unsigned long Address(std::uint32_t value) { return value; }
-long Decimal(std::uint32_t value) { return static_cast<long>(value); }
+unsigned Hex(int value) {
+    return static_cast<unsigned>(value);
+}
+unsigned long Address(std::uint32_t value) {
+    return value;
+}
+long Decimal(std::uint32_t value) {
+    return static_cast<long>(value);
+}
 
 }  // namespace
 
@@ -62,7 +68,7 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     }
 
     link_ = link;
-    std::uint16_t lineSummary = 0;
+    unsigned short lineSummary = 0;
     if (link == nullptr || reader == nullptr || link->LineErrors(lineSummary) != 0) {
         state = LoaderState::NoPort;
     } else {
@@ -674,8 +680,15 @@ void FlashLoader::RewindImage() {
     // A binary image is read by offset; an S-record image reads on from where it
     // stopped and must be opened again to start over.
     if (image.used && reader_ != nullptr && reader_->isSRecord) {
+        // Opening measures the image again but forgets what validation found.
         const std::string path = reader_->fileName;
+        const std::uint32_t major = reader_->versionMajor;
+        const std::uint32_t minor = reader_->versionMinor;
+        const bool found = reader_->versionFound;
         reader_->Open(path);
+        reader_->versionMajor = major;
+        reader_->versionMinor = minor;
+        reader_->versionFound = found;
         image.used = false;
     }
 }
@@ -687,20 +700,30 @@ void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
     timeStamp_ = Now();
 }
 
-void FlashLoader::SendRecordAgain() { SendFrame(frame_.data(), FrameLength()); }
+void FlashLoader::SendRecordAgain() {
+    SendFrame(frame_.data(), FrameLength());
+}
 
-void FlashLoader::SendEraseCommand() { SendFrame(eraseCommand_.data(), eraseCommand_.size()); }
+void FlashLoader::SendEraseCommand() {
+    SendFrame(eraseCommand_.data(), eraseCommand_.size());
+}
 
 bool FlashLoader::TimedOut(double limitSeconds) const {
     return static_cast<double>(Now() - timeStamp_) > limitSeconds;
 }
 
-std::int64_t FlashLoader::Now() const { return platform::GetClock().MonotonicSeconds(); }
+std::int64_t FlashLoader::Now() const {
+    return platform::GetClock().MonotonicSeconds();
+}
 
-bool FlashLoader::Waiting() const { return link_->RxCount() > 0; }
+bool FlashLoader::Waiting() const {
+    return link_->RxCount() > 0;
+}
 
 bool FlashLoader::AfterRead(int value) const {
-    if (value < 0 && value != CL_ERR_TIMEOUT)
+    // A read that found nothing ends the burst even when the queue reports bytes: a
+    // device whose reads fail would otherwise keep the caller stepping for ever.
+    if (value < 0)
         return false;
     return Waiting();
 }

@@ -130,8 +130,8 @@ class FlashLoader {
     bool TimedOut(double limitSeconds) const;
     std::int64_t Now() const;
     // Answers of a step that made no at-once transition: call again while input waits,
-    // but not after a read that the link failed, so a broken link cannot keep a burst
-    // going.
+    // but not after a read that found nothing, so a link whose reads fail cannot keep a
+    // burst going.
     bool Waiting() const;
     bool AfterRead(int value) const;
     Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }

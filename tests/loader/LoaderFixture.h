@@ -1,0 +1,139 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "COMLINK/CommLink.h"
+#include "app/CGpsUnit.h"
+#include "image/ImageReader.h"
+#include "loader/FlashLoader.h"
+#include "platform/MemorySerialBank.h"
+#include "platform/VirtualClock.h"
+#include "tests/support/TempWorkDir.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The engine on the command channel's real link, over a memory device on COM1 with no
+// peer: the test plays the receiver byte by byte and reads what the engine sent.
+class LoaderFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        theUnit.ResetForStart();
+        bank.Attach(0);
+        theUnit.Open(0, 115200, false);
+        ASSERT_EQ(theUnit.isOpen, 1);
+        Sent();
+    }
+    void TearDown() override {
+        engine.CloseTrace();
+        reader.Close();
+        theUnit.ResetForStart();
+    }
+
+    // Writes the image file and opens the reader on it.
+    void Image(const Bytes& bytes, const std::string& name = "image.bin") {
+        TempWorkDir::Write(name, std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(reader.Open(name));
+    }
+    void Create(std::uint8_t recordNumbered, std::uint32_t load, std::uint32_t eraseEnd,
+                std::uint8_t addressCheck = 1) {
+        engine.Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
+    }
+
+    // Steps as the drivers do: again for as long as the engine asks. A burst that does
+    // not end fails the test instead of hanging it.
+    int Burst() {
+        int steps = 0;
+        while (engine.Step()) {
+            if (++steps > 100000) {
+                ADD_FAILURE() << "a burst of Step does not end";
+                break;
+            }
+        }
+        return steps + 1;
+    }
+    // The receiver sends these bytes; then one burst.
+    void Receive(std::initializer_list<int> bytes) {
+        Deliver(bytes);
+        Burst();
+    }
+    void Deliver(std::initializer_list<int> bytes) {
+        for (int b : bytes) {
+            auto byte = static_cast<std::uint8_t>(b);
+            device().DeliverToHost(&byte, 1);
+        }
+    }
+    Bytes Sent() { return device().TakeSent(); }
+    platform::MemorySerialDevice& device() { return *bank.Device(0); }
+
+    // Through hello, handshake, erase and cold start to the first record on the wire;
+    // what was sent before the record is kept in handshakeBytes.
+    void ToFirstRecord() {
+        Burst();
+        Receive({0xAA});  // hello
+        Receive({0x55});  // handshake
+        Receive({0x55});  // erase command wanted
+        Receive({0x55});  // erase command taken
+        Receive({0x55});  // erase finished
+        handshakeBytes = Sent();
+        Receive({0x55});  // cold start done: the first record goes out
+    }
+    // The receiver takes and programs the record on the wire: the next one goes out.
+    void Acknowledge() { Receive({0x55, 0x55}); }
+
+    std::string Trace() { return TempWorkDir::Read(LoaderTrace::kFileName); }
+
+    Bytes handshakeBytes;
+    TempWorkDir dir;
+    platform::VirtualClock clock;
+    platform::ScopedClock clockGuard{clock};
+    platform::MemorySerialBank bank;
+    ImageReader reader;
+    FlashLoader engine;
+};
+
+// A data record as the receiver must see it: bracket, word count, field, data, checksum.
+inline Bytes Record(std::uint32_t field, const Bytes& data) {
+    Bytes frame{0x5B,
+                0,
+                0,
+                static_cast<std::uint8_t>(field >> 24),
+                static_cast<std::uint8_t>(field >> 16),
+                static_cast<std::uint8_t>(field >> 8),
+                static_cast<std::uint8_t>(field)};
+    frame.insert(frame.end(), data.begin(), data.end());
+    if (data.size() % 2 != 0)
+        frame.push_back(0);
+    std::size_t words = (frame.size() - 3) / 2;
+    frame[1] = static_cast<std::uint8_t>(words >> 8);
+    frame[2] = static_cast<std::uint8_t>(words);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 3; i < frame.size(); i += 2)
+        sum ^= static_cast<std::uint16_t>(frame[i] << 8 | frame[i + 1]);
+    frame.push_back(static_cast<std::uint8_t>(sum >> 8));
+    frame.push_back(static_cast<std::uint8_t>(sum));
+    frame.push_back(0x5D);
+    return frame;
+}
+
+inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+    return Bytes(bytes.begin() + static_cast<long>(from),
+                 bytes.begin() + static_cast<long>(from + count));
+}
+
+inline Bytes Pattern(std::size_t count, std::uint8_t seed = 1) {
+    Bytes bytes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + (i >> 8));
+    return bytes;
+}
+
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
