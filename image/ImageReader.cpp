@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,11 @@ bool ImageReader::Open(const std::string& path) {
         return false;
 
     fileName = path;
+    // Only a plain file is an image: a directory would "open" with a bogus length, and
+    // opening a FIFO could wait for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         return false;
