@@ -65,7 +65,10 @@ bool ImageReader::Open(const std::string& path) {
     if (std::fseek(file_, 0, SEEK_END) != 0)
         return false;
     long length = std::ftell(file_);
-    if (length < 0 || std::fseek(file_, 0, SEEK_SET) != 0)
+    // size and endAddress are 32-bit; no receiver holds an image of 4 GiB.
+    if (length < 0 || static_cast<unsigned long>(length) > 0xFFFFFFFFul)
+        return false;
+    if (std::fseek(file_, 0, SEEK_SET) != 0)
         return false;
     size = endAddress = static_cast<std::uint32_t>(length);
     valid = 1;
