@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -53,13 +54,21 @@ bool ImageReader::Open(const std::string& path) {
         return false;
 
     fileName = path;
+    // Only a plain file is an image: a directory would "open" with a bogus length, and
+    // opening a FIFO could wait for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         return false;
     if (std::fseek(file_, 0, SEEK_END) != 0)
         return false;
     long length = std::ftell(file_);
-    if (length < 0 || std::fseek(file_, 0, SEEK_SET) != 0)
+    // size and endAddress are 32-bit; no receiver holds an image of 4 GiB.
+    if (length < 0 || static_cast<unsigned long>(length) > 0xFFFFFFFFul)
+        return false;
+    if (std::fseek(file_, 0, SEEK_SET) != 0)
         return false;
     size = endAddress = static_cast<std::uint32_t>(length);
     valid = 1;

@@ -9,11 +9,14 @@ using namespace imagetest;
 
 class ImageReaderBinary : public ImageFiles {};
 
-TEST_F(ImageReaderBinary, EmptyPathOrMissingFileIsNotValid) {
+TEST_F(ImageReaderBinary, EmptyPathMissingFileOrFolderIsNotValid) {
     ImageReader reader;
     EXPECT_FALSE(reader.Open(""));
     EXPECT_EQ(reader.valid, 0);
     EXPECT_FALSE(reader.Open((TestDir() / "absent.bin").string()));
+    EXPECT_EQ(reader.valid, 0);
+    // A folder is not an image, although the C library opens it.
+    EXPECT_FALSE(reader.Open(TestDir().string()));
     EXPECT_EQ(reader.valid, 0);
     std::array<std::uint8_t, 16> buffer{};
     std::uint32_t address = 0;

@@ -74,19 +74,6 @@ TEST_F(ImageReaderSRecord, LongLinesDoNotHideTheEndOfTheImage) {
     ExpectContiguous(ReadAll(reader, 1980), 0x2D004000, data);
 }
 
-TEST_F(ImageReaderSRecord, HeaderLineIsDroppedAndFirstS3LineIsKept) {
-    samples::Bytes data = samples::RandomBytes(48, 3);
-    for (bool header : {true, false}) {
-        samples::SRecordFormat format;
-        format.header = header;
-        ImageReader reader;
-        ASSERT_TRUE(
-            reader.Open(WriteText("image.srec", samples::ToSRecords({{0x1000, data}}, format))));
-        auto records = ReadAll(reader, 1980);
-        ExpectContiguous(records, 0x1000, data);
-    }
-}
-
 TEST_F(ImageReaderSRecord, RecordsBreakAtAddressGaps) {
     samples::Bytes first = samples::RandomBytes(48, 1);
     samples::Bytes second = samples::RandomBytes(16, 2);
@@ -209,14 +196,4 @@ TEST_F(ImageReaderSRecord, S1AndS2LinesAreRecordsOfTheirOwnAtTheirAddress) {
     EXPECT_EQ(records[2].bytes, (samples::Bytes{0x11, 0x22}));
     EXPECT_EQ(records[3].address, 0x1004u);
     EXPECT_EQ(records[3].bytes, (samples::Bytes{5, 6}));
-}
-
-TEST_F(ImageReaderSRecord, ReopeningStartsOver) {
-    std::string path = WriteText("again.srec", samples::CodeImageSRecord("024", 1, 2, 3000, 13));
-    ImageReader reader;
-    ASSERT_TRUE(reader.Open(path));
-    ReadAll(reader, 1980);
-    ASSERT_TRUE(reader.Open(path));
-    auto records = ReadAll(reader, 1980);
-    ExpectContiguous(records, samples::kCodeLoadAddress, samples::CodeBytes("024", 1, 2, 3000, 13));
 }

@@ -37,7 +37,7 @@ const char kUsage[] =
     "  --offset N      offset of the [MAP_INFO] section (default 1000)\n"
     "  -o FILE         output file\n";
 
-bool ParseNumber(std::string_view text, unsigned long long& value) {
+bool ParseNumber(std::string_view text, unsigned long long& value, int base = 0) {
     std::string digits(text);
     unsigned long long scale = 1;
     if (!digits.empty() && (digits.back() == 'K' || digits.back() == 'k'))
@@ -49,7 +49,7 @@ bool ParseNumber(std::string_view text, unsigned long long& value) {
     if (digits.empty())
         return false;
     char* end = nullptr;
-    value = std::strtoull(digits.c_str(), &end, 0) * scale;
+    value = std::strtoull(digits.c_str(), &end, base) * scale;
     return end != nullptr && *end == '\0';
 }
 
@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     samples::SRecordFormat format;
 
     for (int i = 2; i < argc; ++i) {
-        std::string_view option = argv[i];
+        const char* optionText = argv[i];
+        std::string_view option = optionText;
         auto value = [&](unsigned long long& target) {
             return i + 1 < argc && ParseNumber(argv[++i], target);
         };
@@ -115,8 +116,8 @@ int main(int argc, char** argv) {
             ok = text(version);
             auto dot = version.find('.');
             ok = ok && dot != std::string::npos &&
-                 ParseNumber(std::string_view(version).substr(0, dot), major) &&
-                 ParseNumber(std::string_view(version).substr(dot + 1), minor);
+                 ParseNumber(std::string_view(version).substr(0, dot), major, 10) &&
+                 ParseNumber(std::string_view(version).substr(dot + 1), minor, 10);
         } else if (option == "--no-header") {
             format.header = false;
         } else if (option == "--no-terminator") {
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
             ok = false;
         }
         if (!ok) {
-            std::fprintf(stderr, "bad option: %s\n", argv[i]);
+            std::fprintf(stderr, "bad option or value: %s\n", optionText);
             return Fail("");
         }
     }
