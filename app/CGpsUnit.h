@@ -51,7 +51,7 @@ class CGpsUnit {
     void UseUnitType6();
 
     std::unique_ptr<CommLink> link;  // link of the open channel
-    int family = 0;  // upload family: 0 none, 1 not supported, 2, 5, 6, 15
+    int family = 0;                  // upload family: 0 none, 1 not supported, 2, 5, 6, 15
     int unitType = 0;
     int baud = 4800;  // bit/s; 0 = automatic
     int fwMajor = 0;
@@ -76,7 +76,7 @@ class CGpsUnit {
     int codeChosen = 0;
     int dataChosen = 0;
     int databaseType = 0;
-    std::unique_ptr<Win32CommPort> port;  // port of the open channel
+    std::unique_ptr<Win32CommPort> port;         // port of the open channel
     std::unique_ptr<LineSettings> lineSettings;  // line settings of the open channel
     std::array<char, 256> lineBuf{};
     int lineLen = 0;

@@ -9,8 +9,7 @@
 CDatabaseTypeDlg::CDatabaseTypeDlg(ui::Window* parent)
     : ScanTimerDialog(DatabaseTypeDlgTemplate(), parent) {
     char text[64];
-    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(),
-                  theUnit.comIndex + 1);
+    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(), theUnit.comIndex + 1);
     unitText = text;
     elapsedText = FormatElapsed(0);
     platform::Clock& clock = platform::GetClock();

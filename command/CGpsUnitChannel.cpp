@@ -58,10 +58,11 @@ void CGpsUnit::Open(int portIndex, int speed, bool showErrors) {
             ShowOpenFailure();
     };
 
-    // The port reports a device it could not open in its last error. Without this check
-    // an automatic speed (no speed set below) would call a missing port open.
+    // A port whose device did not open counts as a failure at once. Otherwise only the
+    // speed setting below would notice, and with an automatic speed (no speed set) a
+    // missing port would count as open.
     auto newPort = std::make_unique<Win32CommPort>(portIndex, kRxQueueSize, kTxQueueSize, 0);
-    if (newPort->LastError() != 0) {
+    if (!newPort->IsOpen()) {
         fail();
         return;
     }

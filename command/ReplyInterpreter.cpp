@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 #include "app/CGpsUnit.h"
 #include "command/DecimalText.h"
 #include "command/UnitTable.h"
