@@ -410,9 +410,12 @@ bool FlashLoader::StepWaitRec() {
             break;
         case kReset:
             // The image again from its start, after the next acknowledge; the erase
-            // stands and the record numbers go on.
+            // stands. A record number says where the receiver stores the record, so in
+            // that mode the numbers start again with the image.
             trace_.Line("WAIT REC - reset\n");
             RewindImage();
+            if (recordNumbered_)
+                recordNumber_ = 0;
             state = LoaderState::WaitCold;
             return true;
         case CL_ERR_TIMEOUT:

@@ -118,7 +118,7 @@ TEST_F(Recovery, EraseCommandAndEndRecordAreSentAgainAfterTwoToThreeSeconds) {
     EXPECT_EQ(Sent(), (Bytes{0x5B, 0, 0, 0, 0, 0x5D}));
 }
 
-TEST_F(Recovery, ResetSendsTheImageAgainWithoutEraseAndKeepsTheRecordNumber) {
+TEST_F(Recovery, ResetSendsTheImageAgainFromRecordNumberZero) {
     const Bytes image = Pattern(4000);
     Image(image);
     Create(1, 0, 0xFFFFFFFF);
@@ -132,7 +132,9 @@ TEST_F(Recovery, ResetSendsTheImageAgainWithoutEraseAndKeepsTheRecordNumber) {
     EXPECT_EQ(engine.state, LoaderState::WaitCold);
     EXPECT_EQ(engine.bytesSent, 0u);
     Receive({0x77});
-    EXPECT_EQ(Sent(), Record(1, Slice(image, 0, 1980)));
+    EXPECT_EQ(Sent(), Record(0, Slice(image, 0, 1980)));
+    Acknowledge();
+    EXPECT_EQ(Sent(), Record(1, Slice(image, 1980, 1980)));
 }
 
 TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
