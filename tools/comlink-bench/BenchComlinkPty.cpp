@@ -37,11 +37,13 @@ int main(int argc, char** argv) {
                      r.peerReceived == bytes;
         std::printf(
             "comlink on a pseudo-terminal: %zu bytes each way in %.2f s; %s; %llu calls, longest "
-            "%llu us (%s)\n",
+            "%llu us (%s), %llu over 1 ms, mean %.1f us\n",
             bytes, r.seconds,
             whole && r.inOrder ? "complete and in order" : "INCOMPLETE OR OUT OF ORDER",
             static_cast<unsigned long long>(r.calls),
-            static_cast<unsigned long long>(r.longestCallUs), r.longestCall.c_str());
+            static_cast<unsigned long long>(r.longestCallUs), r.longestCall.c_str(),
+            static_cast<unsigned long long>(r.callsOver1ms),
+            r.calls > 0 ? static_cast<double>(r.totalCallUs) / static_cast<double>(r.calls) : 0.0);
         status = whole && r.inOrder ? 0 : 1;
     }
     ::close(master);

@@ -25,6 +25,8 @@ struct PtyTransferResult {
     bool timedOut = false;
     std::uint64_t calls = 0;
     std::uint64_t longestCallUs = 0;
+    std::uint64_t callsOver1ms = 0;  // preemption on a busy machine shows here
+    std::uint64_t totalCallUs = 0;
     std::string longestCall;
     double seconds = 0;
 };
@@ -53,6 +55,9 @@ inline PtyTransferResult RunPtyTransfer(CommLink& link, int masterFd, std::size_
         auto us = static_cast<std::uint64_t>(
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
         ++r.calls;
+        r.totalCallUs += us;
+        if (us > 1000)
+            ++r.callsOver1ms;
         if (us > r.longestCallUs) {
             r.longestCallUs = us;
             r.longestCall = name;
