@@ -17,7 +17,7 @@ struct LocalDateTime {
 // Every wait of the program goes through this interface, so that tests can run
 // on a virtual clock: minutes on a real line become milliseconds in a test.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Calendar time in whole seconds since the epoch (may jump when the user sets the clock).
@@ -42,13 +42,13 @@ Clock* SetClock(Clock* clock);
 
 // Installs a clock for the lifetime of the guard.
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(Clock& clock) : previous_(SetClock(&clock)) {}
     ~ScopedClock() { SetClock(previous_); }
     ScopedClock(const ScopedClock&) = delete;
     ScopedClock& operator=(const ScopedClock&) = delete;
 
-private:
+  private:
     Clock* previous_;
 };
 

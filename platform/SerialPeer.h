@@ -17,7 +17,7 @@ struct LineParams {
 // The far end of an in-memory serial line: what a simulated receiver implements so
 // that the memory serial device can connect it to the host in virtual time.
 class SerialPeer {
-public:
+  public:
     virtual ~SerialPeer() = default;
 
     // The host applied new line settings.

@@ -6,7 +6,9 @@
 
 namespace platform {
 
-std::int64_t SystemClock::CalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t SystemClock::CalendarSeconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 std::uint64_t SystemClock::MonotonicMs() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -14,9 +16,13 @@ std::uint64_t SystemClock::MonotonicMs() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void SystemClock::Yield() { std::this_thread::yield(); }
+void SystemClock::Yield() {
+    std::this_thread::yield();
+}
 
-void SystemClock::SleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::SleepMs(unsigned ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 LocalDateTime SystemClock::LocalNow() {
     std::time_t now = std::time(nullptr);
@@ -31,7 +37,9 @@ SystemClock systemClock;
 Clock* current = &systemClock;
 }  // namespace
 
-Clock& GetClock() { return *current; }
+Clock& GetClock() {
+    return *current;
+}
 
 Clock* SetClock(Clock* clock) {
     Clock* previous = current;

@@ -6,7 +6,7 @@ namespace platform {
 
 // The real clock of the machine.
 class SystemClock : public Clock {
-public:
+  public:
     std::int64_t CalendarSeconds() override;
     std::uint64_t MonotonicMs() override;
     void Yield() override;

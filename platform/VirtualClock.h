@@ -8,7 +8,7 @@ namespace platform {
 // Sleeping advances it by the time asked; a yield advances it by one millisecond so
 // that polling loops come to an end.
 class VirtualClock : public Clock {
-public:
+  public:
     // 2026-01-01 00:00:00 UTC: calendar time at virtual millisecond 0.
     static constexpr std::int64_t kDefaultEpoch = 1767225600;
 
@@ -24,12 +24,13 @@ public:
 
     void Advance(std::uint64_t ms) { nowMs_ += ms; }
     void AdvanceTo(std::uint64_t ms) {
-        if (ms > nowMs_) nowMs_ = ms;
+        if (ms > nowMs_)
+            nowMs_ = ms;
     }
     // Moves the calendar only, as when the user sets the wall clock.
     void SetEpoch(std::int64_t epochSeconds) { epoch_ = epochSeconds; }
 
-private:
+  private:
     std::int64_t epoch_;
     std::uint64_t nowMs_ = 0;
 };

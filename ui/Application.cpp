@@ -6,21 +6,28 @@
 namespace ui {
 
 Application::Application() {
-    if (Runtime::Get().App() == nullptr) Runtime::Get().SetApp(this);
+    if (Runtime::Get().App() == nullptr)
+        Runtime::Get().SetApp(this);
 }
 
 Application::~Application() {
-    if (Runtime::Get().App() == this) Runtime::Get().SetApp(nullptr);
+    if (Runtime::Get().App() == this)
+        Runtime::Get().SetApp(nullptr);
 }
 
 int Application::Run() {
     Runtime& runtime = Runtime::Get();
-    if (!runtime.QuitPosted()) runtime.UseBackend().RunMainLoop();
+    if (!runtime.QuitPosted())
+        runtime.UseBackend().RunMainLoop();
     return runtime.QuitCode();
 }
 
-Application* GetApp() { return Runtime::Get().App(); }
+Application* GetApp() {
+    return Runtime::Get().App();
+}
 
-void PostQuitMessage(int code) { Runtime::Get().PostQuit(code); }
+void PostQuitMessage(int code) {
+    Runtime::Get().PostQuit(code);
+}
 
 }  // namespace ui

@@ -6,7 +6,7 @@ class FrameWindow;
 
 // The application object: start-up hook and main loop.
 class Application {
-public:
+  public:
     Application();
     virtual ~Application();
     Application(const Application&) = delete;

@@ -15,7 +15,7 @@ struct FileOpenRequest;
 // the file dialog. Timers, modality and quitting are kept by the Runtime, the same
 // for every backend; a backend's loops ask it for due timers and dispatch them.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     // Pumps events until done() answers true. Must dispatch due timers

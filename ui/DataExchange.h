@@ -9,7 +9,7 @@ class Dialog;
 // Moves values between a dialog's members and its controls. When saving, every
 // conversion is checked before anything is stored: one bad field stores nothing.
 class DataExchange {
-public:
+  public:
     enum class Mode { Load, Validate, Save };
 
     DataExchange(Dialog& dialog, Mode mode) : dialog_(dialog), mode_(mode) {}
@@ -24,7 +24,7 @@ public:
     void Radio(int firstId, int& index);
     void Progress(int id, int& position);
 
-private:
+  private:
     void Fail(int id, const char* message);
 
     Dialog& dialog_;

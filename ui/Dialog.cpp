@@ -17,7 +17,8 @@ Dialog::~Dialog() {
 
 int Dialog::DoModal() {
     Runtime& runtime = Runtime::Get();
-    if (runtime.QuitPosted()) return IDCANCEL;
+    if (runtime.QuitPosted())
+        return IDCANCEL;
 
     controls_.clear();
     for (const ControlTemplate& source : template_.controls) {
@@ -49,15 +50,18 @@ int Dialog::DoModal() {
 }
 
 void Dialog::EndDialog(int result) {
-    if (!running_) return;
+    if (!running_)
+        return;
     result_ = result;
     ending_ = true;
     Runtime& runtime = Runtime::Get();
-    if (runtime.HasBackend()) runtime.UseBackend().Wake();
+    if (runtime.HasBackend())
+        runtime.UseBackend().Wake();
 }
 
 bool Dialog::UpdateData(bool save) {
-    if (!running_) return false;
+    if (!running_)
+        return false;
     if (!save) {
         DataExchange load(*this, DataExchange::Mode::Load);
         DoDataExchange(load);
@@ -66,7 +70,8 @@ bool Dialog::UpdateData(bool save) {
     }
     DataExchange check(*this, DataExchange::Mode::Validate);
     DoDataExchange(check);
-    if (check.Failed()) return false;
+    if (check.Failed())
+        return false;
     DataExchange store(*this, DataExchange::Mode::Save);
     DoDataExchange(store);
     return true;
@@ -78,14 +83,18 @@ bool Dialog::OnInitDialog() {
 }
 
 void Dialog::OnOK() {
-    if (UpdateData(true)) EndDialog(IDOK);
+    if (UpdateData(true))
+        EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 ControlState* Dialog::FindControl(int id) {
     for (ControlState& control : controls_) {
-        if (control.source->id == id) return &control;
+        if (control.source->id == id)
+            return &control;
     }
     return nullptr;
 }
@@ -123,8 +132,10 @@ std::vector<std::size_t> Dialog::RadioGroup(int firstId) const {
     auto first = std::find_if(controls_.begin(), controls_.end(),
                               [&](const ControlState& c) { return c.source->id == firstId; });
     for (auto it = first; it != controls_.end(); ++it) {
-        if (it->source->kind != ControlKind::RadioButton) break;
-        if (it != first && (it->source->style & kGroupStart) != 0) break;
+        if (it->source->kind != ControlKind::RadioButton)
+            break;
+        if (it != first && (it->source->style & kGroupStart) != 0)
+            break;
         group.push_back(static_cast<std::size_t>(it - controls_.begin()));
     }
     return group;
@@ -172,18 +183,24 @@ int Dialog::ProgressPos(int id) const {
     return control != nullptr ? control->position : 0;
 }
 
-void Dialog::SetFocus(int id) { focusId_ = id; }
+void Dialog::SetFocus(int id) {
+    focusId_ = id;
+}
 
 void Dialog::ClickButton(int id) {
-    if (!running_) return;
+    if (!running_)
+        return;
     ControlState* control = FindControl(id);
     if (control == nullptr) {
         // OK and Cancel exist for every dialog, as the keyboard's Enter and Escape.
-        if (id == IDOK) OnOK();
-        if (id == IDCANCEL) OnCancel();
+        if (id == IDOK)
+            OnOK();
+        if (id == IDCANCEL)
+            OnCancel();
         return;
     }
-    if (!control->enabled) return;
+    if (!control->enabled)
+        return;
     if (control->source->kind == ControlKind::RadioButton) {
         // Uncheck the rest of the button's group: walk back to the group's first button.
         auto index = static_cast<std::size_t>(control - controls_.data());
@@ -211,7 +228,8 @@ void Dialog::ClickButton(int id) {
 
 void Dialog::TypeText(int id, std::string_view text) {
     ControlState* control = FindControl(id);
-    if (control == nullptr || !control->enabled) return;
+    if (control == nullptr || !control->enabled)
+        return;
     if (control->source->kind != ControlKind::EditText || (control->source->style & kReadOnly)) {
         return;
     }

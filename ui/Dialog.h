@@ -25,7 +25,7 @@ struct ControlState {
 // A modal dialog built from a template. Construction may do work and run other
 // dialogs; the window exists only while DoModal runs.
 class Dialog : public Window {
-public:
+  public:
     explicit Dialog(const DialogTemplate& dialogTemplate, Window* parent = nullptr);
     ~Dialog() override;
 
@@ -84,7 +84,7 @@ public:
         return dirty;
     }
 
-private:
+  private:
     void MarkDirty() { dirty_ = true; }
     // Indices of the radio buttons of the group that begins with firstId.
     std::vector<std::size_t> RadioGroup(int firstId) const;

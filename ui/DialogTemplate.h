@@ -37,8 +37,8 @@ struct Rect {
 struct ControlTemplate {
     int id;  // -1 for a control nobody addresses
     ControlKind kind;
-    std::string text;  // caption, initial text, or the icon's name
-    Rect rect;
+    std::string text = {};  // caption, initial text, or the icon's name
+    Rect rect = {};
     unsigned style = 0;
 };
 
@@ -46,8 +46,8 @@ struct ControlTemplate {
 struct DialogTemplate {
     int resourceId;
     std::string caption;
-    Rect rect;
-    std::vector<ControlTemplate> controls;
+    Rect rect = {};
+    std::vector<ControlTemplate> controls = {};
 };
 
 }  // namespace ui

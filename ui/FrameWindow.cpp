@@ -12,7 +12,9 @@ constexpr int kExitCommand = 57665;
 constexpr int kStatusBarCommand = 59393;
 }  // namespace
 
-FrameWindow::~FrameWindow() { Destroy(); }
+FrameWindow::~FrameWindow() {
+    Destroy();
+}
 
 bool FrameWindow::Create(const MenuTemplate& menu, int paneCount) {
     menu_ = &menu;
@@ -24,18 +26,21 @@ bool FrameWindow::Create(const MenuTemplate& menu, int paneCount) {
 }
 
 void FrameWindow::Destroy() {
-    if (!created_) return;
+    if (!created_)
+        return;
     created_ = false;
     Runtime& runtime = Runtime::Get();
     runtime.Timers().KillAll(this);
-    if (runtime.HasBackend()) runtime.UseBackend().FrameDestroyed(*this);
+    if (runtime.HasBackend())
+        runtime.UseBackend().FrameDestroyed(*this);
     if (runtime.App() != nullptr && runtime.App()->mainWindow == this) {
         runtime.App()->mainWindow = nullptr;
     }
 }
 
 bool FrameWindow::RunCommand(int id) {
-    if (!created_ || !IsCommandEnabled(id)) return false;
+    if (!created_ || !IsCommandEnabled(id))
+        return false;
     if (id == kExitCommand) {
         PostQuitMessage(0);
     } else if (id == kStatusBarCommand) {
@@ -48,19 +53,23 @@ bool FrameWindow::RunCommand(int id) {
 }
 
 void FrameWindow::SetPaneText(int pane, std::string_view text) {
-    if (pane < 0 || static_cast<std::size_t>(pane) >= panes_.size()) return;
+    if (pane < 0 || static_cast<std::size_t>(pane) >= panes_.size())
+        return;
     panes_[static_cast<std::size_t>(pane)] = text;
-    if (created_) Runtime::Get().UseBackend().FrameStatusChanged(*this, pane);
+    if (created_)
+        Runtime::Get().UseBackend().FrameStatusChanged(*this, pane);
 }
 
 std::string FrameWindow::PaneText(int pane) const {
-    if (pane < 0 || static_cast<std::size_t>(pane) >= panes_.size()) return {};
+    if (pane < 0 || static_cast<std::size_t>(pane) >= panes_.size())
+        return {};
     return panes_[static_cast<std::size_t>(pane)];
 }
 
 void FrameWindow::ShowStatusBar(bool show) {
     statusBarVisible_ = show;
-    if (created_) Runtime::Get().UseBackend().FrameStatusChanged(*this, -1);
+    if (created_)
+        Runtime::Get().UseBackend().FrameStatusChanged(*this, -1);
 }
 
 }  // namespace ui

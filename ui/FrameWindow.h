@@ -11,7 +11,7 @@ namespace ui {
 
 // The main window: a menu of numbered commands and a status bar.
 class FrameWindow : public Window {
-public:
+  public:
     FrameWindow() = default;
     ~FrameWindow() override;
 
@@ -34,7 +34,7 @@ public:
     const MenuTemplate* Menu() const { return menu_; }
     bool IsWindowAlive() const override { return created_; }
 
-private:
+  private:
     const MenuTemplate* menu_ = nullptr;
     std::vector<std::string> panes_;
     bool created_ = false;

@@ -9,8 +9,8 @@ namespace ui {
 struct MenuItem {
     std::string text;
     int id = 0;
-    std::vector<MenuItem> items;
-    std::string prompt;  // status bar text while the item is highlighted
+    std::vector<MenuItem> items = {};
+    std::string prompt = {};  // status bar text while the item is highlighted
 };
 
 struct MenuTemplate {

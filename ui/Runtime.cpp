@@ -30,12 +30,16 @@ Backend* Runtime::SetBackend(Backend* backend) {
 }
 
 void Runtime::PostQuit(int code) {
-    if (!quitPosted_) quitCode_ = code;
+    if (!quitPosted_)
+        quitCode_ = code;
     quitPosted_ = true;
-    if (backend_ != nullptr) backend_->Wake();
+    if (backend_ != nullptr)
+        backend_->Wake();
 }
 
-std::uint64_t Runtime::NowMs() const { return platform::GetClock().MonotonicMs(); }
+std::uint64_t Runtime::NowMs() const {
+    return platform::GetClock().MonotonicMs();
+}
 
 bool Runtime::DispatchDueTimers() {
     bool fired = timers_.DispatchDue(NowMs());
@@ -44,18 +48,22 @@ bool Runtime::DispatchDueTimers() {
 }
 
 void Runtime::FlushUpdates() {
-    if (backend_ == nullptr) return;
+    if (backend_ == nullptr)
+        return;
     // A handler may open or close dialogs while we draw; work on a copy.
     std::vector<Dialog*> dialogs = modalStack_;
     for (Dialog* dialog : dialogs) {
-        if (std::find(modalStack_.begin(), modalStack_.end(), dialog) == modalStack_.end()) continue;
-        if (dialog->TakeDirty()) backend_->DialogUpdated(*dialog);
+        if (std::find(modalStack_.begin(), modalStack_.end(), dialog) == modalStack_.end())
+            continue;
+        if (dialog->TakeDirty())
+            backend_->DialogUpdated(*dialog);
     }
 }
 
 void Runtime::PopModal(Dialog* dialog) {
     auto it = std::find(modalStack_.begin(), modalStack_.end(), dialog);
-    if (it != modalStack_.end()) modalStack_.erase(it);
+    if (it != modalStack_.end())
+        modalStack_.erase(it);
 }
 
 void Runtime::Reset() {

@@ -14,7 +14,7 @@ class Dialog;
 // The state every backend shares: the backend in use, timers, open modal dialogs
 // and the posted quit.
 class Runtime {
-public:
+  public:
     static Runtime& Get();
 
     Backend& UseBackend() const;
@@ -42,7 +42,7 @@ public:
     // Back to the state at program start: no quit posted, no timers, no dialogs.
     void Reset();
 
-private:
+  private:
     Backend* backend_ = nullptr;
     Application* app_ = nullptr;
     bool quitPosted_ = false;

@@ -28,7 +28,8 @@ void TimerQueue::KillAll(Window* owner) {
 
 TimerQueue::Timer* TimerQueue::Find(Window* owner, int id) {
     for (Timer& timer : timers_) {
-        if (timer.owner == owner && timer.id == id) return &timer;
+        if (timer.owner == owner && timer.id == id)
+            return &timer;
     }
     return nullptr;
 }
@@ -40,7 +41,8 @@ bool TimerQueue::Eligible(const Timer& timer) const {
 std::optional<std::uint64_t> TimerQueue::NextDue() const {
     std::optional<std::uint64_t> next;
     for (const Timer& timer : timers_) {
-        if (Eligible(timer) && (!next || timer.dueMs < *next)) next = timer.dueMs;
+        if (Eligible(timer) && (!next || timer.dueMs < *next))
+            next = timer.dueMs;
     }
     return next;
 }
@@ -66,7 +68,8 @@ bool TimerQueue::DispatchDue(std::uint64_t nowMs) {
     for (const Due& entry : due) {
         // An earlier handler may have killed, replaced or closed this one.
         Timer* timer = Find(entry.owner, entry.id);
-        if (timer == nullptr || timer->serial != entry.serial || !Eligible(*timer)) continue;
+        if (timer == nullptr || timer->serial != entry.serial || !Eligible(*timer))
+            continue;
         // Ticks missed while the program was busy collapse into one, as window timers do.
         std::uint64_t periods = (nowMs - timer->dueMs) / timer->periodMs + 1;
         timer->dueMs += periods * timer->periodMs;
@@ -74,7 +77,8 @@ bool TimerQueue::DispatchDue(std::uint64_t nowMs) {
         entry.owner->OnTimer(entry.id);
         fired = true;
         timer = Find(entry.owner, entry.id);
-        if (timer != nullptr && timer->serial == entry.serial) timer->running = false;
+        if (timer != nullptr && timer->serial == entry.serial)
+            timer->running = false;
     }
     return fired;
 }

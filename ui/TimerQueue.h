@@ -12,7 +12,7 @@ class Window;
 // A timer does not fire again while its own handler runs (a message box opened by
 // the handler would otherwise re-enter it), nor for a window that is closing.
 class TimerQueue {
-public:
+  public:
     void Set(Window* owner, int id, unsigned periodMs, std::uint64_t nowMs);
     void Kill(Window* owner, int id);
     void KillAll(Window* owner);
@@ -24,7 +24,7 @@ public:
     bool DispatchDue(std::uint64_t nowMs);
     bool Empty() const { return timers_.empty(); }
 
-private:
+  private:
     struct Timer {
         Window* owner;
         int id;

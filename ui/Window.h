@@ -4,7 +4,7 @@ namespace ui {
 
 // Base of the frame window and the dialogs: it owns window timers.
 class Window {
-public:
+  public:
     Window() = default;
     virtual ~Window();
     Window(const Window&) = delete;

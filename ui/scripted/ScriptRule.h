@@ -14,7 +14,7 @@ class ScriptedBackend;
 // Actions run in the order given, on the window that triggered the rule (for a rule
 // keyed by time: on the window on top at that moment).
 class ScriptRule {
-public:
+  public:
     enum class Trigger { MessageBox, MessageBoxContaining, Dialog, ControlText, FileOpen, Time };
 
     struct Action {
@@ -55,7 +55,7 @@ public:
         return Add(std::move(action));
     }
 
-private:
+  private:
     friend class ScriptedBackend;
 
     ScriptRule& Add(Action action) {

@@ -99,14 +99,16 @@ void ScriptedBackend::CloseSurface(std::uint64_t serial) {
 
 ScriptedBackend::Surface* ScriptedBackend::FindSurface(std::uint64_t serial) {
     for (Surface& surface : surfaces_) {
-        if (surface.serial == serial) return &surface;
+        if (surface.serial == serial)
+            return &surface;
     }
     return nullptr;
 }
 
 ScriptedBackend::Surface* ScriptedBackend::SurfaceOf(const Dialog& dialog) {
     for (Surface& surface : surfaces_) {
-        if (surface.dialog == &dialog) return &surface;
+        if (surface.dialog == &dialog)
+            return &surface;
     }
     return nullptr;
 }
@@ -115,7 +117,8 @@ bool ScriptedBackend::Trigger(ScriptRule::Trigger kind, const Surface& surface,
                               const Dialog* dialog) {
     for (auto& owned : rules_) {
         ScriptRule& rule = *owned;
-        if (rule.used_) continue;
+        if (rule.used_)
+            continue;
         bool matches = false;
         switch (rule.trigger_) {
             case ScriptRule::Trigger::MessageBox:
@@ -151,7 +154,8 @@ bool ScriptedBackend::Trigger(ScriptRule::Trigger kind, const Surface& surface,
 
 void ScriptedBackend::Schedule(ScriptRule& rule, std::uint64_t target) {
     pending_.push_back({clock_.MonotonicMs() + rule.delayMs_, nextOrder_++, &rule, target});
-    if (!rule.repeat_) rule.used_ = true;
+    if (!rule.repeat_)
+        rule.used_ = true;
 }
 
 bool ScriptedBackend::TimeRulePending() const {
@@ -163,18 +167,22 @@ bool ScriptedBackend::RunDueActions() {
     std::uint64_t now = clock_.MonotonicMs();
     auto due = pending_.end();
     for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-        if (it->dueMs > now) continue;
-        if (due == pending_.end() || std::tie(it->dueMs, it->order) < std::tie(due->dueMs, due->order)) {
+        if (it->dueMs > now)
+            continue;
+        if (due == pending_.end() ||
+            std::tie(it->dueMs, it->order) < std::tie(due->dueMs, due->order)) {
             due = it;
         }
     }
-    if (due == pending_.end()) return false;
+    if (due == pending_.end())
+        return false;
     Pending chosen = *due;
     pending_.erase(due);
     // Actions run one at a time; each may open or close windows.
     std::vector<ScriptRule::Action> actions = chosen.rule->actions_;
     for (const ScriptRule::Action& action : actions) {
-        if (failed_) break;
+        if (failed_)
+            break;
         Perform(action, chosen.target);
     }
     return true;
@@ -189,21 +197,24 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
     if (action.kind == Kind::Command) {
         Application* app = GetApp();
         if (app == nullptr || app->mainWindow == nullptr) {
-            Fail("script runs command " + std::to_string(action.id) + " but there is no main window");
+            Fail("script runs command " + std::to_string(action.id) +
+                 " but there is no main window");
             return;
         }
         TranscriptEntry entry = Entry(TranscriptEntry::Kind::Action);
         entry.text = "command " + std::to_string(action.id);
         bool ran = app->mainWindow->RunCommand(action.id);
-        if (!ran) entry.text += " (disabled)";
+        if (!ran)
+            entry.text += " (disabled)";
         transcript_.Add(entry);
         return;
     }
 
-    Surface* surface = target != 0 ? FindSurface(target)
-                                   : (surfaces_.empty() ? nullptr : &surfaces_.back());
+    Surface* surface =
+        target != 0 ? FindSurface(target) : (surfaces_.empty() ? nullptr : &surfaces_.back());
     if (surface == nullptr) {
-        if (target == 0) Fail("script acts at a time when no window is open");
+        if (target == 0)
+            Fail("script acts at a time when no window is open");
         return;  // the window it was meant for has closed meanwhile
     }
     TranscriptEntry entry = Entry(TranscriptEntry::Kind::Action);
@@ -212,7 +223,8 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
     switch (surface->kind) {
         case Surface::Kind::Box: {
             int answer = 0;
-            if (action.kind == Kind::Press) answer = action.id;
+            if (action.kind == Kind::Press)
+                answer = action.id;
             if (action.kind == Kind::Enter) {
                 answer = (surface->flags & MB_BUTTONS_MASK) == MB_YESNO ? IDYES : IDOK;
             }
@@ -289,24 +301,25 @@ bool ScriptedBackend::Pump(bool mainLoop) {
         return true;
     }
     Runtime& runtime = Runtime::Get();
-    if (runtime.DispatchDueTimers()) return true;
+    if (runtime.DispatchDueTimers())
+        return true;
 
     std::optional<std::uint64_t> next = runtime.Timers().NextDue();
     for (const Pending& p : pending_) {
-        if (!next || p.dueMs < *next) next = p.dueMs;
+        if (!next || p.dueMs < *next)
+            next = p.dueMs;
     }
     if (!next) {
         if (!mainLoop) {
-            Fail("nothing is left that could close " +
-                 (surfaces_.empty() ? std::string("the running loop") : Describe(surfaces_.back())));
+            Fail("nothing is left that could close " + (surfaces_.empty()
+                                                            ? std::string("the running loop")
+                                                            : Describe(surfaces_.back())));
         }
         return false;
     }
     if (*next > timeLimitMs_) {
-        Fail("the script ran past its time limit of " + std::to_string(timeLimitMs_) +
-             " ms with " +
-             (surfaces_.empty() ? std::string("no window") : Describe(surfaces_.back())) +
-             " open");
+        Fail("the script ran past its time limit of " + std::to_string(timeLimitMs_) + " ms with " +
+             (surfaces_.empty() ? std::string("no window") : Describe(surfaces_.back())) + " open");
         return false;
     }
     clock_.AdvanceTo(*next);
@@ -316,14 +329,16 @@ bool ScriptedBackend::Pump(bool mainLoop) {
 void ScriptedBackend::RunModalLoop(const std::function<bool()>& done) {
     Runtime& runtime = Runtime::Get();
     while (!done() && !runtime.QuitPosted() && !failed_) {
-        if (!Pump(false)) break;
+        if (!Pump(false))
+            break;
     }
 }
 
 void ScriptedBackend::RunMainLoop() {
     Runtime& runtime = Runtime::Get();
     while (!runtime.QuitPosted() && !failed_) {
-        if (!Pump(true)) break;
+        if (!Pump(true))
+            break;
     }
 }
 
@@ -339,7 +354,8 @@ TranscriptEntry ScriptedBackend::SnapshotEntry(TranscriptEntry::Kind kind,
     TranscriptEntry entry = Entry(kind);
     entry.caption = dialog.Caption();
     for (const ControlState& control : dialog.Controls()) {
-        if (control.source->id < 0) continue;
+        if (control.source->id < 0)
+            continue;
         switch (control.source->kind) {
             case ControlKind::EditText:
             case ControlKind::StaticText:
@@ -372,12 +388,14 @@ std::string ScriptedBackend::Describe(const Surface& surface) const {
 }
 
 void ScriptedBackend::Fail(const std::string& reason) {
-    if (failed_) return;
+    if (failed_)
+        return;
     failed_ = true;
     TranscriptEntry entry = Entry(TranscriptEntry::Kind::Failure);
     entry.text = reason;
     transcript_.Add(entry);
-    std::string report = "scripted user interface: " + reason + "\ntranscript:\n" + transcript_.Dump();
+    std::string report =
+        "scripted user interface: " + reason + "\ntranscript:\n" + transcript_.Dump();
     if (failureHandler_) {
         failureHandler_(report);
     } else {
@@ -410,13 +428,17 @@ void ScriptedBackend::DialogClosed(Dialog& dialog) {
     entry.caption = dialog.Caption();
     entry.value = Runtime::Get().QuitPosted() ? static_cast<int>(IDCANCEL) : dialog.Result();
     transcript_.Add(entry);
-    if (Surface* surface = SurfaceOf(dialog)) CloseSurface(surface->serial);
+    if (Surface* surface = SurfaceOf(dialog))
+        CloseSurface(surface->serial);
 }
 
-void ScriptedBackend::FrameCreated(FrameWindow& frame) { FrameStatusChanged(frame, 0); }
+void ScriptedBackend::FrameCreated(FrameWindow& frame) {
+    FrameStatusChanged(frame, 0);
+}
 
 void ScriptedBackend::FrameStatusChanged(FrameWindow& frame, int pane) {
-    if (pane < 0) return;
+    if (pane < 0)
+        return;
     TranscriptEntry entry = Entry(TranscriptEntry::Kind::Status);
     entry.value = pane;
     entry.text = frame.PaneText(pane);
@@ -445,8 +467,8 @@ int ScriptedBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
     RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
 
     Surface* box = FindSurface(serial);
-    int answer = box->answered ? box->answer
-                               : ((flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL);
+    int answer =
+        box->answered ? box->answer : ((flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL);
     CloseSurface(serial);
     TranscriptEntry answered = Entry(TranscriptEntry::Kind::BoxAnswer);
     answered.caption = caption;
@@ -481,6 +503,8 @@ void ScriptedBackend::WatchFd(int fd, std::function<void()> onReadable) {
     watched_[fd] = std::move(onReadable);
 }
 
-void ScriptedBackend::UnwatchFd(int fd) { watched_.erase(fd); }
+void ScriptedBackend::UnwatchFd(int fd) {
+    watched_.erase(fd);
+}
 
 }  // namespace ui

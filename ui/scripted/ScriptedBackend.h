@@ -21,7 +21,7 @@ namespace ui {
 // A box nobody answers, or a modal loop nothing can end, fails the script instead of
 // hanging: the failure handler is told, and every modal loop ends with Cancel.
 class ScriptedBackend : public Backend {
-public:
+  public:
     // Installs itself and a virtual clock, and resets the framework's state.
     ScriptedBackend();
     ~ScriptedBackend() override;
@@ -64,7 +64,7 @@ public:
     void WatchFd(int fd, std::function<void()> onReadable) override;
     void UnwatchFd(int fd) override;
 
-private:
+  private:
     // Something modal on screen: a dialog, a message box or a file dialog.
     struct Surface {
         enum class Kind { Dialog, Box, File };

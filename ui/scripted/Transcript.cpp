@@ -101,29 +101,35 @@ std::string TranscriptEntry::Line() const {
 
 const std::string* TranscriptEntry::Control(int id) const {
     for (const auto& [controlId, text] : controls) {
-        if (controlId == id) return &text;
+        if (controlId == id)
+            return &text;
     }
     return nullptr;
 }
 
 std::vector<std::string> Transcript::Lines() const {
     std::vector<std::string> lines;
-    for (const TranscriptEntry& entry : entries_) lines.push_back(entry.Line());
+    for (const TranscriptEntry& entry : entries_)
+        lines.push_back(entry.Line());
     return lines;
 }
 
 std::string Transcript::Dump() const {
     std::string out;
-    for (const TranscriptEntry& entry : entries_) out += entry.Line() + "\n";
+    for (const TranscriptEntry& entry : entries_)
+        out += entry.Line() + "\n";
     return out;
 }
 
-bool Transcript::Contains(std::string_view substring) const { return Count(substring) > 0; }
+bool Transcript::Contains(std::string_view substring) const {
+    return Count(substring) > 0;
+}
 
 int Transcript::Count(std::string_view substring) const {
     int count = 0;
     for (const TranscriptEntry& entry : entries_) {
-        if (entry.Line().find(substring) != std::string::npos) ++count;
+        if (entry.Line().find(substring) != std::string::npos)
+            ++count;
     }
     return count;
 }
@@ -131,7 +137,8 @@ int Transcript::Count(std::string_view substring) const {
 std::vector<const TranscriptEntry*> Transcript::MessageBoxes() const {
     std::vector<const TranscriptEntry*> boxes;
     for (const TranscriptEntry& entry : entries_) {
-        if (entry.kind == TranscriptEntry::Kind::MessageBox) boxes.push_back(&entry);
+        if (entry.kind == TranscriptEntry::Kind::MessageBox)
+            boxes.push_back(&entry);
     }
     return boxes;
 }
@@ -151,7 +158,8 @@ std::vector<std::string> Transcript::ControlHistory(std::string_view caption, in
     for (const TranscriptEntry& entry : entries_) {
         bool snapshot = entry.kind == TranscriptEntry::Kind::DialogOpened ||
                         entry.kind == TranscriptEntry::Kind::DialogRefresh;
-        if (!snapshot || entry.caption != caption) continue;
+        if (!snapshot || entry.caption != caption)
+            continue;
         const std::string* text = entry.Control(id);
         if (text != nullptr && (history.empty() || history.back() != *text)) {
             history.push_back(*text);

@@ -11,9 +11,9 @@ namespace ui {
 // One thing the user saw or did, as the scripted backend recorded it.
 struct TranscriptEntry {
     enum class Kind {
-        MessageBox,   // caption, text, flags
-        BoxAnswer,    // value: the button
-        DialogOpened, // caption, controls
+        MessageBox,    // caption, text, flags
+        BoxAnswer,     // value: the button
+        DialogOpened,  // caption, controls
         DialogRefresh,
         DialogClosed,  // value: the result
         Status,        // value: pane, text
@@ -38,7 +38,7 @@ struct TranscriptEntry {
 
 // Everything shown during a scripted run, for assertions.
 class Transcript {
-public:
+  public:
     void Add(TranscriptEntry entry) { entries_.push_back(std::move(entry)); }
     void Clear() { entries_.clear(); }
 
@@ -55,7 +55,7 @@ public:
     // The texts one control of a dialog showed, each change once, in order.
     std::vector<std::string> ControlHistory(std::string_view caption, int id) const;
 
-private:
+  private:
     std::vector<TranscriptEntry> entries_;
 };
 

@@ -1,0 +1,73 @@
+// "orvane.cfg": the exact bytes written, and what a damaged file leaves in place.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempWorkDir.h"
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    TempWorkDir dir;
+    void TearDown() override {
+        std::filesystem::remove("orvane.cfg");
+        theUnit.ResetForStart();
+    }
+};
+
+TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
+    ScriptedUi ui;
+    theUnit.family = 15;
+    theUnit.comIndex = 0;
+    theUnit.baud = 4800;
+    theApp.SaveSettings();
+    EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
+
+    theUnit.family = 2;
+    theUnit.comIndex = 11;
+    theUnit.baud = 921600;
+    theApp.SaveSettings();
+    EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), " 2 11   921600\n");
+    EXPECT_TRUE(ui.Log().MessageBoxes().empty());
+}
+
+TEST_F(SettingsFileTest, StartUpReadsWhatWasSaved) {
+    TempWorkDir::Write("orvane.cfg", " 5  3   115200\n");
+    theUnit.ResetForStart();
+    EXPECT_EQ(theUnit.family, 5);
+    EXPECT_EQ(theUnit.comIndex, 3);
+    EXPECT_EQ(theUnit.baud, 115200);
+    EXPECT_EQ(theUnit.unitType, 0);
+    EXPECT_EQ(theUnit.autoFirstPass, 1);
+}
+
+TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {
+    struct Case {
+        const char* content;  // nullptr: no file
+        int family, comIndex, baud;
+    };
+    for (const Case& c :
+         {Case{nullptr, 0, 0, 4800}, Case{"", 0, 0, 4800}, Case{"15", 15, 0, 4800},
+          Case{"15  2", 15, 2, 4800}, Case{"garbage", 0, 0, 4800}, Case{" 6 x 9600", 6, 0, 4800}}) {
+        std::filesystem::remove("orvane.cfg");
+        if (c.content != nullptr)
+            TempWorkDir::Write("orvane.cfg", c.content);
+        theUnit.ResetForStart();
+        SCOPED_TRACE(c.content != nullptr ? c.content : "(no file)");
+        EXPECT_EQ(theUnit.family, c.family);
+        EXPECT_EQ(theUnit.comIndex, c.comIndex);
+        EXPECT_EQ(theUnit.baud, c.baud);
+    }
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsReported) {
+    ScriptedUi ui;
+    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
+    std::filesystem::create_directory("orvane.cfg");  // a directory cannot be opened for writing
+    theApp.SaveSettings();
+    ASSERT_EQ(ui.Log().MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
+    std::filesystem::remove("orvane.cfg");
+}

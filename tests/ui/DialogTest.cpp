@@ -1,0 +1,105 @@
+// Controls and data exchange of dialogs.
+#include <gtest/gtest.h>
+
+#include "tests/support/ScriptedUi.h"
+#include "tests/ui/TestDialogs.h"
+
+using testdialogs::TestDialog;
+
+TEST(DialogDataExchange, ANonNumberStoresNothingAndKeepsTheFocusInTheBox) {
+    ScriptedUi ui;
+    ui.OnDialog("Setup")
+        .Type(testdialogs::kEdit, "new text")
+        .Type(testdialogs::kNumber, "12x")
+        .Press(testdialogs::kRadioC)
+        .Press(ui::IDOK);
+    ui.OnMessageBox("Please enter a positive integer.").Press(ui::IDOK);
+
+    TestDialog dialog("Setup");
+    dialog.text = "old text";
+    dialog.number = 5;
+    dialog.choice = 0;
+    int focusAfterFailure = -1;
+    bool stillRunning = false;
+    ui.At(1).Run([&] {
+        focusAfterFailure = dialog.FocusId();
+        stillRunning = dialog.IsWindowAlive() && !dialog.IsEnding();
+        dialog.TypeText(testdialogs::kNumber, " 12 ");
+        dialog.ClickButton(ui::IDOK);
+    });
+
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(focusAfterFailure, testdialogs::kNumber);
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(dialog.text, "new text");
+    EXPECT_EQ(dialog.number, 12u);
+    EXPECT_EQ(dialog.choice, 2);
+    EXPECT_EQ(ui.Log().MessageBoxes().size(), 1u);
+}
+
+TEST(DialogDataExchange, RejectsWhatIsNotAnUnsignedNumber) {
+    for (const char* bad : {"", " ", "-1", "+3", "1 2", "4294967296", "0x10"}) {
+        ScriptedUi ui;
+        ui.OnDialog("Setup").Type(testdialogs::kNumber, bad).Press(ui::IDOK).Press(ui::IDCANCEL);
+        ui.OnMessageBox("Please enter a positive integer.").Press(ui::IDOK);
+        TestDialog dialog("Setup");
+        dialog.number = 77;
+        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL) << bad;
+        EXPECT_EQ(dialog.number, 77u) << bad;
+    }
+    ScriptedUi ui;
+    ui.OnDialog("Setup").Type(testdialogs::kNumber, "4294967295").Press(ui::IDOK);
+    TestDialog dialog("Setup");
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(dialog.number, 4294967295u);
+}
+
+TEST(DialogControls, RadioClicksKeepOneButtonOfTheGroupChecked) {
+    ScriptedUi ui;
+    ui.OnDialog("Radio").Press(testdialogs::kRadioB).Press(testdialogs::kRadioA).Press(ui::IDOK);
+    TestDialog dialog("Radio");
+    dialog.choice = 2;
+    std::vector<int> commands;
+    dialog.onCommand = [&](TestDialog&, int id) { commands.push_back(id); };
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(dialog.choice, 0);
+    EXPECT_EQ(commands, (std::vector<int>{testdialogs::kRadioB, testdialogs::kRadioA}));
+}
+
+TEST(DialogControls, DisabledAndReadOnlyControlsIgnoreTheUser) {
+    ScriptedUi ui;
+    ui.OnDialog("Locked").Press(testdialogs::kAction).Press(ui::IDOK);
+    TestDialog dialog("Locked");
+    bool acted = false;
+    dialog.onInit = [](TestDialog& d) { d.EnableControl(testdialogs::kAction, false); };
+    dialog.onCommand = [&](TestDialog&, int) { acted = true; };
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_FALSE(acted);
+}
+
+TEST(DialogControls, EnterPressesTheDefaultButtonAndEscapeCancels) {
+    {
+        ScriptedUi ui;
+        ui.OnDialog("Keys").Enter();
+        TestDialog dialog("Keys");
+        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    }
+    {
+        ScriptedUi ui;
+        ui.OnDialog("Keys").Close();
+        TestDialog dialog("Keys");
+        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    }
+}
+
+TEST(DialogControls, ControlsExistOnlyWhileTheDialogRuns) {
+    ScriptedUi ui;
+    TestDialog dialog("Offscreen");
+    dialog.SetControlText(testdialogs::kEdit, "ignored");
+    EXPECT_FALSE(dialog.UpdateData(false));
+    EXPECT_FALSE(dialog.SetTimer(10, 1000));
+    dialog.EndDialog(ui::IDOK);  // before DoModal: no effect
+    ui.OnDialog("Offscreen").Press(ui::IDCANCEL);
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(dialog.ControlText(testdialogs::kEdit), "");
+}
