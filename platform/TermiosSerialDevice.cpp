@@ -483,7 +483,7 @@ bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint
     got = 0;
     if (fd_ < 0)
         return NotOpen();
-    Pump();
+    // (Queued output is pushed by ClearCommError, which the port calls before every read.)
     while (size > 0) {
         ssize_t count = ::read(fd_, data, size);
         if (count < 0) {

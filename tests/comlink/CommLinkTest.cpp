@@ -266,10 +266,4 @@ TEST_F(LinkTest, UnpluggedReceiverMakesTheChannelFail) {
     EXPECT_EQ(peer.Received(), "");
 }
 
-TEST_F(LinkTest, ReservedOperationIsUnsupported) {
-    Win32CommPort port(0, 4096, 2048, 0);
-    CommLink link(port);
-    EXPECT_EQ(link.Reserved(), CL_ERR_UNSUPPORTED);
-}
-
 }  // namespace

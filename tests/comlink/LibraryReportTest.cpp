@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "COMLINK/CommPort.h"
@@ -65,6 +66,10 @@ const Operation kOperations[] = {
     {"Purge", 283, [](CommPort& p) { p.Purge(0, 0); }},
     {"DumpStatus", 285, [](CommPort& p) { p.DumpStatus([](const char*) {}); }},
 };
+
+void PrintTo(const Operation& operation, std::ostream* out) {
+    *out << operation.name;
+}
 
 ui::ScriptedBackend* shownBy = nullptr;
 

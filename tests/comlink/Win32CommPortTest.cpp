@@ -482,11 +482,4 @@ TEST_F(PortTest, EventOperations) {
     EXPECT_EQ(port.SetEventChar('x'), 0);
 }
 
-TEST_F(PortTest, ReservedOperationsAreUnsupported) {
-    Win32CommPort port(0, 64, 16, 0);
-    EXPECT_EQ(port.Reserved1(), CL_ERR_UNSUPPORTED);
-    EXPECT_EQ(port.Reserved2(), CL_ERR_UNSUPPORTED);
-    EXPECT_EQ(port.Idle(), 0);
-}
-
 }  // namespace
