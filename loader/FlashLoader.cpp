@@ -7,6 +7,7 @@
 #include "COMLINK/CommLink.h"
 #include "COMLINK/CommResult.h"
 #include "app/CGpsUnit.h"
+#include "image/ImageReader.h"
 #include "loader/LoaderStatusText.h"
 #include "platform/Clock.h"
 
@@ -55,6 +56,14 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     recordNumber_ = 0;
     noConnectCount_ = 0;
     wordOrder_ = WordOrder::Undecided;
+    // The rest as a new engine has them, so that an engine can be created again.
+    timeStamp_ = Now();
+    debugWord_ = 0;
+    reportedValue_ = 0;
+    debugWordCount_ = 0;
+    sectorsErased_ = 0;
+    endChecksum = 0;
+    receivedSize = 0;
 
     reader_ = reader;
     loadAddress_ = loadAddress;
@@ -321,7 +330,8 @@ bool FlashLoader::StepWaitCold() {
 bool FlashLoader::StepSendRec() {
     if (!resendLoaded_ && replayRecord_.length >= 0) {
         // After a step back: the record that was stepped over comes again as it was.
-        std::copy_n(replayRecord_.frame.begin(), replayRecord_.length + 10, frame_.begin());
+        std::copy_n(replayRecord_.frame.begin(),
+                    replayRecord_.length + LoaderFrame::kRecordOverhead, frame_.begin());
         recordLength_ = replayRecord_.length;
         sendPosition_ = replayRecord_.position;
         replayRecord_.length = -1;
@@ -375,6 +385,8 @@ int FlashLoader::ReadNextRecord() {
         loadAddress_ = 0;
     std::uint32_t offset = sendPosition_ - loadAddress_;
     CurrentImage().used = true;
+    // The reader never writes past the span; an odd count is below its end, so the pad
+    // byte fits too.
     const std::span<std::uint8_t> data(frame_.data() + LoaderFrame::kDataOffset, kMaxRecordData);
     const int count = reader_->ReadRecord(data, kRecordCapacity, offset);
     sendPosition_ = reader_->isSRecord ? offset : loadAddress_ + offset;

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "image/ImageReader.h"
 #include "loader/LoaderFrame.h"
 #include "loader/LoaderState.h"
 #include "loader/LoaderTrace.h"
@@ -13,6 +12,7 @@
 #include "loader/WordOrder.h"
 
 class CommLink;
+class ImageReader;
 
 // Writes one image into the flash of a receiver that waits in its software-load mode,
 // over the binary flash loader protocol: hello and handshake, erase of the image's
@@ -28,10 +28,10 @@ class FlashLoader {
     static constexpr std::size_t kRecordCapacity = 1980;
     // The step back on a rec number and the rewind on a reported address go by this size.
     static constexpr std::uint32_t kStepBack = 1980;
-    // An S-record record can run past the capacity by less than one line; the frame
-    // buffer takes the longest one the reader can give, plus a pad byte.
-    static constexpr std::size_t kMaxRecordData =
-        (ImageReader::MaxRecordLength(kRecordCapacity) + 1) & ~std::size_t{1};
+    // Data bytes a frame carries at most, what receivers take. The reader is given room
+    // for exactly this many: an S-record line that would run past it starts the next
+    // record instead, so nothing is lost or moved.
+    static constexpr std::size_t kMaxRecordData = 2046;
     static constexpr std::size_t kFrameBufferSize = kMaxRecordData + LoaderFrame::kRecordOverhead;
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
@@ -83,7 +83,9 @@ class FlashLoader {
     }
     // The data record now in the frame buffer.
     const std::uint8_t* Frame() const { return frame_.data(); }
-    std::size_t FrameLength() const { return static_cast<std::size_t>(recordLength_) + 10; }
+    std::size_t FrameLength() const {
+        return static_cast<std::size_t>(recordLength_) + LoaderFrame::kRecordOverhead;
+    }
 
   private:
     // One image of the session, as the engine needs to start it again.

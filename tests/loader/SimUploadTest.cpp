@@ -3,6 +3,7 @@
 // to the image, or the engine waits where it is meant to, without hanging the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -266,6 +267,52 @@ INSTANTIATE_TEST_SUITE_P(AllConfigurations, SimUpload,
                          ::testing::Combine(::testing::ValuesIn(kConfigs),
                                             ::testing::ValuesIn(kFaults)),
                          Name);
+
+TEST(SimUploadLongLines, SRecordRecordsNeverOutgrowTheFrameAndLoseNothing) {
+    TempWorkDir dir;
+    platform::VirtualClock clock;
+    platform::ScopedClock guard(clock);
+    theUnit.ResetForStart();
+    theUnit.family = 15;
+    // Lines of 250 bytes after a line of 229: the eighth line of a record would take it
+    // from 1979 to 2229 bytes, more than a frame carries.
+    const Bytes head = samples::RandomBytes(229, 3);
+    const Bytes rest = samples::RandomBytes(20 * 250, 4);
+    samples::SRecordFormat format;
+    format.bytesPerLine = 250;
+    samples::WriteFile("long.hex",
+                       samples::ToSRecords({{0x2D004000, head}, {0x2D004000 + 229, rest}}, format));
+    Bytes image = head;
+    image.insert(image.end(), rest.begin(), rest.end());
+    ImageReader reader;
+    ASSERT_TRUE(reader.Open("long.hex"));
+
+    sim::ReceiverOptions options;
+    options.startInLoader = true;
+    options.loaderMode = sim::LoaderMode::Address;
+    options.afterLoad = sim::AfterLoad::Stay;
+    sim::SimulatedReceiver receiver(options);
+    platform::MemorySerialBank bank;
+    bank.Attach(0, &receiver);
+    theUnit.Open(0, 115200, false);
+    FlashLoader engine;
+    engine.Create(&reader, theUnit.link.get(), 0, 0x2D004000, reader.endAddress + 0x2D000000, 1);
+    std::size_t longest = 0;
+    for (int tick = 0; tick < 600 && engine.state != LoaderState::FileDone; ++tick) {
+        clock.Advance(100);
+        while (engine.Step()) {
+        }
+        longest = std::max(longest, engine.FrameLength() - 10);
+    }
+    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_LE(longest, FlashLoader::kMaxRecordData);
+    EXPECT_EQ(receiver.Counters().recordsRejected, 0u);
+    EXPECT_EQ(receiver.ReadFlash(0x2D004000, image.size()), image);
+    EXPECT_EQ(receiver.Flash().ProgrammedBytes(), image.size());
+    engine.CloseTrace();
+    reader.Close();
+    theUnit.ResetForStart();
+}
 
 TEST(SimUploadSilence, AReceiverThatNeverSaysHelloLeavesTheEngineInNoConnect) {
     TempWorkDir dir;
