@@ -118,9 +118,13 @@ bool MemorySerialDevice::SetCommState(const DCB& dcb) {
         return Fail(EINVAL);
     if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5)
         return Fail(EINVAL);
-    // Bytes already on their way leave at the old rate.
+    // Bytes already on their way leave at the old rate, the rest at the new one.
     PumpTx();
     state_ = dcb;
+    if (!tx_.Empty()) {
+        burstStartNs_ = NowMs() * 1000000;
+        burstSent_ = 0;
+    }
     bool dtr = dcb.fDtrControl != DTR_CONTROL_DISABLE;
     bool rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
     SetLines(dtr, rts);
@@ -291,10 +295,8 @@ bool MemorySerialDevice::Write(const std::uint8_t* data, std::uint32_t size, std
         if (writeLimit_ < take)
             take = writeLimit_;
     }
-    if (tx_.Empty()) {
-        std::uint64_t nowNs = NowMs() * 1000000;
-        txHeadStartNs_ = lineFreeNs_ > nowNs ? lineFreeNs_ : nowNs;
-    }
+    if (tx_.Empty())
+        StartBurst();
     queued = static_cast<std::uint32_t>(tx_.Push(data, take));
     if (io != nullptr)
         io->InternalHigh = queued;
@@ -305,10 +307,8 @@ bool MemorySerialDevice::Write(const std::uint8_t* data, std::uint32_t size, std
 bool MemorySerialDevice::TransmitCommChar(std::uint8_t byte) {
     if (!Usable(Call::TransmitCommChar))
         return false;
-    if (tx_.Empty()) {
-        std::uint64_t nowNs = NowMs() * 1000000;
-        txHeadStartNs_ = lineFreeNs_ > nowNs ? lineFreeNs_ : nowNs;
-    }
+    if (tx_.Empty())
+        StartBurst();
     if (!tx_.PushFront(byte))
         return Fail(EAGAIN);
     PumpTx();
@@ -348,13 +348,25 @@ void MemorySerialDevice::SendToPeer(const std::uint8_t* data, std::size_t size,
     }
 }
 
+std::uint64_t MemorySerialDevice::DepartureNs(std::uint64_t count) const {
+    // Ten bits a byte: start, eight data bits (or fewer with parity), stop.
+    return burstStartNs_ + count * 10000000000ull / state_.BaudRate;
+}
+
+void MemorySerialDevice::StartBurst() {
+    std::uint64_t nowNs = NowMs() * 1000000;
+    burstStartNs_ = lineFreeNs_ > nowNs ? lineFreeNs_ : nowNs;
+    burstSent_ = 0;
+}
+
 void MemorySerialDevice::PumpTx() {
     std::uint64_t nowNs = NowMs() * 1000000;
     if (tx_.Empty())
         return;
     if (TxHeld()) {
         // The head byte cannot start before sending is released.
-        txHeadStartNs_ = nowNs;
+        burstStartNs_ = nowNs;
+        burstSent_ = 0;
         return;
     }
     if (!paced_ || state_.BaudRate == 0) {
@@ -366,30 +378,23 @@ void MemorySerialDevice::PumpTx() {
         lineFreeNs_ = nowNs;
         return;
     }
-    // Ten bits a byte: start, eight data bits (or fewer with parity), stop.
-    const std::uint64_t byteNs = 10000000000ull / state_.BaudRate;
-    if (txHeadStartNs_ + byteNs > nowNs)
-        return;
-    std::uint64_t due = (nowNs - txHeadStartNs_) / byteNs;
-    if (due > tx_.Size())
-        due = tx_.Size();
     // Hand the bytes over in groups that left within the same millisecond.
     std::uint8_t chunk[256];
     std::size_t inChunk = 0;
     std::uint64_t chunkMs = 0;
-    for (std::uint64_t i = 0; i < due; ++i) {
-        std::uint64_t leftMs = (txHeadStartNs_ + byteNs) / 1000000;
+    while (!tx_.Empty() && DepartureNs(burstSent_ + 1) <= nowNs) {
+        std::uint64_t leftMs = DepartureNs(burstSent_ + 1) / 1000000;
         if (inChunk > 0 && (leftMs != chunkMs || inChunk == sizeof chunk)) {
             SendToPeer(chunk, inChunk, chunkMs);
             inChunk = 0;
         }
         chunkMs = leftMs;
         tx_.Pop(&chunk[inChunk++], 1);
-        txHeadStartNs_ += byteNs;
+        ++burstSent_;
     }
     SendToPeer(chunk, inChunk, chunkMs);
     if (tx_.Empty())
-        lineFreeNs_ = txHeadStartNs_;
+        lineFreeNs_ = DepartureNs(burstSent_);
 }
 
 }  // namespace platform

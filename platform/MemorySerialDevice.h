@@ -121,6 +121,9 @@ class MemorySerialDevice : public SerialDevice {
     bool TxHeld() const;
     void Service();
     void PumpTx();
+    void StartBurst();
+    // When the count-th byte of the current burst has left.
+    std::uint64_t DepartureNs(std::uint64_t count) const;
     void SendToPeer(const std::uint8_t* data, std::size_t size, std::uint64_t nowMs);
     void SetLines(bool dtr, bool rts);
 
@@ -144,8 +147,10 @@ class MemorySerialDevice : public SerialDevice {
     bool xoffSent_ = false;
     bool writeLimited_ = false;
     std::uint32_t writeLimit_ = 0;
-    std::uint64_t txHeadStartNs_ = 0;  // when the byte at the head of the queue began
-    std::uint64_t lineFreeNs_ = 0;     // when the last byte sent has left
+    // Paced sending: bytes leave one after another from the start of a burst.
+    std::uint64_t burstStartNs_ = 0;
+    std::uint64_t burstSent_ = 0;   // bytes of the burst that have left
+    std::uint64_t lineFreeNs_ = 0;  // when the last byte sent has left
     std::array<int, static_cast<int>(Call::Count_)> failTimes_{};
     std::array<int, static_cast<int>(Call::Count_)> failErrors_{};
     std::function<bool(std::uint32_t)> baudFilter_;

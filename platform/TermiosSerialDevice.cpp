@@ -127,16 +127,23 @@ void TermiosSerialDevice::PermissionHint() const {
     std::lock_guard<std::mutex> lock(guard);
     if (!told.insert(path_).second)
         return;
-    std::string owner = "dialout";
     struct stat info {};
-    if (::stat(path_.c_str(), &info) == 0) {
-        if (const struct group* entry = ::getgrgid(info.st_gid))
-            owner = entry->gr_name;
+    const struct group* owner = nullptr;
+    if (::stat(path_.c_str(), &info) == 0 && info.st_gid != 0)
+        owner = ::getgrgid(info.st_gid);
+    if (owner != nullptr) {
+        std::fprintf(stderr,
+                     "Cannot open %s: permission denied. To get access, join the group '%s' that "
+                     "owns it (sudo usermod -aG %s $USER), then log out and in again.\n",
+                     path_.c_str(), owner->gr_name, owner->gr_name);
+    } else {
+        // Owned by root's group: joining it is no advice to give.
+        std::fprintf(stderr,
+                     "Cannot open %s: permission denied. To get access, have it given to a group "
+                     "you belong to (usually dialout, e.g. by a udev rule), then log out and in "
+                     "again.\n",
+                     path_.c_str());
     }
-    std::fprintf(stderr,
-                 "Cannot open %s: permission denied. To get access, join the group '%s' that "
-                 "owns it (sudo usermod -aG %s $USER), then log out and in again.\n",
-                 path_.c_str(), owner.c_str(), owner.c_str());
 }
 
 bool TermiosSerialDevice::Open() {
@@ -276,11 +283,10 @@ bool TermiosSerialDevice::SetCommState(const DCB& dcb) {
     // tcsetattr succeeds when any part was taken; a driver may quietly keep its old speed.
     termios now{};
     if (::tcgetattr(fd_, &now) == 0) {
-        bool speedTaken = cfgetospeed(&now) == speed;
-        bool sizeTaken = (now.c_cflag & CSIZE) == kSizes[dcb.ByteSize - 5];
-        if (!speedTaken || !sizeTaken) {
+        // (Data bits and parity are not checked: a pseudo-terminal always carries 8N.)
+        if (cfgetospeed(&now) != speed) {
             ::tcsetattr(fd_, TCSANOW, &before);
-            return Fail(speedTaken ? IE_BYTESIZE : IE_BAUDRATE);
+            return Fail(IE_BAUDRATE);
         }
     }
     LineIoctl(dcb.fDtrControl == DTR_CONTROL_DISABLE ? TIOCMBIC : TIOCMBIS, TIOCM_DTR);
@@ -477,7 +483,7 @@ bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint
     got = 0;
     if (fd_ < 0)
         return NotOpen();
-    Pump();
+    // (Queued output is pushed by ClearCommError, which the port calls before every read.)
     while (size > 0) {
         ssize_t count = ::read(fd_, data, size);
         if (count < 0) {

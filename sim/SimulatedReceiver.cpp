@@ -68,7 +68,7 @@ void SimulatedReceiver::PowerOn(std::uint64_t nowMs) {
         return;
     started_ = true;
     const std::uint64_t atUs = nowMs * 1000;
-    clockUs_ = atUs;
+    clockUs_ = powerOnUs_ = atUs;
     if (options_.startInLoader) {
         EnterLoader(RecordModeFor(LoadKind::Code), atUs);
     } else {
@@ -350,7 +350,7 @@ void SimulatedReceiver::Log(const std::string& line) {
     if (!options_.log)
         return;
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%10.3f ", static_cast<double>(clockUs_) / 1e6);
+    std::snprintf(stamp, sizeof stamp, "%10.3f ", static_cast<double>(clockUs_ - powerOnUs_) / 1e6);
     options_.log(stamp + line);
 }
 

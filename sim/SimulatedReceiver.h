@@ -107,6 +107,7 @@ class SimulatedReceiver : public platform::SerialPeer, private ReceiverLoader::E
     bool started_ = false;
     bool present_ = true;
     std::uint64_t clockUs_ = 0;
+    std::uint64_t powerOnUs_ = 0;
     std::uint64_t silentUntilUs_ = 0;
 
     // The mode change under way (load command or restart) and when it completes.

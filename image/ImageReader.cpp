@@ -1,0 +1,222 @@
+#include "image/ImageReader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The end of an S-record image is measured in its last 256 bytes. When lines are so long
+// that no S3 line begins there, a longer tail is searched: one that holds at least two
+// lines of the longest kind, so a valid image is not refused for its line length.
+constexpr std::size_t kTail = 256;
+constexpr std::size_t kLongTail = 8 * LineReader::kMaxLine;
+
+// The address of the last data byte of an S3 line, within 24 bits.
+std::uint32_t LastByteAddress(unsigned count, std::uint32_t address) {
+    std::uint32_t last = address + count - 6;
+    return last > 0xFFFFFF ? last & 0xFFFFFF : last;
+}
+
+bool S3LineAt(std::string_view tail, std::size_t lineFeed, std::uint32_t& last) {
+    if (tail[lineFeed] != '\n')
+        return false;
+    unsigned count = 0;
+    std::uint32_t address = 0;
+    if (!SRecordLine::ParseS3Header(tail.substr(lineFeed + 1), count, address))
+        return false;
+    last = LastByteAddress(count, address);
+    return true;
+}
+
+}  // namespace
+
+ImageReader::ImageReader() = default;
+
+ImageReader::~ImageReader() {
+    Close();
+}
+
+bool ImageReader::Open(const std::string& path) {
+    Close();
+    valid = 0;
+    isSRecord = 0;
+    size = 0;
+    endAddress = 0;
+    versionMajor = 0;
+    versionMinor = 0;
+    versionFound = false;
+    startsWithS0_ = false;
+    if (path.empty())
+        return false;
+
+    fileName = path;
+    // Only a plain file is an image: a directory would "open" with a bogus length, and
+    // opening a FIFO could wait for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr)
+        return false;
+    if (std::fseek(file_, 0, SEEK_END) != 0)
+        return false;
+    long length = std::ftell(file_);
+    // size and endAddress are 32-bit; no receiver holds an image of 4 GiB.
+    if (length < 0 || static_cast<unsigned long>(length) > 0xFFFFFFFFul)
+        return false;
+    if (std::fseek(file_, 0, SEEK_SET) != 0)
+        return false;
+    size = endAddress = static_cast<std::uint32_t>(length);
+    valid = 1;
+
+    char start[2] = {};
+    std::size_t got = std::fread(start, 1, sizeof start, file_);
+    bool sRecord = got == 2 && start[0] == 'S' && (start[1] == '0' || start[1] == '3');
+    if (!sRecord)
+        return true;
+
+    isSRecord = 1;
+    startsWithS0_ = start[1] == '0';
+    auto fileLength = static_cast<std::uint64_t>(length);
+    if (!MeasureTail(fileLength, kTail) && !MeasureTail(fileLength, kLongTail))
+        valid = 0;
+    Rewind();
+    return valid != 0;
+}
+
+bool ImageReader::MeasureTail(std::uint64_t fileLength, std::size_t tailLength) {
+    std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(fileLength, tailLength));
+    std::vector<char> tail(length);
+    if (std::fseek(file_, static_cast<long>(fileLength - length), SEEK_SET) != 0)
+        return false;
+    tail.resize(std::fread(tail.data(), 1, length, file_));
+    std::string_view text(tail.data(), tail.size());
+
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    bool found = false;
+    for (std::size_t i = 0; i < text.size() && !found; ++i)
+        found = S3LineAt(text, i, first);
+    if (!found)
+        return false;
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (S3LineAt(text, i, last))
+            break;
+    }
+    size = first;
+    endAddress = last;
+    return true;
+}
+
+void ImageReader::Rewind() {
+    if (file_ == nullptr)
+        return;
+    std::fseek(file_, 0, SEEK_SET);
+    lines_.Attach(file_);
+    if (startsWithS0_)
+        lines_.Next();
+    needLine_ = true;
+    lineTaken_ = 0;
+}
+
+void ImageReader::Close() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    lines_.Attach(nullptr);
+}
+
+int ImageReader::ReadRecord(std::uint8_t* buffer, std::size_t capacity, std::uint32_t& address) {
+    if (buffer == nullptr)
+        return 0;
+    return ReadRecord(std::span<std::uint8_t>(buffer, capacity), capacity, address);
+}
+
+int ImageReader::ReadRecord(std::span<std::uint8_t> buffer, std::size_t capacity,
+                            std::uint32_t& address) {
+    if (file_ == nullptr || capacity == 0 || buffer.empty())
+        return 0;
+    // The count is answered as an int.
+    if (buffer.size() > INT_MAX)
+        buffer = buffer.first(INT_MAX);
+    if (isSRecord)
+        return ReadSRecord(buffer, capacity, address);
+    return ReadBinary(buffer, capacity, address);
+}
+
+int ImageReader::ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity,
+                            std::uint32_t address) {
+    if (std::fseek(file_, static_cast<long>(address), SEEK_SET) != 0)
+        return 0;
+    std::size_t wanted = std::min(capacity, buffer.size());
+    return static_cast<int>(std::fread(buffer.data(), 1, wanted, file_));
+}
+
+int ImageReader::ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity,
+                             std::uint32_t& address) {
+    const std::size_t room = buffer.size();
+    for (;;) {
+        std::size_t length = 0;
+        unsigned lineCount = 0;
+        std::uint32_t recordAddress = 0;
+        bool atEnd = false;
+        for (;;) {
+            if (needLine_) {
+                if (!lines_.Next()) {
+                    atEnd = true;
+                    break;
+                }
+                if (!line_.Parse(lines_.Line()))
+                    continue;
+                needLine_ = false;
+                lineTaken_ = 0;
+            }
+            const std::uint8_t* data = line_.data.data() + lineTaken_;
+            std::size_t left = line_.length - lineTaken_;
+            std::uint32_t lineAddress = line_.address + static_cast<std::uint32_t>(lineTaken_);
+
+            if (line_.type != 3) {
+                // An S1 or S2 line is a record of its own, after the S3 record in progress.
+                if (lineCount > 0)
+                    break;
+                std::size_t take = std::min(left, room);
+                std::memcpy(buffer.data(), data, take);
+                lineTaken_ += take;
+                needLine_ = lineTaken_ == line_.length;
+                address = lineAddress;
+                length = take;
+                break;
+            }
+
+            if (lineCount == 0) {
+                recordAddress = lineAddress;
+            } else if (recordAddress + static_cast<std::uint32_t>(length) != lineAddress) {
+                break;  // a gap: this line starts the next record
+            }
+            std::size_t take = left;
+            bool split = false;
+            if (take > room - length) {
+                if (length > 0)
+                    break;  // would not fit: this line starts the next record
+                take = room;
+                split = true;
+            }
+            std::memcpy(buffer.data() + length, data, take);
+            length += take;
+            lineTaken_ += take;
+            needLine_ = lineTaken_ == line_.length;
+            ++lineCount;
+            if (lineCount >= kMaxLinesPerRecord || length >= capacity || split)
+                break;
+        }
+        if (lineCount > 0)
+            address = recordAddress;
+        // Lines without data make empty records; they must not end the image early.
+        if (length > 0 || atEnd)
+            return static_cast<int>(length);
+    }
+}

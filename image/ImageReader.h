@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+
+#include "image/LineReader.h"
+#include "image/SRecordLine.h"
+
+// One image file (program code, map, POI or city database), handed out as blocks of
+// bytes with the receiver address of their first byte.
+//
+// The encoding comes from the file's first two characters: "S0" or "S3" make it a
+// Motorola S-record text image, anything else a raw binary image whose file offset is
+// the offset from the load address.
+//
+// Records of an S-record image: ReadRecord merges consecutive S3 lines (each line's
+// address follows on from the bytes before it) into one record, and ends it
+//   - at an address gap (the line that does not follow on starts the next record),
+//   - at the end of the file,
+//   - after 201 lines,
+//   - with the line that brings the record to the capacity or beyond.
+// A record can therefore run past the capacity by less than one line;
+// MaxRecordLength(capacity) is the longest record a capacity can give. A caller whose
+// buffer holds MaxRecordLength(capacity) bytes gets records broken exactly as above.
+// Whatever the caller passes, nothing is written past the end of the buffer span: a
+// line that would not fit ends the record before it and starts the next one, and a
+// single line longer than the whole buffer is handed out in pieces. No byte is lost
+// or moved either way. S1 and S2 lines are records of their own.
+//
+// ReadRecord answers 0 only at the end of the image.
+class ImageReader {
+  public:
+    // Lines merged into one record at most.
+    static constexpr unsigned kMaxLinesPerRecord = 201;
+
+    // The longest record ReadRecord can answer for a capacity (by less than one line longer).
+    static constexpr std::size_t MaxRecordLength(std::size_t capacity) {
+        return capacity == 0 ? 0 : capacity - 1 + SRecordLine::kMaxData;
+    }
+
+    ImageReader();
+    ~ImageReader();
+    ImageReader(const ImageReader&) = delete;
+    ImageReader& operator=(const ImageReader&) = delete;
+
+    // Opens and measures the file; answers valid != 0.
+    //   binary: size = endAddress = the file length.
+    //   S-record: size = address of the last data byte of the first S3 line near the
+    //   file's end, endAddress = that of the last S3 line, each cut to 24 bits. Without
+    //   an S3 line there the image is not valid.
+    bool Open(const std::string& path);
+
+    // Places the next record in buffer; answers its length, 0 when there is no more.
+    //   binary: reads up to capacity bytes at file offset address (address unchanged).
+    //   S-record: reads on from the last record; address := address of its first byte.
+    int ReadRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
+    // The same for a caller whose buffer holds exactly capacity bytes.
+    int ReadRecord(std::uint8_t* buffer, std::size_t capacity, std::uint32_t& address);
+
+    void Close();
+
+    // Checks that the image fits what is about to be loaded; answers 1 to go on, 0 to stop.
+    //   kind 0: family-2 program code (binary, "024" at offset 1024)
+    //   kind 1: POI or city database (binary, 7-bit text at offsets 220 to 347)
+    //   kind 2: program code in S-record form; reads the version line at 2D004E00
+    //   kind 3: map image (binary)
+    // A failed check shows the "WARNING - FIRMWARE PROBLEM" dialog; quiet suppresses
+    // it (no check can fail then) but kind 2 still reads the version.
+    int Validate(int kind, bool quiet);
+
+    std::uint8_t isSRecord = 0;
+    int valid = 0;
+    std::uint32_t size = 0;
+    std::uint32_t endAddress = 0;
+    std::string fileName;
+    // Filled by Validate kind 2 from the version line; 0.0 without one.
+    std::uint32_t versionMajor = 0;
+    std::uint32_t versionMinor = 0;
+    // Set when Validate kind 2 found the version line.
+    bool versionFound = false;
+
+  private:
+    bool MeasureTail(std::uint64_t fileLength, std::size_t tailLength);
+    // Back to the first record: the start of the file, after an S0 line.
+    void Rewind();
+    int ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t address);
+    int ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
+    int ValidateCodeSRecord(bool quiet);
+    int Warn(int kind);
+
+    std::FILE* file_ = nullptr;
+    bool startsWithS0_ = false;
+    LineReader lines_;
+    // The current data line; it stays here when it does not belong to the record just
+    // ended, and the next record begins with it.
+    bool needLine_ = true;
+    SRecordLine line_;
+    std::size_t lineTaken_ = 0;  // bytes of line_ already handed out
+};
