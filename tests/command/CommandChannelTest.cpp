@@ -10,7 +10,6 @@
 #include "app/CUploaderApp.h"
 #include "platform/MemorySerialBank.h"
 #include "tests/command/ReplyText.h"
-#include "tests/command/TestReceiver.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The connection dialog's scan over COM1..COM4 and four speeds, in virtual time, with a
-// receiver attached to a chosen port of the memory device bank.
+// The connection dialog's scan over COM1..COM4 and four speeds, and the identification
+// it ends with, in virtual time with simulated receivers on the memory device bank.
 #include "command/CConnectDlg.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +11,11 @@
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
+#include "command/UnitTable.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
+#include "sim/SimulatedReceiver.h"
 #include "tests/command/ReplyText.h"
-#include "tests/command/TestReceiver.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
@@ -30,26 +31,30 @@ class ConnectDlgTest : public ::testing::Test {
     }
     void TearDown() override { theUnit.ResetForStart(); }
 
+    // A receiver on a port; it outlives the channel (TearDown closes that).
+    sim::SimulatedReceiver& Attach(int portIndex, sim::ReceiverOptions options,
+                                   std::uint32_t speed) {
+        options.sentenceSpeed = speed;
+        receivers.push_back(std::make_unique<sim::SimulatedReceiver>(std::move(options)));
+        bank.Attach(portIndex, receivers.back().get());
+        return *receivers.back();
+    }
     // Status texts in the order shown, each with the virtual time it appeared.
     std::vector<std::pair<std::uint64_t, std::string>> StatusTimeline() {
         std::vector<std::pair<std::uint64_t, std::string>> timeline;
         for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
-            if (entry.caption != kCaption)
-                continue;
             const std::string* text = entry.Control(IDC_STATUS_TEXT);
-            if (text == nullptr || text->empty())
+            if (entry.caption != kCaption || text == nullptr || text->empty())
                 continue;
             if (timeline.empty() || timeline.back().second != *text)
                 timeline.emplace_back(entry.timeMs, *text);
         }
         return timeline;
     }
-    // Whole ticks between the dialog's opening and its closing.
+    // Whole ticks from the dialog's opening to its closing.
     std::uint64_t TicksUntilClosed() {
         std::uint64_t opened = 0, closed = 0;
         for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
-            if (entry.caption != kCaption)
-                continue;
             if (entry.kind == ui::TranscriptEntry::Kind::DialogOpened)
                 opened = entry.timeMs;
             if (entry.kind == ui::TranscriptEntry::Kind::DialogClosed)
@@ -57,16 +62,17 @@ class ConnectDlgTest : public ::testing::Test {
         }
         return (closed - opened) / 1000;
     }
-
-    // A receiver that outlives the channel (TearDown closes it).
-    TestReceiver& Receiver(std::uint32_t baud) {
-        receivers.push_back(std::make_unique<TestReceiver>(baud));
-        return *receivers.back();
+    // Runs the scan with a receiver of these options on COM1 at 4800 until it is found.
+    void IdentifyOnCom1(const sim::ReceiverOptions& options) {
+        Attach(0, options, 4800);
+        CConnectDlg dialog;
+        ASSERT_EQ(dialog.DoModal(), ui::IDOK);
+        EXPECT_EQ(TicksUntilClosed(), 2u);
     }
 
     ScriptedUi ui;
     platform::MemorySerialBank bank;
-    std::vector<std::unique_ptr<TestReceiver>> receivers;
+    std::vector<std::unique_ptr<sim::SimulatedReceiver>> receivers;
 };
 
 TEST_F(ConnectDlgTest, WithoutReceiverEveryPortGetsTheFourSpeedsInTurnForEver) {
@@ -91,36 +97,14 @@ TEST_F(ConnectDlgTest, WithoutReceiverEveryPortGetsTheFourSpeedsInTurnForEver) {
         // A port that does not open is left after one tick per speed.
         EXPECT_EQ(timeline[i].first, timeline[0].first + 1000 * i) << expected[i];
     }
-    // Cancel ends an automatic upload, and nothing is stored.
+    // Cancel ends an automatic upload; nothing was found or kept open.
     EXPECT_EQ(theUnit.autoUpload, 0);
     EXPECT_EQ(theUnit.family, 0);
     EXPECT_EQ(theUnit.isOpen, 0);
 }
 
-TEST_F(ConnectDlgTest, PortThatOpensGetsTwoTicksPerSpeed) {
-    TestReceiver& silent = Receiver(9600);
-    bank.Attach(1, &silent);
-    ui.OnDialog(kCaption).After(13500).Press(ui::IDCANCEL);
-    CConnectDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-
-    auto timeline = StatusTimeline();
-    ASSERT_GE(timeline.size(), 9u);
-    EXPECT_EQ(timeline[4].second, "Using COM2 at 4800 baud");
-    EXPECT_EQ(timeline[4].first - timeline[0].first, 4000u);
-    for (std::size_t i = 5; i <= 8; ++i)
-        EXPECT_EQ(timeline[i].first - timeline[i - 1].first, 2000u) << timeline[i].second;
-    EXPECT_EQ(timeline[8].second, "Using COM3 at 4800 baud");
-    // Each tick on the open port asked for version and memory, at every speed.
-    EXPECT_EQ(silent.raw.size() % 41, 0u);
-    EXPECT_EQ(silent.raw.size(), 8u * 41);
-}
-
 TEST_F(ConnectDlgTest, ReceiverOnCom3At19200IsFoundAndItsPortAndSpeedStored) {
-    TestReceiver& receiver = Receiver(19200);
-    receiver.versionReply = replytext::Version("037", "1.23");
-    receiver.memoryReply = replytext::Memory("1024,0,3");
-    bank.Attach(2, &receiver);
+    Attach(2, sim::ReceiverOptions(), 19200);
     theUnit.baud = 9600;
     theUnit.comIndex = 3;
 
@@ -130,10 +114,9 @@ TEST_F(ConnectDlgTest, ReceiverOnCom3At19200IsFoundAndItsPortAndSpeedStored) {
     EXPECT_EQ(theUnit.baud, 19200);
     EXPECT_EQ(theUnit.family, 15);
     EXPECT_EQ(theUnit.unitName, "Pathwick");
-    EXPECT_EQ(theUnit.fwMajor, 1);
-    EXPECT_EQ(theUnit.fwMinor, 23);
-    EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{1024, 0, 3}));
     EXPECT_EQ(theUnit.isOpen, 1);  // the channel stays open for what follows
+    // COM1 and COM2 do not open: a tick per speed; COM3 gets two per speed.
+    EXPECT_EQ(TicksUntilClosed(), 4u + 4u + 2u * 2u + 1u);
     EXPECT_EQ(StatusTimeline().back().second, "Using COM3 at 19200 baud");
 }
 
@@ -145,8 +128,10 @@ TEST_F(ConnectDlgTest, EveryPortAndSpeedIsFoundWithinTheTicksTheScanOrderImplies
             ScriptedUi run;
             platform::MemorySerialBank ports;
             theUnit.ResetForStart();
-            TestReceiver receiver(static_cast<std::uint32_t>(speed));
-            receiver.versionReply = replytext::Version("044", "2.05");
+            sim::ReceiverOptions options;
+            options.SetModel("Pathwick Topo");
+            options.sentenceSpeed = static_cast<std::uint32_t>(speed);
+            sim::SimulatedReceiver receiver(options);
             ports.Attach(port, &receiver);
             run.SetTimeLimit(60000);
 
@@ -155,6 +140,7 @@ TEST_F(ConnectDlgTest, EveryPortAndSpeedIsFoundWithinTheTicksTheScanOrderImplies
             EXPECT_EQ(theUnit.comIndex, port);
             EXPECT_EQ(theUnit.baud, speed);
             EXPECT_EQ(theUnit.unitType, 14);
+            EXPECT_EQ(theUnit.unitName, "Pathwick Topo");
 
             // One tick for each speed of a port that does not open, two for each speed
             // tried on the port that does.
@@ -167,32 +153,22 @@ TEST_F(ConnectDlgTest, EveryPortAndSpeedIsFoundWithinTheTicksTheScanOrderImplies
                     closed = entry.timeMs;
             }
             EXPECT_LE((closed - opened) / 1000, bound);
-            EXPECT_GE((closed - opened) / 1000, bound - 1);
             theUnit.Close();
         }
     }
 }
 
 TEST_F(ConnectDlgTest, MemoryReplyAloneNeverEndsTheScan) {
-    TestReceiver& receiver = Receiver(4800);
-    receiver.memoryReply = replytext::Memory("1,2,3");
-    bank.Attach(0, &receiver);
-    ui.OnDialog(kCaption).After(9500).Press(ui::IDCANCEL);
+    platform::MemorySerialDevice& com1 = bank.Attach(0);
+    std::string memory = replytext::Memory("1,2,3") + "\r\n";
+    ui.At(500).Run([&] {
+        com1.DeliverToHost(reinterpret_cast<const std::uint8_t*>(memory.data()), memory.size());
+    });
+    ui.At(3500).Press(ui::IDCANCEL);
     CConnectDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(theUnit.memInfo, (std::array<int, 3>{1, 2, 3}));
     EXPECT_EQ(theUnit.family, 0);
-    EXPECT_EQ(receiver.Count("CMD,MEMORY"), 1);  // one query at 4800 before the switch
-}
-
-TEST_F(ConnectDlgTest, UnsupportedReceiverEndsTheScanWithFamilyOne) {
-    TestReceiver& receiver = Receiver(4800);
-    receiver.versionReply = replytext::Version("077", "1.00");
-    bank.Attach(0, &receiver);
-    CConnectDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(theUnit.family, 1);
-    EXPECT_EQ(TicksUntilClosed(), 2u);
 }
 
 TEST_F(ConnectDlgTest, EnterDoesNotPretendAReceiverWasFound) {
@@ -201,6 +177,86 @@ TEST_F(ConnectDlgTest, EnterDoesNotPretendAReceiverWasFound) {
     CConnectDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(TicksUntilClosed(), 3u);
+}
+
+TEST_F(ConnectDlgTest, EveryModelIsIdentifiedAsTheUnitTableSays) {
+    for (const UnitTableRow& row : UnitTable) {
+        SCOPED_TRACE(std::string(row.displayName));
+        theUnit.ResetForStart();
+        ui.Log().Clear();
+        sim::ReceiverOptions options;
+        ASSERT_TRUE(options.SetModel(row.productCode));
+        if (row.unitType == 6) {
+            ASSERT_TRUE(options.SetModel(row.displayName));
+        }
+        options.firmware = "4.56";
+        IdentifyOnCom1(options);
+        EXPECT_EQ(theUnit.family, row.family == 3 ? 2 : row.family);
+        EXPECT_EQ(theUnit.unitType, row.unitType);
+        EXPECT_EQ(theUnit.unitName, row.displayName);
+        EXPECT_EQ(theUnit.productCode, row.productCode);
+        EXPECT_EQ(theUnit.askMapHeader, row.askMapHeader);
+        EXPECT_EQ(theUnit.askPoiHeader, row.askPoiHeader);
+        EXPECT_EQ(theUnit.askMapHeader + theUnit.askPoiHeader, 1);
+        EXPECT_EQ(theUnit.fwMajor, 4);
+        EXPECT_EQ(theUnit.fwMinor, 56);
+        theUnit.Close();
+    }
+}
+
+TEST_F(ConnectDlgTest, SharedCodesAreToldApartByModelTextAndMemory) {
+    // "023" is a supported model only with its model text.
+    sim::ReceiverOptions dual;
+    dual.SetModel("023");
+    IdentifyOnCom1(dual);
+    EXPECT_EQ(theUnit.family, 2);
+    EXPECT_EQ(theUnit.unitType, 2);
+    theUnit.ResetForStart();
+    dual.modelText = "GPS 7K3 PRO";
+    IdentifyOnCom1(dual);
+    EXPECT_EQ(theUnit.family, 1);
+    EXPECT_EQ(theUnit.unitType, 0);
+
+    // "033" is unit type 7 unless the memory reply shows no second bank.
+    sim::ReceiverOptions solvanta;
+    solvanta.SetModel("033");
+    solvanta.memory = "4096,2048,1024";
+    theUnit.ResetForStart();
+    IdentifyOnCom1(solvanta);
+    EXPECT_EQ(theUnit.unitType, 7);
+    EXPECT_EQ(theUnit.family, 5);
+    solvanta.memory = "4096,0,1024";
+    theUnit.ResetForStart();
+    IdentifyOnCom1(solvanta);
+    EXPECT_EQ(theUnit.unitType, 6);
+    EXPECT_EQ(theUnit.family, 6);
+    EXPECT_EQ(theUnit.unitName, "Solvanta GPS");
+}
+
+TEST_F(ConnectDlgTest, UnsupportedReceiverEndsTheScanWithFamilyOne) {
+    sim::ReceiverOptions other;
+    other.SetUnknownCode("077");
+    IdentifyOnCom1(other);
+    EXPECT_EQ(theUnit.family, 1);
+    EXPECT_EQ(theUnit.unitName, "");
+}
+
+TEST_F(ConnectDlgTest, FirmwareVersionFields) {
+    struct Case {
+        const char* firmware;
+        int major, minor;
+    };
+    for (const Case& c :
+         {Case{"1.23", 1, 23}, Case{"2.05", 2, 5}, Case{"3", 3, 0}, Case{"1.5", 1, 5}}) {
+        SCOPED_TRACE(c.firmware);
+        theUnit.ResetForStart();
+        sim::ReceiverOptions options;
+        options.firmware = c.firmware;
+        IdentifyOnCom1(options);
+        EXPECT_EQ(theUnit.fwMajor, c.major);
+        EXPECT_EQ(theUnit.fwMinor, c.minor);
+        theUnit.Close();
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,8 +12,7 @@
 #include "app/CGpsUnit.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
-#include "tests/command/ReplyText.h"
-#include "tests/command/TestReceiver.h"
+#include "sim/SimulatedReceiver.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
@@ -24,15 +24,25 @@ class DatabaseTypeDlgTest : public ::testing::Test {
     void SetUp() override { theUnit.ResetForStart(); }
     void TearDown() override { theUnit.ResetForStart(); }
 
-    // A receiver of this product code on COM2 at 9600, identified and the channel open.
-    void Identify(const std::string& code) {
-        bank.Attach(1, &receiver);
-        receiver.versionReply = replytext::Version(code, "1.00");
+    // A receiver of this model on COM2 at 9600, identified, with the channel open.
+    void Identify(const std::string& model, sim::ReceiverOptions options = {}) {
+        ASSERT_TRUE(options.SetModel(model) || model.empty());
+        options.sentenceSpeed = 9600;
+        options.log = [this](const std::string& line) {
+            static constexpr std::string_view kIn = "sentence in: ";
+            if (std::size_t at = line.find(kIn); at != std::string::npos)
+                heard.push_back(line.substr(at + kIn.size()));
+        };
+        receiver = std::make_unique<sim::SimulatedReceiver>(options);
+        bank.Attach(1, receiver.get());
         theUnit.Open(1, 9600, false);
-        ASSERT_EQ(theUnit.isOpen, 1);
         theUnit.SendSentence("CMD,VERSION");
+        ui.Clock().Advance(100);
         ASSERT_TRUE(theUnit.PollReplies());
-        receiver.commands.clear();
+        heard.clear();
+    }
+    int Heard(const std::string& command) const {
+        return static_cast<int>(std::count(heard.begin(), heard.end(), command));
     }
     std::uint64_t ClosedAt() {
         for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
@@ -42,28 +52,34 @@ class DatabaseTypeDlgTest : public ::testing::Test {
         return 0;
     }
 
-    TestReceiver receiver{9600};
     ScriptedUi ui;
     platform::MemorySerialBank bank;
+    std::unique_ptr<sim::SimulatedReceiver> receiver;
+    std::vector<std::string> heard;
 };
 
 TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
-    Identify("037");
-    receiver.poiReply = replytext::Sentence("PXRVPOI,POI-V7");
-    receiver.mapReply = replytext::Sentence("PXRVMPH,never");
-    receiver.answerHeadersFrom = 6;  // three ticks of asking twice, besides the first ask
+    sim::ReceiverOptions options;
+    sim::FaultSpec silence;
+    std::string error;
+    // Deaf from the first header query (0.1 s) to 2.6 s.
+    ASSERT_TRUE(sim::FaultSpec::Parse("silence:on=sentence,at=2,for=2500", silence, error));
+    options.faults.push_back(silence);
+    Identify("Pathwick", options);
 
     CDatabaseTypeDlg dialog;
     EXPECT_EQ(dialog.unitText, "Pathwick on COM2");
     EXPECT_EQ(dialog.elapsedText, "00:00:00");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
 
-    EXPECT_EQ(theUnit.poiHeader.substr(0, 6), "POI-V7");
+    EXPECT_EQ(theUnit.poiHeader.substr(0, 12), "001,POI,1.00");
     EXPECT_EQ(theUnit.mapHeader, "");
-    EXPECT_EQ(receiver.Count("CMD,MPH"), 0);
-    // Asked when shown, then twice a tick (refresh and tick); answered at the sixth ask,
-    // read at the fourth tick.
-    EXPECT_EQ(ClosedAt(), 4000u);
+    EXPECT_EQ(Heard("CMD,MPH"), 0);
+    // Asked when shown and twice a tick: the first query is heard (and starts the
+    // silence), those of the third tick are answered, the fourth tick reads the answer
+    // and still asks twice.
+    EXPECT_EQ(Heard("CMD,PIH"), 5);
+    EXPECT_EQ(ClosedAt() - 100, 4000u);
     EXPECT_EQ(
         ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT),
         (std::vector<std::string>{"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}));
@@ -71,29 +87,33 @@ TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
 }
 
 TEST_F(DatabaseTypeDlgTest, MapModelAsksOnlyForTheMapHeader) {
-    Identify("041");
-    receiver.mapReply = replytext::Sentence("PXRVMPH,1,2,Alps,V9,3000000");
+    Identify("Pathwick Color");
     CDatabaseTypeDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAt(), 1000u);
-    EXPECT_EQ(theUnit.mapHeader.substr(0, 20), "1,2,Alps,V9,3000000*");
-    EXPECT_EQ(receiver.Count("CMD,PIH"), 0);
-    EXPECT_GE(receiver.Count("CMD,MPH"), 1);
+    EXPECT_EQ(ClosedAt() - 100, 1000u);
+    EXPECT_EQ(theUnit.mapHeader.substr(0, 29), "MAP,BASE,DEMOMAP,1.00,2600000");
+    EXPECT_EQ(Heard("CMD,PIH"), 0);
+    EXPECT_GE(Heard("CMD,MPH"), 1);
 }
 
 TEST_F(DatabaseTypeDlgTest, HeaderFromEarlierInTheRunIsEnoughOnceAnySentenceIsRecognised) {
-    Identify("041");
+    sim::ReceiverOptions options;
+    options.SetModel("Pathwick Color");
+    options.mapHeader.clear();  // the header query goes unanswered
+    Identify("", options);
     theUnit.mapHeader = "earlier";
-    // The receiver does not answer the header query; a late version reply comes instead.
-    theUnit.SendSentence("CMD,VERSION");
+    theUnit.SendSentence("CMD,VERSION");  // a late version reply is recognised instead
     CDatabaseTypeDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAt(), 1000u);
+    EXPECT_EQ(ClosedAt() - 100, 1000u);
     EXPECT_EQ(theUnit.mapHeader, "earlier");
 }
 
 TEST_F(DatabaseTypeDlgTest, HeaderThatNeverComesKeepsItWaitingUntilCancel) {
-    Identify("041");
+    sim::ReceiverOptions options;
+    options.SetModel("Pathwick Color");
+    options.mapHeader.clear();
+    Identify("", options);
     theUnit.autoUpload = 1;
     theUnit.SendSentence("CMD,VERSION");  // recognised, but the map header is missing
     ui.OnDialog(kCaption).After(3725500).Press(ui::IDCANCEL);

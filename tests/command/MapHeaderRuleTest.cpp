@@ -9,55 +9,30 @@
 
 namespace {
 
-class MapHeaderRuleTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        theUnit.ResetForStart();
-        ASSERT_TRUE(ReplyInterpreter::Interpret(theUnit, replytext::Version("033", "1.00")));
-        ASSERT_EQ(theUnit.unitType, 7);
-    }
-    void TearDown() override { theUnit.ResetForStart(); }
+// The unit type after the rule has looked at this map header, on a receiver of this code.
+int TypeAfter(const std::string& header, const char* code = "033") {
+    theUnit.ResetForStart();
+    ReplyInterpreter::Interpret(theUnit, replytext::Version(code, "1.00"));
+    theUnit.mapHeader = header;
+    ApplyMapHeaderRule(theUnit);
+    return theUnit.unitType;
+}
 
-    // The unit type after the rule has looked at a map header reply with this body.
-    static int TypeAfter(const std::string& headerBody) {
-        theUnit.ResetForStart();
-        ReplyInterpreter::Interpret(theUnit, replytext::Version("033", "1.00"));
-        ReplyInterpreter::Interpret(theUnit, replytext::Sentence("PXRVMPH," + headerBody));
-        ApplyMapHeaderRule(theUnit);
-        return theUnit.unitType;
-    }
-};
-
-TEST_F(MapHeaderRuleTest, FifthFieldBelowTwoAndAHalfMillionMeansUnitTypeSix) {
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,2499999"), 6);
+TEST(MapHeaderRule, FifthFieldBelowTwoAndAHalfMillionMeansUnitTypeSix) {
+    EXPECT_EQ(TypeAfter("1,2,Europe,V3,2499999*4A"), 6);
     EXPECT_EQ(theUnit.family, 6);
     EXPECT_EQ(theUnit.unitName, "Solvanta GPS");
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,0,more"), 6);
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3, 12"), 6);
+    EXPECT_EQ(TypeAfter("1,2,Europe,V3, 0,more"), 6);
 
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,2500000"), 7);
+    EXPECT_EQ(TypeAfter("1,2,Europe,V3,2500000*4A"), 7);
     EXPECT_EQ(theUnit.family, 5);
     EXPECT_EQ(TypeAfter("1,2,Europe,V3,99999999999999999999"), 7);
-}
-
-TEST_F(MapHeaderRuleTest, NoFifthNumberChangesNothing) {
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3"), 7);
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,"), 7);
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,-5"), 7);
-    EXPECT_EQ(TypeAfter("1,2,Europe,V3,small"), 7);
-
-    theUnit.mapHeader.clear();
-    ApplyMapHeaderRule(theUnit);
-    EXPECT_EQ(theUnit.unitType, 7);
-}
-
-TEST_F(MapHeaderRuleTest, OnlyUnitTypeSevenIsSwitched) {
+    // No fifth number, or no header at all: nothing changes.
+    for (const char* header : {"1,2,Europe,V3", "1,2,Europe,V3,", "1,2,Europe,V3,-5", ""})
+        EXPECT_EQ(TypeAfter(header), 7) << header;
+    // Only unit type 7 is switched.
+    EXPECT_EQ(TypeAfter("1,2,Europe,V3,5", "030"), 5);
     theUnit.ResetForStart();
-    ReplyInterpreter::Interpret(theUnit, replytext::Version("030", "1.00"));
-    theUnit.mapHeader = "1,2,Europe,V3,5";
-    ApplyMapHeaderRule(theUnit);
-    EXPECT_EQ(theUnit.unitType, 5);
-    EXPECT_EQ(theUnit.family, 5);
 }
 
 }  // namespace

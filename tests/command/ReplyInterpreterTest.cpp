@@ -1,12 +1,11 @@
-// What the receiver's replies mean: the unit table search, the version field, the
-// memory rule and the header copies.
+// What the receiver's replies mean, for replies no well-behaved receiver sends: odd
+// separators and version fields, partial memory replies, long headers, other tags.
 #include "command/ReplyInterpreter.h"
 
 #include <gtest/gtest.h>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
-#include "command/UnitTable.h"
 #include "tests/command/ReplyText.h"
 #include "tests/support/ScriptedUi.h"
 #include "ui/FrameWindow.h"
@@ -27,45 +26,6 @@ class ReplyInterpreterTest : public ::testing::Test {
     }
 };
 
-TEST_F(ReplyInterpreterTest, EveryRowReachableByItsCodeIsIdentifiedWithItsOwnValues) {
-    for (const UnitTableRow& row : UnitTable) {
-        // Row 2 needs the model text, row 6 is reached only through the memory rule.
-        if (row.family == 3 || row.unitType == 6)
-            continue;
-        theUnit.ResetForStart();
-        SCOPED_TRACE(std::string(row.displayName));
-        EXPECT_TRUE(Interpret(Version(row.productCode, "4.56")));
-        EXPECT_EQ(theUnit.family, row.family);
-        EXPECT_EQ(theUnit.unitType, row.unitType);
-        EXPECT_EQ(theUnit.unitName, row.displayName);
-        EXPECT_EQ(theUnit.productCode, row.productCode);
-        EXPECT_EQ(theUnit.askMapHeader, row.askMapHeader);
-        EXPECT_EQ(theUnit.askPoiHeader, row.askPoiHeader);
-        EXPECT_EQ(theUnit.fwMajor, 4);
-        EXPECT_EQ(theUnit.fwMinor, 56);
-        // Every model waits for exactly one header.
-        EXPECT_EQ(theUnit.askMapHeader + theUnit.askPoiHeader, 1);
-    }
-}
-
-TEST_F(ReplyInterpreterTest, CodeSharedWithForeignModelsNeedsTheModelText) {
-    EXPECT_TRUE(Interpret(Version("023", "2.10", "GPS 7K1/7K2 rev B")));
-    EXPECT_EQ(theUnit.family, 2);
-    EXPECT_EQ(theUnit.unitType, 2);
-    EXPECT_EQ(theUnit.unitName, "GPS7K1/7K2");
-    EXPECT_EQ(theUnit.productCode, "023");
-    EXPECT_EQ(theUnit.askPoiHeader, 1);
-
-    for (const char* model : {"GPS 7K3", "gps 7k1/7k2", "GPS 7K1/7K", ""}) {
-        theUnit.ResetForStart();
-        SCOPED_TRACE(model);
-        EXPECT_TRUE(Interpret(Version("023", "2.10", model)));
-        EXPECT_EQ(theUnit.family, 1);
-        EXPECT_EQ(theUnit.unitType, 0);
-        EXPECT_EQ(theUnit.unitName, "");
-    }
-}
-
 TEST_F(ReplyInterpreterTest, UnsupportedReceiverIsRecognisedAndKeepsTheEarlierModel) {
     ASSERT_TRUE(Interpret(Version("037", "1.23")));
     ASSERT_EQ(theUnit.family, 15);
@@ -84,9 +44,11 @@ TEST_F(ReplyInterpreterTest, UnsupportedReceiverIsRecognisedAndKeepsTheEarlierMo
         EXPECT_EQ(theUnit.family, 1);
         EXPECT_EQ(theUnit.unitName, "");
     }
-    // A reply that ends before the separator is unsupported too.
+    // Replies that end before the separator or before the model text: unsupported too.
     theUnit.ResetForStart();
     EXPECT_TRUE(Interpret(Sentence("PXRVVER,037")));
+    EXPECT_EQ(theUnit.family, 1);
+    EXPECT_TRUE(Interpret(Version("023", "2.10", "GPS 7K1")));
     EXPECT_EQ(theUnit.family, 1);
 }
 
@@ -95,8 +57,7 @@ TEST_F(ReplyInterpreterTest, VersionFieldGivesMajorAndMinor) {
         const char* field;
         int major, minor;
     };
-    for (const Case& c : {Case{"1.23", 1, 23}, Case{"2.05", 2, 5}, Case{"3", 3, 0},
-                          Case{"1.5", 1, 5}, Case{"V 2 . 7", 2, 7}, Case{"ver3.x", 3, 0},
+    for (const Case& c : {Case{"1.23", 1, 23}, Case{"V 2 . 7", 2, 7}, Case{"ver3.x", 3, 0},
                           Case{"12. .34", 12, 34}, Case{"99999999999.1", 2147483647, 1}}) {
         SCOPED_TRACE(c.field);
         ReplyInterpreter::FirmwareVersion version = ReplyInterpreter::ParseVersion(c.field);
