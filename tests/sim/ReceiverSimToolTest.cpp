@@ -208,11 +208,7 @@ TEST(ReceiverSimTool, WritesTheFlashAfterALoadAndEndsOnSigterm) {
     std::remove(flash.c_str());
 }
 
-TEST(ReceiverSimTool, RefusesBadOptionsAndDocumentsEveryOne) {
-    SimProcess bad({"--fault", "nonsense"});
-    EXPECT_EQ(bad.Path(), "");
-    EXPECT_EQ(bad.Stop(0), 2);
-
+TEST(ReceiverSimTool, HelpDocumentsEveryOption) {
     const std::string help = [] {
         std::string out;
         std::FILE* pipe = popen(RECEIVER_SIM_PATH " --help", "r");
