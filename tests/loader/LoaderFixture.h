@@ -99,14 +99,15 @@ class LoaderFixture : public ::testing::Test {
 
 // A data record as the receiver must see it: bracket, word count, field, data, checksum.
 inline Bytes Record(std::uint32_t field, const Bytes& data) {
-    Bytes frame{0x5B,
-                0,
-                0,
-                static_cast<std::uint8_t>(field >> 24),
-                static_cast<std::uint8_t>(field >> 16),
-                static_cast<std::uint8_t>(field >> 8),
-                static_cast<std::uint8_t>(field)};
-    frame.insert(frame.end(), data.begin(), data.end());
+    Bytes frame;
+    frame.reserve(data.size() + 11);
+    for (std::uint8_t b : {std::uint8_t{0x5B}, std::uint8_t{0}, std::uint8_t{0},
+                           static_cast<std::uint8_t>(field >> 24),
+                           static_cast<std::uint8_t>(field >> 16),
+                           static_cast<std::uint8_t>(field >> 8), static_cast<std::uint8_t>(field)}) {
+        frame.push_back(b);
+    }
+    for (std::uint8_t b : data) frame.push_back(b);
     if (data.size() % 2 != 0)
         frame.push_back(0);
     std::size_t words = (frame.size() - 3) / 2;
