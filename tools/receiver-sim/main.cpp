@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
 
     std::uint32_t hostBaud = 0;
     std::uint64_t loadsSaved = 0;
+    bool wasAttached = false;
     std::vector<std::uint8_t> fromHost(4096);
     std::vector<std::uint8_t> toHost;
     std::vector<std::uint8_t> pending;
@@ -93,6 +94,10 @@ int main(int argc, char** argv) {
     while (stopSignal == 0) {
         const std::uint64_t now = clock.MonotonicMs();
         const bool attached = pty.HostAttached();
+        if (verbose && attached != wasAttached) {
+            LogLine(attached ? "device: opened by a host" : "device: closed by the host");
+        }
+        wasAttached = attached;
         // Settings first: bytes the host wrote after changing the speed go at the new one.
         const std::uint32_t baud = pty.HostBaud();
         if (baud != hostBaud) {
