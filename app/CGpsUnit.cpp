@@ -1,5 +1,8 @@
 #include "app/CGpsUnit.h"
 
+#include "COMLINK/CommLink.h"
+#include "COMLINK/LineSettings.h"
+#include "COMLINK/Win32CommPort.h"
 #include "app/SettingsFile.h"
 
 CGpsUnit::CGpsUnit() {
@@ -7,9 +10,12 @@ CGpsUnit::CGpsUnit() {
     LoadSettingsFile();
 }
 
-CGpsUnit::~CGpsUnit() = default;
+CGpsUnit::~CGpsUnit() {
+    Close();
+}
 
 void CGpsUnit::ResetForStart() {
+    Close();
     SetDefaults();
     LoadSettingsFile();
 }
