@@ -17,8 +17,8 @@ enum class LoaderMode { Auto, Address, Record };
 
 // Where the receiver is when a load has completed and it has restarted.
 enum class AfterLoad {
-    Auto,      // the loader for a family-2 unit with firmware below 3 (its boot block must be
-               // loaded again), sentence mode for everything else
+    Auto,      // the loader after the first load of a family-2 unit with firmware below 3
+               // (its boot block must be loaded again), sentence mode otherwise
     Sentence,  // running normally again
     Loader,    // in its loader again, saying hello
     Stay,      // stays in its finished loader and says nothing more

@@ -318,9 +318,12 @@ void SimulatedReceiver::LoadCompleted(std::uint64_t atUs) {
     ++counters_.loadsCompleted;
     AfterLoad after = options_.afterLoad;
     if (after == AfterLoad::Auto) {
+        // An old 7K unit comes back from its first load in the loader: its boot block
+        // must be loaded again before it runs.
         const bool oldSevenK = (options_.family == 2 || options_.family == 3) &&
                                std::atoi(options_.firmware.c_str()) < 3;
-        after = oldSevenK ? AfterLoad::Loader : AfterLoad::Sentence;
+        after =
+            oldSevenK && counters_.loadsCompleted == 1 ? AfterLoad::Loader : AfterLoad::Sentence;
     }
     Log("receiver: load complete");
     if (after == AfterLoad::Stay)

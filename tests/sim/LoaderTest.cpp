@@ -273,6 +273,15 @@ TEST(Loader, WhereTheReceiverIsAfterALoad) {
         EXPECT_EQ(receiver.GetMode(), c.after);
         const std::vector<std::uint8_t> after = host.Drain();
         EXPECT_EQ(!after.empty() && after[0] == 0xAA, c.after == SimulatedReceiver::Mode::Loader);
+        if (c.after != SimulatedReceiver::Mode::Loader)
+            continue;
+        // The boot block pass: after it the unit runs.
+        Handshake(host);
+        EraseAndStart(host, 0x70000, 0x9FFFF, 3);
+        host.Send(WireHost::EndRecord());
+        EXPECT_EQ(host.Next(), 0x55);
+        host.Run(2000);
+        EXPECT_EQ(receiver.GetMode(), SimulatedReceiver::Mode::Sentence);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tools/receiver-sim/PtyEndpoint.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,7 +29,7 @@ PtyEndpoint::~PtyEndpoint() {
     Close();
 }
 
-bool PtyEndpoint::Open(std::string& error) {
+bool PtyEndpoint::Open(std::uint32_t initialBaud, std::string& error) {
     Close();
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
@@ -43,8 +44,9 @@ bool PtyEndpoint::Open(std::string& error) {
         return false;
     }
     path_ = name;
-    slave_ = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (slave_ < 0) {
+    // The settings stay with the device while the master is open; hosts come and go.
+    const int slave = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0) {
         error = std::string("cannot open ") + path_ + ": " + std::strerror(errno);
         Close();
         return false;
@@ -52,24 +54,35 @@ bool PtyEndpoint::Open(std::string& error) {
     // A serial port carries bytes as they are: no echo, no line editing, no translation,
     // until the host sets its own mode.
     termios settings{};
-    if (tcgetattr(slave_, &settings) == 0) {
+    if (tcgetattr(slave, &settings) == 0) {
         cfmakeraw(&settings);
-        cfsetspeed(&settings, B9600);
-        tcsetattr(slave_, TCSANOW, &settings);
+        speed_t speed = B9600;
+        for (const SpeedName& s : kSpeeds) {
+            if (s.baud == initialBaud)
+                speed = s.code;
+        }
+        cfsetspeed(&settings, speed);
+        tcsetattr(slave, TCSANOW, &settings);
     }
+    close(slave);
     const int flags = fcntl(master_, F_GETFL);
     fcntl(master_, F_SETFL, flags | O_NONBLOCK);
     fcntl(master_, F_SETFD, FD_CLOEXEC);
-    fcntl(slave_, F_SETFD, FD_CLOEXEC);
     return true;
 }
 
 void PtyEndpoint::Close() {
-    if (slave_ >= 0)
-        close(slave_);
     if (master_ >= 0)
         close(master_);
-    slave_ = master_ = -1;
+    master_ = -1;
+}
+
+bool PtyEndpoint::HostAttached() const {
+    if (master_ < 0)
+        return false;
+    // The master hangs up while no one has the slave open.
+    pollfd fd{master_, 0, 0};
+    return poll(&fd, 1, 0) >= 0 && (fd.revents & POLLHUP) == 0;
 }
 
 std::uint32_t PtyEndpoint::HostBaud() const {

@@ -14,8 +14,9 @@ class PtyEndpoint {
     PtyEndpoint(const PtyEndpoint&) = delete;
     PtyEndpoint& operator=(const PtyEndpoint&) = delete;
 
-    // Creates the pseudo-terminal (raw, non-blocking); false with a reason on failure.
-    bool Open(std::string& error);
+    // Creates the pseudo-terminal, raw at the given speed until a host sets its own;
+    // false with a reason on failure.
+    bool Open(std::uint32_t initialBaud, std::string& error);
     void Close();
     bool IsOpen() const { return master_ >= 0; }
     const std::string& DevicePath() const { return path_; }
@@ -23,6 +24,8 @@ class PtyEndpoint {
 
     // The line speed the host set on its side, in bit/s (0 when unknown).
     std::uint32_t HostBaud() const;
+    // True while a host has the device open.
+    bool HostAttached() const;
     // What the host has written, without waiting: a count, 0 for nothing, -1 on error.
     long Read(std::uint8_t* buffer, std::size_t size);
     // Writes what the device takes now; answers the count taken (0 when full), -1 on error.
@@ -30,6 +33,5 @@ class PtyEndpoint {
 
   private:
     int master_ = -1;
-    int slave_ = -1;  // kept open so that the device lives while hosts come and go
     std::string path_;
 };

@@ -243,8 +243,9 @@ std::string SimCommandLine::HelpText() {
         "                        n*1980. auto: CMD,DBUPLOAD, CMD,PIUPLOAD and family 6's\n"
         "                        CMD,MPUPLOAD,1 use address mode, other map loads record mode\n"
         "  --after-load auto|sentence|loader|stay  where the receiver is after a completed\n"
-        "                        load (auto: the loader for a GPS7K1/7K2 with firmware\n"
-        "                        below 3, which must reload its boot block; else sentence)\n"
+        "                        load (auto: the loader after the first load of a GPS7K1/7K2\n"
+        "                        with firmware below 3, which must reload its boot block;\n"
+        "                        else sentence)\n"
         "  --pace                bytes take ten bits each at the line rate, both ways\n"
         "  --chatter MS          other NMEA sentences this often while running\n"
         "                        (default 500, 0 for none)\n"
@@ -256,7 +257,8 @@ std::string SimCommandLine::HelpText() {
         "  --ready-rec-wait      answer \"ready\" with 0x77 instead of 0x55\n"
         "\n"
         "Faults:\n"
-        "  --fault SPEC          a fault; repeatable. SPEC is ";
+        "  --fault SPEC          a fault; repeatable (a disconnect closes the device and\n"
+        "                        ends the program). SPEC is ";
     text += sim::FaultSpec::Syntax();
     text +=
         "  --seed N              seed of the probability faults (default 1)\n"

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
         commandLine.options.log = LogLine;
 
     PtyEndpoint pty;
-    if (!pty.Open(error)) {
+    const sim::ReceiverOptions& options = commandLine.options;
+    if (!pty.Open(options.startInLoader ? options.loaderSpeed : options.sentenceSpeed, error)) {
         LogLine("tarnwick-receiver-sim: " + error);
         return 1;
     }
@@ -85,13 +86,18 @@ int main(int argc, char** argv) {
 
     std::uint32_t hostBaud = 0;
     std::uint64_t loadsSaved = 0;
+    bool wasAttached = false;
     std::vector<std::uint8_t> fromHost(4096);
     std::vector<std::uint8_t> toHost;
     std::vector<std::uint8_t> pending;
-    int exitCode = 0;
 
     while (stopSignal == 0) {
         const std::uint64_t now = clock.MonotonicMs();
+        const bool attached = pty.HostAttached();
+        if (verbose && attached != wasAttached) {
+            LogLine(attached ? "device: opened by a host" : "device: closed by the host");
+        }
+        wasAttached = attached;
         // Settings first: bytes the host wrote after changing the speed go at the new one.
         const std::uint32_t baud = pty.HostBaud();
         if (baud != hostBaud) {
@@ -100,27 +106,24 @@ int main(int argc, char** argv) {
             params.baud = baud;
             receiver.OnLineParams(params);
         }
-        for (;;) {
+        while (attached) {
             const long n = pty.Read(fromHost.data(), fromHost.size());
-            if (n < 0) {
-                LogLine("tarnwick-receiver-sim: reading the pseudo-terminal failed");
-                exitCode = 1;
-                stopSignal = SIGTERM;
-                break;
-            }
-            if (n == 0)
+            if (n <= 0)
                 break;
             receiver.OnHostBytes(fromHost.data(), static_cast<std::size_t>(n), now);
         }
         toHost.clear();
         receiver.Service(now, toHost);
-        pending.insert(pending.end(), toHost.begin(), toHost.end());
-        if (!pending.empty()) {
+        if (attached) {
+            pending.insert(pending.end(), toHost.begin(), toHost.end());
             const long n = pty.Write(pending.data(), pending.size());
             if (n > 0)
                 pending.erase(pending.begin(), pending.begin() + n);
-            if (pending.size() > kMaxPending)
+            if (pending.size() > kMaxPending) {
                 pending.erase(pending.begin(), pending.end() - kMaxPending);
+            }
+        } else {
+            pending.clear();  // nobody listens: what the receiver says is lost
         }
         if (receiver.Counters().loadsCompleted != loadsSaved) {
             loadsSaved = receiver.Counters().loadsCompleted;
@@ -128,22 +131,27 @@ int main(int argc, char** argv) {
         }
         if (!receiver.Present()) {
             // Unplugged: the device goes away with it.
+            if (verbose)
+                LogLine("tarnwick-receiver-sim: disconnected, closing the device");
             pty.Close();
             break;
         }
         const std::uint64_t due = receiver.NextDueMs();
         const std::uint64_t later = clock.MonotonicMs();
-        int timeout = 20;  // also how soon a new line speed is noticed without traffic
-        if (due != UINT64_MAX)
+        // Also how soon a new line speed, or a host opening the device, is noticed.
+        int timeout = 20;
+        if (due != UINT64_MAX) {
             timeout = static_cast<int>(std::min<std::uint64_t>(20, due > later ? due - later : 0));
+        }
         if (!pending.empty())
             timeout = std::min(timeout, 5);
         pollfd fd{pty.Descriptor(), POLLIN, 0};
-        poll(&fd, 1, timeout);
+        // A hung-up master is always ready; then just wait.
+        poll(&fd, attached ? 1 : 0, timeout);
     }
 
     SaveFlash(flashOut, receiver, verbose);
     if (verbose && stopSignal != 0)
         LogLine("tarnwick-receiver-sim: stopped");
-    return exitCode;
+    return 0;
 }
