@@ -20,7 +20,6 @@ TEST_F(ImageReaderBinary, OnlyARegularFileUnder4GiBIsAnImage) {
     for (std::string path :
          {std::string(), std::string("absent.bin"), dir.Path().string(), std::string("fifo")}) {
         EXPECT_FALSE(reader.Open(path)) << path;
-        EXPECT_EQ(reader.valid, 0);
         EXPECT_EQ(reader.ReadRecord(buffer, buffer.size(), address), 0);
     }
     // Sizes and addresses are 32-bit: a file of 4 GiB is refused (sparse, no disk used).

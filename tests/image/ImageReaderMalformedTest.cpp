@@ -8,8 +8,7 @@ using namespace imagetest;
 
 class ImageReaderMalformed : public ImageFiles {};
 
-// Bad lines between good ones: the good bytes come back at their addresses, a bad line
-// gives at most the bytes it really holds, and nothing is made up.
+// Bad lines between good ones give at most the bytes they hold: nothing made up or moved.
 TEST_F(ImageReaderMalformed, BadLinesNeverInventOrMoveBytes) {
     std::string junk = "S3";
     for (int i = 0; i < 40; ++i)

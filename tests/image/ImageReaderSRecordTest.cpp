@@ -58,12 +58,15 @@ TEST_F(ImageReaderSRecord, RecordsEndAtTheCapacityAfter201LinesAndNeverOverrunTh
         std::size_t perLine, size, capacity, buffer;  // buffer 0: MaxRecordLength(capacity)
         std::size_t records, fullRecord;              // 0: not checked
     };
-    // 32-byte lines: 62 lines make 1984 bytes, the first count at or above 1980. With the
-    // capacity as the buffer size, a line that would not fit starts the next record. A line
-    // longer than the whole buffer comes in pieces: 62 of 4 and one of 2 per line.
-    for (const Case& c : {Case{32, 10000, 1980, 0, 6, 1984}, Case{1, 1000, 1980, 0, 5, 201},
+    // 32-byte lines: 62 make 1984 bytes, the first count at or above 1980; one-byte lines:
+    // 201, less one to keep the record even. With the capacity as the buffer, a line that
+    // would not fit starts the next record; a line longer than the buffer comes in pieces
+    // (62 of 4, one of 2). Odd lines in the engine's 2046 bytes still give even records.
+    for (const Case& c : {Case{32, 10000, 1980, 0, 6, 1984}, Case{1, 1000, 1980, 0, 5, 200},
                           Case{32, 20000, 1980, 1980, 0, 0}, Case{67, 20000, 1980, 1980, 0, 0},
-                          Case{250, 20000, 1980, 1980, 0, 0}, Case{250, 500, 4, 4, 126, 0}}) {
+                          Case{250, 20000, 1980, 1980, 0, 0}, Case{250, 500, 4, 4, 126, 0},
+                          Case{33, 9001, 1980, 2046, 0, 0}, Case{37, 9001, 1980, 2046, 0, 0},
+                          Case{249, 9001, 1980, 2046, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << c.perLine << " per line, buffer " << c.buffer);
         samples::Bytes data = samples::RandomBytes(c.size, c.perLine);
         ImageReader reader;

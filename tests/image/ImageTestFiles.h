@@ -80,12 +80,13 @@ inline std::map<std::uint32_t, std::uint8_t> ByAddress(const std::vector<Record>
     return bytes;
 }
 
-// Records laid end to end must give exactly data at address.
+// Records laid end to end must give exactly data at address; all but the last are even.
 inline void ExpectContiguous(const std::vector<Record>& records, std::uint32_t address,
                              const samples::Bytes& data) {
     samples::Bytes joined;
     for (const Record& record : records) {
         ASSERT_EQ(record.address, address + joined.size()) << "record " << &record - &records[0];
+        EXPECT_TRUE(&record == &records.back() || record.bytes.size() % 2 == 0) << record.address;
         joined.insert(joined.end(), record.bytes.begin(), record.bytes.end());
     }
     EXPECT_TRUE(joined == data) << joined.size() << " bytes instead of " << data.size();
