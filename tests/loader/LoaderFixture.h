@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,50 +11,67 @@
 #include "app/CGpsUnit.h"
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
+#include "loader/UploadPhaseSource.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/support/TempWorkDir.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The engine on the command channel's real link, over a memory device on COM1 with no
-// peer: the test plays the receiver byte by byte and reads what the engine sent.
-class LoaderFixture : public ::testing::Test {
+// What a driver tells the engine about its phase.
+struct FixedPhase : UploadPhaseSource {
+    int UploadPhase() const override { return phase; }
+    int phase = 0;
+};
+
+// The engine and its image in virtual time; the device on COM1 is attached by the tests.
+class LoaderBase : public ::testing::Test {
   protected:
-    void SetUp() override {
-        theUnit.ResetForStart();
-        bank.Attach(0);
-        theUnit.Open(0, 115200, false);
-        ASSERT_EQ(theUnit.isOpen, 1);
-        Sent();
-    }
+    void SetUp() override { theUnit.ResetForStart(); }
     void TearDown() override {
         engine.CloseTrace();
         reader.Close();
         theUnit.ResetForStart();
     }
 
-    // Writes the image file and opens the reader on it.
-    void Image(const Bytes& bytes, const std::string& name = "image.bin") {
-        TempWorkDir::Write(name, std::string(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(reader.Open(name));
+    TempWorkDir dir;
+    platform::VirtualClock clock;
+    platform::ScopedClock clockGuard{clock};
+    platform::MemorySerialBank bank;
+    ImageReader reader;
+    FlashLoader engine;
+};
+
+// The engine over a memory device with no peer: the test plays the receiver byte by byte
+// and reads what the engine sent.
+class LoaderFixture : public LoaderBase {
+  protected:
+    void SetUp() override {
+        LoaderBase::SetUp();
+        bank.Attach(0);
+        theUnit.Open(0, 115200, false);
+        ASSERT_EQ(theUnit.isOpen, 1);
+        Sent();
+    }
+
+    void Image(const Bytes& bytes) {
+        TempWorkDir::Write("image.bin", std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(reader.Open("image.bin"));
     }
     void Create(std::uint8_t recordNumbered, std::uint32_t load, std::uint32_t eraseEnd,
                 std::uint8_t addressCheck = 1) {
         engine.Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
     }
 
-    // Steps as the drivers do: again for as long as the engine asks. A burst that does
-    // not end fails the test instead of hanging it.
-    int Burst() {
-        int steps = 0;
-        while (engine.Step()) {
+    // Steps as the drivers do, again for as long as the engine asks; a burst that does not
+    // end fails the test instead of hanging it.
+    void Burst() {
+        for (int steps = 0; engine.Step();) {
             if (++steps > 100000) {
                 ADD_FAILURE() << "a burst of Step does not end";
-                break;
+                return;
             }
         }
-        return steps + 1;
     }
     // The receiver sends these bytes; then one burst.
     void Receive(std::initializer_list<int> bytes) {
@@ -71,12 +87,16 @@ class LoaderFixture : public ::testing::Test {
     Bytes Sent() { return device().TakeSent(); }
     platform::MemorySerialDevice& device() { return *bank.Device(0); }
 
-    // Through hello, handshake, erase and cold start to the first record on the wire;
-    // what was sent before the record is kept in handshakeBytes.
-    void ToFirstRecord() {
+    // Hello and handshake; in record-numbered mode the first record is then on the wire.
+    void Connect() {
         Burst();
-        Receive({0xAA});  // hello
-        Receive({0x55});  // handshake
+        Receive({0xAA});
+        Receive({0x55});
+    }
+    // Through hello, handshake, erase and cold start to the first record on the wire; what
+    // went out before the record is kept in handshakeBytes.
+    void ToFirstRecord() {
+        Connect();
         Receive({0x55});  // erase command wanted
         Receive({0x55});  // erase command taken
         Receive({0x55});  // erase finished
@@ -85,32 +105,28 @@ class LoaderFixture : public ::testing::Test {
     }
     // The receiver takes and programs the record on the wire: the next one goes out.
     void Acknowledge() { Receive({0x55, 0x55}); }
+    // The record on the wire arrives; debug words follow before it is programmed.
+    void ArriveWithWords(std::initializer_list<std::uint16_t> words) {
+        Receive({0x55});
+        for (std::uint16_t w : words)
+            Receive({0x8E, w >> 8, w & 0xFF});
+    }
 
     std::string Trace() { return TempWorkDir::Read(LoaderTrace::kFileName); }
 
     Bytes handshakeBytes;
-    TempWorkDir dir;
-    platform::VirtualClock clock;
-    platform::ScopedClock clockGuard{clock};
-    platform::MemorySerialBank bank;
-    ImageReader reader;
-    FlashLoader engine;
 };
 
 // A data record as the receiver must see it: bracket, word count, field, data, checksum.
 inline Bytes Record(std::uint32_t field, const Bytes& data) {
-    Bytes frame;
-    frame.reserve(data.size() + 11);
-    for (std::uint8_t b : {std::uint8_t{0x5B}, std::uint8_t{0}, std::uint8_t{0},
-                           static_cast<std::uint8_t>(field >> 24),
-                           static_cast<std::uint8_t>(field >> 16),
-                           static_cast<std::uint8_t>(field >> 8), static_cast<std::uint8_t>(field)}) {
+    Bytes frame{0x5B, 0, 0};
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<std::uint8_t>(field >> shift));
+    for (std::uint8_t b : data)
         frame.push_back(b);
-    }
-    for (std::uint8_t b : data) frame.push_back(b);
     if (data.size() % 2 != 0)
         frame.push_back(0);
-    std::size_t words = (frame.size() - 3) / 2;
+    const std::size_t words = (frame.size() - 3) / 2;
     frame[1] = static_cast<std::uint8_t>(words >> 8);
     frame[2] = static_cast<std::uint8_t>(words);
     std::uint16_t sum = 0;
