@@ -25,7 +25,6 @@ class ProtocolDlg : public ::testing::Test {
         theUnit.ResetForStart();
         theApp.baudChosenByUser = 0;
         theUnit.unitName = "Pathwick";
-        theUnit.comIndex = 0;
     }
     void TearDown() override {
         theUnit.ResetForStart();
@@ -43,13 +42,6 @@ class ProtocolDlg : public ::testing::Test {
             bank.Attach(0, receiver.get());
             theUnit.Open(0, 4800, false);
         }
-    }
-    std::uint64_t ClosedAtMs() {
-        for (const auto& entry : ui.Log().Entries()) {
-            if (entry.kind == ui::TranscriptEntry::Kind::DialogClosed && entry.caption == kCaption)
-                return entry.timeMs;
-        }
-        return 0;
     }
     // The speed of the line at these times of the dialog's run.
     void SampleSpeeds(std::initializer_list<std::uint64_t> times) {
@@ -85,7 +77,7 @@ TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.unitText, "Pathwick on COM1");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAtMs(), GetParam().closedAtMs);
+    EXPECT_EQ(ui.Clock().MonotonicMs(), GetParam().closedAtMs);
     EXPECT_EQ(theUnit.baud, static_cast<int>(GetParam().loaderSpeed));
     EXPECT_EQ(theUnit.isOpen, 1);
     EXPECT_EQ(Shown(IDC_STATUS_TEXT), Texts{"Pathwick on COM1"});
@@ -135,7 +127,7 @@ TEST_F(ProtocolDlg, APortThatDoesNotOpenIsTriedAgainOnEveryTick) {
     EXPECT_EQ(theUnit.isOpen, 0);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     // Opened at the tick of 3000 ms; heard at the next.
-    EXPECT_EQ(ClosedAtMs(), 4000u);
+    EXPECT_EQ(ui.Clock().MonotonicMs(), 4000u);
     EXPECT_EQ(theUnit.baud, 115200);
 }
 

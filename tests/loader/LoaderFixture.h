@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -103,8 +104,18 @@ class LoaderFixture : public LoaderBase {
         handshakeBytes = Sent();
         Receive({0x55});  // cold start done: the first record goes out
     }
+    // The receiver sends these bytes, then one burst: the engine has sent exactly out.
+    void Expect(std::initializer_list<int> in, const Bytes& out,
+                std::source_location at = std::source_location::current()) {
+        ::testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "");
+        Receive(in);
+        EXPECT_EQ(Sent(), out);
+    }
     // The receiver takes and programs the record on the wire: the next one goes out.
     void Acknowledge() { Receive({0x55, 0x55}); }
+    void Ack(const Bytes& next, std::source_location at = std::source_location::current()) {
+        Expect({0x55, 0x55}, next, at);
+    }
     // The record on the wire arrives; debug words follow before it is programmed.
     void ArriveWithWords(std::initializer_list<std::uint16_t> words) {
         Receive({0x55});

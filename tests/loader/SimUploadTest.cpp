@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 #include "sim/SimulatedReceiver.h"
@@ -13,7 +12,7 @@
 
 namespace {
 
-enum class Kind { CodeSRecord, Poi, Map, Family2Code, CityDatabase };
+enum class Kind { CodeSRecord, LongLines, Poi, Map, Family2Code, CityDatabase };
 
 // How a driver creates the engine for one kind of image.
 struct Config {
@@ -32,6 +31,7 @@ struct Config {
 
 const Config kConfigs[] = {
     {"code_15", 15, Kind::CodeSRecord, 24000, 0, 0x2D004000, 0, 1},
+    {"long_lines_15", 15, Kind::LongLines, 229 + 60 * 250, 0, 0x2D004000, 0, 1},
     {"poi_15", 15, Kind::Poi, 20000, 0, 0, 0, 0},
     {"base_map_6", 6, Kind::Map, 22000, 0, 0, 0, 0},
     {"detail_map_6", 6, Kind::Map, 21000, 1, 0, 0xFFFFFFFF, 1},
@@ -42,12 +42,10 @@ const Config kConfigs[] = {
     {"boot_block_2", 2, Kind::Family2Code, 0x70000 + 12000, 0, 0x70000, 0x9FFFF, 1, true},
 };
 
-enum class Outcome { Complete, InvalidFlash, WaitsInProg, WaitsForever };
-
 struct Fault {
     const char* name;
     std::vector<const char*> specs;
-    Outcome outcome = Outcome::Complete;
+    LoaderState end = LoaderState::AllDone;  // or the state the engine waits in for good
     std::uint32_t repromptMs = 0;
     bool onErase = false;  // strikes at the erase, which record-numbered loads do without
 };
@@ -55,69 +53,33 @@ struct Fault {
 const Fault kFaults[] = {
     {"none", {}},
     {"resend", {"resend81:every=2", "resend88:at=3,every=5"}},
-    {"resend_erase", {"resend85:on=erase,count=2"}, Outcome::Complete, 0, true},
+    {"resend_erase", {"resend85:on=erase,count=2"}, LoaderState::AllDone, 0, true},
     {"lostack_both", {"lostack:which=both,at=2,every=4"}},
-    {"lostack_reprompt", {"lostack:which=arrived,at=3,count=2"}, Outcome::Complete, 1500},
-    {"lostack_arrived", {"lostack:which=arrived,at=3"}, Outcome::WaitsInProg},
-    {"lostack_programmed", {"lostack:which=programmed,at=2"}, Outcome::WaitsInProg},
+    {"lostack_reprompt", {"lostack:which=arrived,at=3,count=2"}, LoaderState::AllDone, 1500},
+    {"lostack_arrived", {"lostack:which=arrived,at=3"}, LoaderState::Prog},
+    {"lostack_programmed", {"lostack:which=programmed,at=2"}, LoaderState::Prog},
     {"recnum", {"recnum:at=2,every=3"}},
     {"debug", {"debug:every=2"}},
     {"debug_three_words", {"debug:words=3,every=2"}},
     {"reset", {"reset:at=4,count=2"}},
     {"fail", {"fail:at=3,count=2"}},
-    {"fail_erase", {"fail:on=erase"}, Outcome::Complete, 0, true},
-    {"badtype", {"badtype"}, Outcome::InvalidFlash},
-    {"badcmd", {"badcmd:count=2"}, Outcome::Complete, 0, true},
+    {"fail_erase", {"fail:on=erase"}, LoaderState::AllDone, 0, true},
+    {"badtype", {"badtype"}, LoaderState::InvalidFlash},
+    {"badcmd", {"badcmd:count=2"}, LoaderState::AllDone, 0, true},
     {"garbage", {"garbage:n=3,every=4"}},
     {"silence_a_while", {"silence:at=3,for=9000"}},
     {"silence_at_handshake", {"silence:on=handshake,for=3000"}},
-    {"silence_for_good", {"silence:at=3,for=0"}, Outcome::WaitsForever},
-    {"disconnect", {"disconnect:at=2"}, Outcome::WaitsForever},
+    {"silence_for_good", {"silence:at=3,for=0"}, LoaderState::WaitRec},
+    {"disconnect", {"disconnect:at=2"}, LoaderState::WaitRec},
 };
 
-// A receiver in its loader on COM1 and the driver's timer: a burst of steps every 100 ms.
-class SimRun : public LoaderBase {
+class SimUpload : public LoaderBase,
+                  public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
     void TearDown() override {
         second.Close();
         LoaderBase::TearDown();
     }
-    void Attach(sim::ReceiverOptions options) {
-        options.startInLoader = true;
-        options.afterLoad = sim::AfterLoad::Stay;
-        receiver = std::make_unique<sim::SimulatedReceiver>(options);
-        bank.Attach(0, receiver.get());
-        theUnit.Open(0, 115200, false);
-        ASSERT_EQ(theUnit.isOpen, 1);
-    }
-    // Runs to ALL DONE or the time limit; afterTick sees the engine after every burst.
-    bool Run(std::uint64_t limitMs, const std::function<void()>& afterTick) {
-        while (clock.MonotonicMs() < limitMs) {
-            clock.Advance(100);
-            for (int steps = 0;; ++steps) {
-                if (steps == 100000) {
-                    ADD_FAILURE() << "a burst does not end";
-                    return false;
-                }
-                const bool again = engine.Step();
-                if (engine.state == LoaderState::AllDone)
-                    return true;
-                if (!again)
-                    break;
-            }
-            afterTick();
-        }
-        return false;
-    }
-
-    ImageReader second;
-    FixedPhase phase;
-    // Outlives the channel, which TearDown closes.
-    std::unique_ptr<sim::SimulatedReceiver> receiver;
-};
-
-class SimUpload : public SimRun, public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
-  protected:
     static Bytes Write(const std::string& name, const Bytes& bytes) {
         samples::WriteFile(name, bytes);
         return bytes;
@@ -127,6 +89,19 @@ class SimUpload : public SimRun, public ::testing::WithParamInterface<std::tuple
             case Kind::CodeSRecord:
                 samples::WriteFile("image.hex", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
                 return samples::CodeBytes("123", 3, 1, c.size, 11);
+            case Kind::LongLines: {
+                // Lines of 250 bytes after one of 229: the eighth line of a record would take
+                // it from 1979 to 2229 bytes, more than a frame carries.
+                const Bytes image = samples::RandomBytes(c.size, 3);
+                samples::SRecordFormat format;
+                format.bytesPerLine = 250;
+                samples::WriteFile(
+                    "image.hex",
+                    samples::ToSRecords({{c.load, Slice(image, 0, 229)},
+                                         {c.load + 229, Slice(image, 229, c.size - 229)}},
+                                        format));
+                return image;
+            }
             case Kind::Poi:
                 return Write("image.bin", samples::PoiDatabase(c.size, 11));
             case Kind::Map:
@@ -138,12 +113,17 @@ class SimUpload : public SimRun, public ::testing::WithParamInterface<std::tuple
         }
         return {};
     }
+
+    ImageReader second;
+    FixedPhase phase;
+    // Outlives the channel, which TearDown closes.
+    std::unique_ptr<sim::SimulatedReceiver> receiver;
 };
 
 TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const auto& [c, f] = GetParam();
     const Bytes image = MakeImage(c);
-    const bool sRecord = c.kind == Kind::CodeSRecord;
+    const bool sRecord = c.kind == Kind::CodeSRecord || c.kind == Kind::LongLines;
     ASSERT_TRUE(reader.Open(sRecord ? "image.hex" : "image.bin"));
     Bytes database;
     if (c.withDatabase) {
@@ -152,6 +132,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     }
 
     sim::ReceiverOptions options;
+    options.startInLoader = true;
+    options.afterLoad = sim::AfterLoad::Stay;
     options.loaderMode = c.recordNumbered ? sim::LoaderMode::Record : sim::LoaderMode::Address;
     options.debugLowWordFirst = c.lowWordFirst;
     options.timing.repromptMs = f.repromptMs;
@@ -163,9 +145,12 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
         ASSERT_TRUE(sim::FaultSpec::Parse(text, spec, error)) << text << ": " << error;
         options.faults.push_back(spec);
     }
+    receiver = std::make_unique<sim::SimulatedReceiver>(options);
+    bank.Attach(0, receiver.get());
     theUnit.family = c.family;
     theUnit.bootReloadPass = c.bootBlock ? 1 : 0;
-    Attach(options);
+    theUnit.Open(0, 115200, false);
+    ASSERT_EQ(theUnit.isOpen, 1);
 
     const std::uint32_t eraseEnd = c.eraseEnd ? c.eraseEnd
                                    : sRecord  ? reader.endAddress + 0x2D000000
@@ -175,48 +160,40 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
         engine.SetPhaseSource(&phase);
     engine.Create(&reader, theUnit.link.get(), c.recordNumbered, c.load, eraseEnd, c.addressCheck);
 
-    bool secondSent = false;
-    bool finished = false;
-    const bool allDone = Run(f.outcome == Outcome::Complete ? 600000 : 60000, [&] {
-        if (engine.state != LoaderState::FileDone)
-            return;
-        if (c.withDatabase && !secondSent) {
+    // The driver's timer: a burst of steps every 100 ms.
+    std::size_t longestFrame = 0;
+    const std::uint64_t limitMs = f.end == LoaderState::AllDone ? 600000 : 60000;
+    while (clock.MonotonicMs() < limitMs && engine.state != LoaderState::AllDone) {
+        clock.Advance(100);
+        for (int steps = 0; engine.Step() && engine.state != LoaderState::AllDone; ++steps)
+            ASSERT_LT(steps, 100000) << "a burst does not end";
+        if (engine.state == LoaderState::WaitRec)
+            longestFrame = std::max(longestFrame, engine.FrameLength());
+        if (engine.state == LoaderState::FileDone && c.withDatabase && phase.phase == 0) {
             engine.SecondFile(&second, 0xA0000);
             phase.phase = 1;
-            secondSent = true;
-        } else if (!finished) {
+        } else if (engine.state == LoaderState::FileDone) {
             engine.Finish();
-            finished = true;
         }
-    });
+    }
 
+    ASSERT_EQ(engine.state, f.end);
+    EXPECT_LE(longestFrame, FlashLoader::kFrameBufferSize);
+    EXPECT_TRUE(!f.specs.empty() || receiver->Counters().recordsRejected == 0);
     EXPECT_TRUE(f.specs.empty() || (f.onErase && c.recordNumbered) ||
                 receiver->Counters().faultsStruck > 0);
-    const std::uint32_t flashAt = sRecord ? samples::kCodeLoadAddress : c.load;
+    EXPECT_TRUE(f.end != LoaderState::InvalidFlash || receiver->Flash().ProgrammedBytes() == 0);
+    if (f.end != LoaderState::AllDone)
+        return;
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
-    switch (f.outcome) {
-        case Outcome::Complete:
-            ASSERT_TRUE(allDone) << "state " << static_cast<int>(engine.state);
-            EXPECT_EQ(receiver->ReadFlash(flashAt, expected.size()), expected);
-            EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
-            // Nothing was written anywhere else.
-            EXPECT_EQ(receiver->Flash().ProgrammedBytes(), expected.size() + database.size());
-            if (c.recordNumbered) {
-                EXPECT_EQ(engine.endChecksum, 0);
-                EXPECT_EQ(engine.receivedSize, expected.size());
-            }
-            break;
-        case Outcome::InvalidFlash:
-            EXPECT_EQ(engine.state, LoaderState::InvalidFlash);
-            EXPECT_EQ(receiver->Flash().ProgrammedBytes(), 0u);
-            break;
-        case Outcome::WaitsInProg:
-            EXPECT_EQ(engine.state, LoaderState::Prog);
-            break;
-        case Outcome::WaitsForever:
-            EXPECT_FALSE(allDone);
-            EXPECT_NE(engine.state, LoaderState::FileDone);
-            break;
+    EXPECT_EQ(receiver->ReadFlash(sRecord ? samples::kCodeLoadAddress : c.load, expected.size()),
+              expected);
+    EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
+    // Nothing was written anywhere else.
+    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), expected.size() + database.size());
+    if (c.recordNumbered) {
+        EXPECT_EQ(engine.endChecksum, 0);
+        EXPECT_EQ(engine.receivedSize, expected.size());
     }
 }
 
@@ -227,34 +204,5 @@ INSTANTIATE_TEST_SUITE_P(AllConfigurations, SimUpload,
                              return std::string(std::get<0>(info.param).name) + "_" +
                                     std::get<1>(info.param).name;
                          });
-
-TEST_F(SimRun, LongSRecordLinesNeverOutgrowTheFrameAndLoseNothing) {
-    theUnit.family = 15;
-    // Lines of 250 bytes after a line of 229: the eighth line of a record would take it
-    // from 1979 to 2229 bytes, more than a frame carries.
-    const Bytes head = samples::RandomBytes(229, 3);
-    const Bytes rest = samples::RandomBytes(20 * 250, 4);
-    samples::SRecordFormat format;
-    format.bytesPerLine = 250;
-    samples::WriteFile("long.hex",
-                       samples::ToSRecords({{0x2D004000, head}, {0x2D004000 + 229, rest}}, format));
-    ASSERT_TRUE(reader.Open("long.hex"));
-    sim::ReceiverOptions options;
-    options.loaderMode = sim::LoaderMode::Address;
-    Attach(options);
-    engine.Create(&reader, theUnit.link.get(), 0, 0x2D004000, reader.endAddress + 0x2D000000, 1);
-    std::size_t longest = 0;
-    EXPECT_TRUE(Run(60000, [&] {
-        if (engine.state == LoaderState::FileDone)
-            engine.Finish();
-        else if (engine.FrameLength() > 10)
-            longest = std::max(longest, engine.FrameLength() - 10);
-    }));
-    EXPECT_LE(longest, FlashLoader::kMaxRecordData);
-    EXPECT_GT(longest, 1980u);
-    EXPECT_EQ(receiver->Counters().recordsRejected, 0u);
-    EXPECT_EQ(receiver->ReadFlash(0x2D004000, head.size() + rest.size()), head + rest);
-    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), head.size() + rest.size());
-}
 
 }  // namespace
