@@ -43,13 +43,6 @@ class ProtocolDlg : public ::testing::Test {
             theUnit.Open(0, 4800, false);
         }
     }
-    // The speed of the line at these times of the dialog's run.
-    void SampleSpeeds(std::initializer_list<std::uint64_t> times) {
-        for (std::uint64_t t : times) {
-            ui.At(t).Run(
-                [this] { speeds.push_back(theUnit.isOpen ? bank.Device(0)->Line().baud : 0); });
-        }
-    }
     // The texts a control showed once the dialog had filled it in.
     Texts Shown(int id) {
         Texts texts = ui.Log().ControlHistory(kCaption, id);
@@ -61,74 +54,77 @@ class ProtocolDlg : public ::testing::Test {
     TempWorkDir dir;
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
-    Speeds speeds;
+    Speeds speeds;  // sampled while the dialog runs
 };
 
 struct Heard {
     std::uint32_t loaderSpeed;
-    std::uint64_t closedAtMs;
-    Texts elapsed;
+    std::uint64_t attachAtMs;  // 0: the port opens at once
+    Texts elapsed;             // until the tick that hears the loader
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
 
-// 115200 at the first tick; 19200 at the third, as the port switches at the second.
+// 115200 at the first tick; 19200 at the third, as the port switches at the second; a port
+// that does not open is tried again on every tick.
 TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
-    ReceiverInLoader(GetParam().loaderSpeed);
+    const Heard& p = GetParam();
+    ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);
+    if (p.attachAtMs != 0)
+        ui.At(p.attachAtMs).Run([&] { bank.Attach(0, receiver.get()); });
     CProtocolDlg dialog;
+    EXPECT_EQ(theUnit.isOpen, p.attachAtMs == 0 ? 1 : 0);
     EXPECT_EQ(dialog.unitText, "Pathwick on COM1");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ui.Clock().MonotonicMs(), GetParam().closedAtMs);
-    EXPECT_EQ(theUnit.baud, static_cast<int>(GetParam().loaderSpeed));
+    EXPECT_EQ(ui.Clock().MonotonicMs(), 1000 * (p.elapsed.size() - 1));
+    EXPECT_EQ(theUnit.baud, static_cast<int>(p.loaderSpeed));
     EXPECT_EQ(theUnit.isOpen, 1);
     EXPECT_EQ(Shown(IDC_STATUS_TEXT), Texts{"Pathwick on COM1"});
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), GetParam().elapsed);
+    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), p.elapsed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Speeds, ProtocolDlgHears,
-    ::testing::Values(Heard{115200, 1000, {"00:00:00", "00:00:01"}},
-                      Heard{19200, 3000, {"00:00:00", "00:00:01", "00:00:02", "00:00:03"}}));
+    ::testing::Values(
+        Heard{115200, 0, {"00:00:00", "00:00:01"}},
+        Heard{19200, 0, {"00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
+        Heard{115200, 2500, {"00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 
-TEST_F(ProtocolDlg, SpeedsAlternateEveryTwoSecondsUntilCancelled) {
+struct Switching {
+    int baudChosenByUser;
+    Speeds speeds;  // at 500, 1500, ... 6500 ms
+};
+class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
+
+// Automatic: 115200 and 19200 in turn, two seconds each; a speed the user chose stays.
+TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
     ReceiverInLoader(57600);
+    theApp.baudChosenByUser = GetParam().baudChosenByUser;
+    theUnit.Open(0, 115200, false);
     theUnit.autoUpload = 1;
-    ui.OnDialog(kCaption).After(6500).Press(ui::IDCANCEL);
-    SampleSpeeds({500, 1500, 2500, 3500, 4500, 5500, 6400});
+    ui.OnDialog(kCaption).After(7500).Press(ui::IDCANCEL);
+    for (std::uint64_t t = 500; t < 7000; t += 1000)
+        ui.At(t).Run([this] { speeds.push_back(bank.Device(0)->Line().baud); });
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(speeds, (Speeds{115200, 115200, 19200, 19200, 115200, 115200, 19200}));
+    EXPECT_EQ(speeds, GetParam().speeds);
+    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:07");
 }
 
-TEST_F(ProtocolDlg, ASpeedChosenByTheUserIsNeverSwitched) {
-    ReceiverInLoader(19200);
+INSTANTIATE_TEST_SUITE_P(
+    Speeds, ProtocolDlgSwitches,
+    ::testing::Values(Switching{0, {115200, 115200, 19200, 19200, 115200, 115200, 19200}},
+                      Switching{1, Speeds(7, 115200)}));
+
+TEST_F(ProtocolDlg, AutomaticSpeedChosenByTheUserKeepsThePortAsItIs) {
+    ReceiverInLoader(115200);
     theApp.baudChosenByUser = 1;
     theUnit.Open(0, 115200, false);
-    ui.OnDialog(kCaption).After(9500).Press(ui::IDCANCEL);
-    SampleSpeeds({500, 2500, 4500, 6500, 8500});
-    CProtocolDlg dialog;
-    const int opens = bank.Device(0)->OpenCount();
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-    EXPECT_EQ(speeds, Speeds(5, 115200));
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:09");
-
-    // Automatic speed chosen by the user: the port is not even reopened at the start.
     theUnit.baud = 0;
-    const int before = bank.Device(0)->OpenCount();
-    CProtocolDlg automatic;
-    EXPECT_EQ(bank.Device(0)->OpenCount(), before);
-}
-
-TEST_F(ProtocolDlg, APortThatDoesNotOpenIsTriedAgainOnEveryTick) {
-    ReceiverInLoader(115200, false);
-    ui.At(2500).Run([&] { bank.Attach(0, receiver.get()); });
+    const int opens = bank.Device(0)->OpenCount();
     CProtocolDlg dialog;
-    EXPECT_EQ(theUnit.isOpen, 0);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    // Opened at the tick of 3000 ms; heard at the next.
-    EXPECT_EQ(ui.Clock().MonotonicMs(), 4000u);
-    EXPECT_EQ(theUnit.baud, 115200);
+    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// Resends, timeouts, restarts and step backs: the right bytes land at the right address.
+// Resends, timeouts, restarts, step backs and the receiver's debug reports: the right bytes land
+// at the right address.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "loader/WordOrder.h"
 #include "tests/loader/LoaderFixture.h"
 #include "tools/sample-images/SampleImages.h"
 
@@ -8,30 +12,8 @@ namespace {
 
 using Recovery = LoaderFixture;
 
-TEST_F(Recovery, ResendCodesAndARecNumberOfTheFirstRecordSendItAgain) {
-    const Bytes image = Pattern(3000);
-    Image(image);
-    Create(0, 0x1000, 0);
-    ToFirstRecord();
-    const Bytes first = Sent();
-    ASSERT_EQ(first, Record(0x1000, Slice(image, 0, 1980)));
-    for (int code : {0x81, 0x82, 0x85, 0x88})
-        Expect({code}, first);
-    // A resend asked for after the record arrived (in PROG) goes back to WAIT REC.
-    Expect({0x55}, {});
-    EXPECT_EQ(engine.state, LoaderState::Prog);
-    Expect({0x85}, first);
-    EXPECT_EQ(engine.state, LoaderState::WaitRec);
-    Expect({0x55, 0x89, 0, 0, 0, 0}, first);
-    EXPECT_EQ(engine.RecordNumber(), 0);
-    EXPECT_EQ(engine.bytesSent, 0u);
-    Ack(Record(0x1000 + 1980, Slice(image, 1980, 1020)));
-    EXPECT_EQ(engine.bytesSent, 1980u);
-}
-
 TEST_F(Recovery, WaitRecTimesOutAfterFourWholeSecondsOfSilenceOnly) {
-    Image(Pattern(100));
-    Create(0, 0, 0x9FFFF);
+    Load(Pattern(100), 0, 0, 0x9FFFF);
     clock.AdvanceTo(999);  // the record goes out late in second 0
     ToFirstRecord();
     const Bytes record = Sent();
@@ -54,13 +36,15 @@ TEST_F(Recovery, WaitRecTimesOutAfterFourWholeSecondsOfSilenceOnly) {
 }
 
 TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
-    const Bytes image = Pattern(1980 * 2 + 100);
+    const Bytes image = Load(Pattern(1980 * 2 + 100), 1, 0, 0xFFFFFFFF);
     const Bytes r1 = Record(1, Slice(image, 1980, 1980)), r2 = Record(2, Slice(image, 3960, 100));
-    Image(image);
-    Create(1, 0, 0xFFFFFFFF);
+
     Connect();
     Sent();
-    Ack(r1);
+    // A reported address moves nothing in this mode.
+    ArriveWithWords({0x0000, 0x0001});
+    Expect({0x55}, r1);
+    EXPECT_NE(Trace().find("Got 00000001 back\nPROG - OK\n"), std::string::npos);
     Ack(r2);
     EXPECT_EQ(engine.bytesSent, 3960u);
     // The short last record arrived but was not programmed: the one before it again.
@@ -110,21 +94,18 @@ TEST_F(Recovery, SRecordImagesStartOverAndStepBackByTheRecordsSent) {
 }
 
 TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeAndAFullRestartSendsBoth) {
-    const Bytes code = Pattern(2500, 3);
-    const Bytes data = Pattern(1500, 9);
+    const Bytes code = Load(Pattern(2500, 3), 0, 0, 0x1FFFFF);
     const Bytes c0 = Record(0, Slice(code, 0, 1980)), c1 = Record(1980, Slice(code, 1980, 520));
-    Image(code);
+    const Bytes data = Pattern(1500, 9);
     ImageReader dataReader;
     TempWorkDir::Write("data.bin", std::string(data.begin(), data.end()));
     ASSERT_TRUE(dataReader.Open("data.bin"));
-    Create(0, 0, 0x1FFFFF);
     ToFirstRecord();
     EXPECT_EQ(Sent(), c0);
     Ack(c1);
     Ack({});
     ASSERT_EQ(engine.state, LoaderState::FileDone);
     engine.SecondFile(&dataReader, 0xA0000);
-    EXPECT_EQ(engine.state, LoaderState::SendRec);
     EXPECT_EQ(engine.bytesSent, 0u);
     EXPECT_EQ(engine.RecordNumber(), 2);
     EXPECT_NE(Trace().find("SECOND FILE - 000a0000 to 000a05dc\n"), std::string::npos);
@@ -138,15 +119,12 @@ TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeAndAFullRestartSendsBoth) {
     Ack({});
     EXPECT_EQ(engine.state, LoaderState::FileDone);
     EXPECT_EQ(engine.bytesSent, 1500u);
-    dataReader.Close();
 }
 
 TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
-    const Bytes code = Pattern(0x70000 + 3000, 5);
-    const Bytes boot = Record(0x70000, Slice(code, 0x70000, 1980));
-    Image(code);
     theUnit.bootReloadPass = 1;
-    Create(0, 0x70000, 0x9FFFF);
+    const Bytes code = Load(Pattern(0x70000 + 3000, 5), 0, 0x70000, 0x9FFFF);
+    const Bytes boot = Record(0x70000, Slice(code, 0x70000, 1980));
     EXPECT_EQ(engine.EndAddress(), code.size());
     ToFirstRecord();
     EXPECT_EQ(Slice(handshakeBytes, 2, 14), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x07, 0x00, 0x00, 0x00,
@@ -159,6 +137,95 @@ TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
     Ack(Record(0x70000 + 1980, Slice(code, 0x70000 + 1980, 1020)));
     Ack({});
     EXPECT_EQ(engine.state, LoaderState::FileDone);
+}
+
+TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
+    const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
+    const std::nullopt_t none = std::nullopt;
+    const struct {
+        int family;
+        std::optional<int> phase;
+        std::uint16_t first, second;
+        WordOrder order;
+    } cases[] = {
+        {15, none, 0x0000, 0x0123, H}, {5, 1, 0x0123, 0x0000, H}, {6, none, 0xFFFF, 0xFFFF, H},
+        {2, none, 0x0000, 0x0123, U},  {2, 0, 0x0000, 0x0001, H}, {2, 0, 0x0000, 0x0FFF, H},
+        {2, 0, 0x0FFF, 0x0000, L},     {3, 0, 0x0123, 0x0000, L}, {2, 0, 0x0000, 0x1000, U},
+        {2, 0, 0x1000, 0x0000, U},     {2, 0, 0x0000, 0x0000, U}, {2, 0, 0x0001, 0x0001, U},
+        {2, 1, 0x0000, 0x000A, L},     {2, 1, 0x000F, 0x0000, H}, {3, 1, 0x0000, 0x0001, L},
+        {2, 1, 0x0000, 0x0010, U},     {2, 1, 0x0010, 0x0000, U}, {2, 2, 0x0000, 0x0001, U},
+        {2, 3, 0x0001, 0x0000, U},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecideWordOrder(c.family, c.phase, c.first, c.second), c.order)
+            << "family " << c.family << " phase " << c.phase.value_or(-1) << " words " << c.first
+            << " " << c.second;
+    }
+}
+
+TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
+    theUnit.family = 15;
+    const Bytes image = Load(Pattern(4 * 1980), 0, 0x1000, 0);
+
+    ToFirstRecord();
+    Acknowledge();
+    Sent();
+    // Record 1 is programmed, but the receiver says it holds data up to record 0 only.
+    ArriveWithWords({0x0000, 0x1000});
+    EXPECT_EQ(engine.ReportedValue(), 0x1000u);
+    Expect({0x55}, Record(0x1000 + 1980, Slice(image, 1980, 1980)));
+    EXPECT_EQ(engine.bytesSent, 1980u);
+    EXPECT_NE(Trace().find("Got 00001000 back\nHandshake error - resending\nPROG - OK\n"),
+              std::string::npos);
+    // A report of the record itself moves nothing.
+    ArriveWithWords({0x0000, 0x1000 + 1980});
+    Expect({0x55}, Record(0x1000 + 3960, Slice(image, 3960, 1980)));
+    // Three reports: the count passes two and the value is ignored.
+    ArriveWithWords({0x0000, 0x1000, 0x0000});
+    EXPECT_EQ(engine.DebugWordCount(), 3);
+    Expect({0x55}, Record(0x1000 + 5940, Slice(image, 5940, 1980)));
+    // Below the load address: no position of this image (it would read before the file's
+    // start and end the upload as if it were complete).
+    ArriveWithWords({0x0000, 0x0800});
+    Expect({0x55}, {});
+    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine.bytesSent, 4u * 1980u);
+}
+
+TEST_F(Recovery, WithoutAddressCheckNothingMoves) {
+    theUnit.family = 15;
+    const Bytes image = Load(Pattern(2 * 1980), 0, 0x1000, 0, 0);
+
+    ToFirstRecord();
+    Sent();
+    ArriveWithWords({0x0000, 0x0800});
+    Expect({0x55}, Record(0x1000 + 1980, Slice(image, 1980, 1980)));
+    EXPECT_EQ(Trace().find("Got"), std::string::npos);
+}
+
+TEST_F(Recovery, FamilyTwoDecidesTheWordOrderOnceByItsPhase) {
+    theUnit.family = 2;
+    Load(Pattern(6 * 1980), 0, 0, 0x9FFFF);
+    ToFirstRecord();
+    FixedPhase phase;
+    const auto report = [&](const FixedPhase* source, int now, std::uint16_t low, WordOrder order,
+                            std::uint32_t value) {
+        phase.phase = now;
+        engine.SetPhaseSource(source);
+        ArriveWithWords({0x0000, low});
+        EXPECT_EQ(engine.Order(), order);
+        EXPECT_EQ(engine.ReportedValue(), value);
+        Receive({0x55});
+    };
+    report(nullptr, 0, 0x0123, WordOrder::Undecided, 0);  // no phase known: the value stays 0
+    report(&phase, 1, 0x000A, WordOrder::LowFirst, 0x000A0000);
+    // Decided once: a later report is read in the same order, whatever the phase says.
+    report(&phase, 0, 0x0123, WordOrder::LowFirst, 0x01230000);
+    // A new engine decides again, and starts a new trace.
+    Create(0, 0, 0x9FFFF);
+    EXPECT_EQ(Trace(), "");
+    ToFirstRecord();
+    report(&phase, 0, 0x0123, WordOrder::HighFirst, 0x00000123);
 }
 
 }  // namespace

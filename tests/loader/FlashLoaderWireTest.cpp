@@ -1,8 +1,10 @@
-// The flash loader's frames and byte sequences, with the test playing the receiver.
+// The flash loader's frames, byte sequences and "DEBUG.OUT", with the test playing the receiver;
+// the status texts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "loader/LoaderStatusText.h"
 #include "platform/MemorySerialDevice.h"
 #include "tests/loader/LoaderFixture.h"
 
@@ -11,8 +13,7 @@ namespace {
 using Wire = LoaderFixture;
 
 TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
-    Image({0x01, 0x02, 0x03});
-    Create(0, 0, 0x9FFFF);
+    Load({0x01, 0x02, 0x03}, 0, 0, 0x9FFFF);
     EXPECT_EQ(engine.state, LoaderState::Reset);
     Expect({}, {});
     Expect({0xAA}, {0x55});
@@ -61,9 +62,8 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
 }
 
 TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
-    const Bytes image = Pattern(1981);
-    Image(image);
-    Create(0, 0x2000, 0);
+    const Bytes image = Load(Pattern(1981), 0, 0x2000, 0);
+
     ToFirstRecord();
     // No erase end given: up to load address + image end + 0x10000.
     EXPECT_EQ(Slice(handshakeBytes, 5, 8), (Bytes{0, 0, 0x20, 0, 0, 0x01, 0x27, 0xBD}));
@@ -77,19 +77,17 @@ TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
 
 TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
     std::filesystem::create_directory(LoaderTrace::kFileName);
-    const Bytes image = Pattern(10);
-    Image(image);
-    Create(0, 0, 0x9FFFF);
+    const Bytes image = Load(Pattern(10), 0, 0, 0x9FFFF);
+
     Burst();
     Expect({0x77}, Record(0, image));
     EXPECT_EQ(engine.state, LoaderState::WaitRec);
 }
 
 TEST_F(Wire, RecordNumbersStartFromZeroAfterEveryResetAndRestart) {
-    const Bytes image = Pattern(3 * 1980);
+    const Bytes image = Load(Pattern(3 * 1980), 1, 0x40000, 0xFFFFFFFF);
     const Bytes r0 = Record(0, Slice(image, 0, 1980)), r1 = Record(1, Slice(image, 1980, 1980));
-    Image(image);
-    Create(1, 0x40000, 0xFFFFFFFF);
+
     // In this mode the handshake leads straight to the first record: no erase.
     Burst();
     Expect({0xAA}, {0x55});
@@ -111,7 +109,7 @@ TEST_F(Wire, RecordNumbersStartFromZeroAfterEveryResetAndRestart) {
 }
 
 TEST_F(Wire, NoPortWhenTheLinkHasAPendingError) {
-    Image(Pattern(8));
+    Load(Pattern(8), 0, 0, 0x9FFFF);
     device().FailCall(platform::MemorySerialDevice::Call::Write, 5);
     theUnit.link->Write("x", 1);
     Create(0, 0, 0x9FFFF);
@@ -123,8 +121,7 @@ TEST_F(Wire, NoPortWhenTheLinkHasAPendingError) {
 }
 
 TEST_F(Wire, AnEmptyImageSendsNoRecordAndFinishIsBoundedWhenTheEndCannotLeave) {
-    Image({});
-    Create(0, 0, 0x9FFFF);
+    Load({}, 0, 0, 0x9FFFF);
     ToFirstRecord();
     EXPECT_EQ(engine.state, LoaderState::FileDone);
     EXPECT_TRUE(Sent().empty());
@@ -141,6 +138,75 @@ TEST_F(Wire, AnEmptyImageSendsNoRecordAndFinishIsBoundedWhenTheEndCannotLeave) {
     const std::uint64_t before = clock.MonotonicMs();
     engine.Finish();
     EXPECT_LE(clock.MonotonicMs() - before, FlashLoader::kFinishDrainLimitMs);
+}
+
+TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
+    const Bytes image = Load(Pattern(3 * 1980), 0, 0x2D004000, 0x2D0FFFFF);
+
+    Burst();
+    Expect({0xAA}, {0x55});
+    Expect({0xAA, 0x31, 0x55}, {0x55, 0x6A});
+    // The erase command is asked for again after two whole seconds.
+    clock.AdvanceTo(1999);
+    Expect({}, {});
+    clock.AdvanceTo(2000);
+    Expect({}, {0x6A});
+    // The erase range goes out again after three, or at once on a resend code.
+    Receive({0x55});
+    const Bytes erase = Sent();
+    ASSERT_EQ(erase.size(), 14u);
+    clock.AdvanceTo(4999);
+    Expect({}, {});
+    clock.AdvanceTo(5000);
+    Expect({}, erase);
+    Expect({0x88}, erase);
+    Expect({0x31, 0x55, 0x8F, 0x31, 0x77}, {0x69});
+    const Bytes first = Record(0x2D004000, Slice(image, 0, 1980));
+    Expect({0x31, 0x55}, first);
+    for (int code : {0x81, 0x82, 0x85, 0x88})
+        Expect({code}, first);
+    // A resend asked for after the record arrived (in PROG) goes back to WAIT REC.
+    Expect({0x55, 0x85}, first);
+    EXPECT_EQ(engine.state, LoaderState::WaitRec);
+    // A rec number of the first record steps back to the record itself.
+    Expect({0x55, 0x89, 0, 0, 0, 0}, first);
+    EXPECT_EQ(engine.bytesSent, 0u);
+    Acknowledge();
+    Receive({0x55, 0x31, 0x8E, 0x00, 0x12, 0x55});
+    Receive({0x55, 0x89, 0x00, 0x00, 0x00, 0x01});
+    clock.AdvanceTo(10000);
+    Burst();
+    engine.CloseTrace();
+    const std::string trace = Trace();
+    for (const char* expected :
+         {"NO CONNECT - hello\nHAND - hello\nHAND - error 0031\nHAND - OK\nERASE CMD - timeout\n"
+          "ERASE CMD - Erasing 754991104:756023295\nERASE CMD - Erasing 2d004000:2d0fffff\n"
+          "ERASE ADR - timeout\nSENDING ERASE - Erasing 2d004000:2d0fffff\n"
+          "ERASE ADR - error 0031\nERASE ADR - OK\nERASING - sector erased\n"
+          "ERASING - error 0031\nERASING - rec wait\nSEND COLD\nWAIT COLD - error 0031\n"
+          "WAIT COLD - OK\nRead 1980 bytes for address 2d004000\nSEND REC - 1990 bytes:",
+          "WAIT REC - OK\nPROG - error 0031\nPROG - debug\nDEBUG 1 - 00\nDEBUG 2 - 12\n"
+          "PROG - OK\nRead 1980 bytes for address 2d004f78\n",
+          "WAIT REC - OK\nPROG - rec number\nREC NUM 1 - 00\nREC NUM 2 - 00\nREC NUM 3 - 00\n"
+          "REC NUM 4 - 01\nReset to record 1 address 754993084\n"
+          "Read 1980 bytes for address 2d0047bc\nSEND REC - 1990 bytes: 5b 03 e0 2d 00 47 bc",
+          "\nWAIT REC - timeout resend 1990 bytes: 5b 03 e0 2d 00 47 bc"}) {
+        EXPECT_NE(trace.find(expected), std::string::npos) << expected;
+    }
+}
+
+TEST(LoaderStatusTextTest, EveryStateHasItsTextAndTheRecNumberStatesNone) {
+    std::string texts;  // in the order of the states, "-" where there is none
+    for (int state = 0; state <= static_cast<int>(LoaderState::RecNum4); ++state)
+        texts += LoaderStatusText(static_cast<LoaderState>(state), 3).value_or("-") + "|";
+    EXPECT_EQ(texts,
+              "       NO PORT   |         RESET   | NO CONNECTION   | CREATING LINK   |"
+              "   ERASE BEGIN   | INVALID FLASH   |   ERASE BEGIN   |   ERASING - 3   |"
+              "   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |"
+              "   PROGRAMMING   |ROM WRITE FAIL   |  COMMUNICATING  |     FINISHING   |"
+              "     FINISHING   |     FINISHING   |     COMPLETED   |SYSTEM FAILURE   |"
+              "   PROGRAMMING   |   PROGRAMMING   |-|-|-|-|");
+    EXPECT_EQ(LoaderStatusText(LoaderState::Erasing, 12), "   ERASING - 12   ");
 }
 
 }  // namespace

@@ -29,11 +29,7 @@ struct FixedPhase : UploadPhaseSource {
 class LoaderBase : public ::testing::Test {
   protected:
     void SetUp() override { theUnit.ResetForStart(); }
-    void TearDown() override {
-        engine.CloseTrace();
-        reader.Close();
-        theUnit.ResetForStart();
-    }
+    void TearDown() override { theUnit.ResetForStart(); }
 
     TempWorkDir dir;
     platform::VirtualClock clock;
@@ -55,9 +51,13 @@ class LoaderFixture : public LoaderBase {
         Sent();
     }
 
-    void Image(const Bytes& bytes) {
-        TempWorkDir::Write("image.bin", std::string(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(reader.Open("image.bin"));
+    // Writes the image file, opens the reader on it and creates the engine.
+    Bytes Load(const Bytes& image, std::uint8_t recordNumbered, std::uint32_t load,
+               std::uint32_t eraseEnd, std::uint8_t addressCheck = 1) {
+        TempWorkDir::Write("image.bin", std::string(image.begin(), image.end()));
+        EXPECT_TRUE(reader.Open("image.bin"));
+        Create(recordNumbered, load, eraseEnd, addressCheck);
+        return image;
     }
     void Create(std::uint8_t recordNumbered, std::uint32_t load, std::uint32_t eraseEnd,
                 std::uint8_t addressCheck = 1) {
@@ -67,12 +67,9 @@ class LoaderFixture : public LoaderBase {
     // Steps as the drivers do, again for as long as the engine asks; a burst that does not
     // end fails the test instead of hanging it.
     void Burst() {
-        for (int steps = 0; engine.Step();) {
-            if (++steps > 100000) {
-                ADD_FAILURE() << "a burst of Step does not end";
-                return;
-            }
-        }
+        int steps = 0;
+        while (engine.Step())
+            ASSERT_LT(++steps, 100000) << "a burst of Step does not end";
     }
     // The receiver sends these bytes; then one burst.
     void Receive(std::initializer_list<int> bytes) {
@@ -80,10 +77,8 @@ class LoaderFixture : public LoaderBase {
         Burst();
     }
     void Deliver(std::initializer_list<int> bytes) {
-        for (int b : bytes) {
-            auto byte = static_cast<std::uint8_t>(b);
-            device().DeliverToHost(&byte, 1);
-        }
+        const Bytes data(bytes.begin(), bytes.end());
+        device().DeliverToHost(data.data(), data.size());
     }
     Bytes Sent() { return device().TakeSent(); }
     platform::MemorySerialDevice& device() { return *bank.Device(0); }
@@ -98,9 +93,8 @@ class LoaderFixture : public LoaderBase {
     // went out before the record is kept in handshakeBytes.
     void ToFirstRecord() {
         Connect();
-        Receive({0x55});  // erase command wanted
-        Receive({0x55});  // erase command taken
-        Receive({0x55});  // erase finished
+        for (int i = 0; i < 3; ++i)
+            Receive({0x55});  // erase command wanted, erase command taken, erase finished
         handshakeBytes = Sent();
         Receive({0x55});  // cold start done: the first record goes out
     }
@@ -129,23 +123,22 @@ class LoaderFixture : public LoaderBase {
 };
 
 // A data record as the receiver must see it: bracket, word count, field, data, checksum.
-inline Bytes Record(std::uint32_t field, const Bytes& data) {
+inline Bytes Record(std::uint32_t field, Bytes data) {
+    if (data.size() % 2 != 0)
+        data.push_back(0);
     Bytes frame{0x5B, 0, 0};
     for (int shift = 24; shift >= 0; shift -= 8)
         frame.push_back(static_cast<std::uint8_t>(field >> shift));
     for (std::uint8_t b : data)
         frame.push_back(b);
-    if (data.size() % 2 != 0)
-        frame.push_back(0);
     const std::size_t words = (frame.size() - 3) / 2;
     frame[1] = static_cast<std::uint8_t>(words >> 8);
     frame[2] = static_cast<std::uint8_t>(words);
     std::uint16_t sum = 0;
     for (std::size_t i = 3; i < frame.size(); i += 2)
         sum ^= static_cast<std::uint16_t>(frame[i] << 8 | frame[i + 1]);
-    frame.push_back(static_cast<std::uint8_t>(sum >> 8));
-    frame.push_back(static_cast<std::uint8_t>(sum));
-    frame.push_back(0x5D);
+    for (int b : {sum >> 8, sum & 0xFF, 0x5D})
+        frame.push_back(static_cast<std::uint8_t>(b));
     return frame;
 }
 

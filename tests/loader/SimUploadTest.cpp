@@ -76,10 +76,6 @@ const Fault kFaults[] = {
 class SimUpload : public LoaderBase,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
-    void TearDown() override {
-        second.Close();
-        LoaderBase::TearDown();
-    }
     static Bytes Write(const std::string& name, const Bytes& bytes) {
         samples::WriteFile(name, bytes);
         return bytes;
