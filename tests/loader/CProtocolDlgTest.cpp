@@ -31,8 +31,8 @@ class ProtocolDlg : public ::testing::Test {
         theApp.baudChosenByUser = 0;
     }
 
-    // A receiver in its loader at this speed on COM1, and the command channel open on it at
-    // the sentence speed, as the drivers leave it.
+    // A receiver in its loader on COM1; the channel open at the sentence speed, as drivers leave
+    // it.
     void ReceiverInLoader(std::uint32_t loaderSpeed, bool attach = true) {
         sim::ReceiverOptions options;
         options.startInLoader = true;
@@ -64,8 +64,7 @@ struct Heard {
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
 
-// 115200 at the first tick; 19200 at the third, as the port switches at the second; a port
-// that does not open is tried again on every tick.
+// 115200 at the first tick, 19200 at the third; a port that does not open is tried every tick.
 TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     const Heard& p = GetParam();
     ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);

@@ -25,31 +25,18 @@ struct FixedPhase : UploadPhaseSource {
     int phase = 0;
 };
 
-// The engine and its image in virtual time; the device on COM1 is attached by the tests.
-class LoaderBase : public ::testing::Test {
-  protected:
-    void SetUp() override { theUnit.ResetForStart(); }
-    void TearDown() override { theUnit.ResetForStart(); }
-
-    TempWorkDir dir;
-    platform::VirtualClock clock;
-    platform::ScopedClock clockGuard{clock};
-    platform::MemorySerialBank bank;
-    ImageReader reader;
-    FlashLoader engine;
-};
-
-// The engine over a memory device with no peer: the test plays the receiver byte by byte
-// and reads what the engine sent.
-class LoaderFixture : public LoaderBase {
+// The engine in virtual time over a memory device on COM1 with no peer: the test plays the
+// receiver.
+class LoaderFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        LoaderBase::SetUp();
+        theUnit.ResetForStart();
         bank.Attach(0);
         theUnit.Open(0, 115200, false);
         ASSERT_EQ(theUnit.isOpen, 1);
         Sent();
     }
+    void TearDown() override { theUnit.ResetForStart(); }
 
     // Writes the image file, opens the reader on it and creates the engine.
     Bytes Load(const Bytes& image, std::uint8_t recordNumbered, std::uint32_t load,
@@ -64,8 +51,7 @@ class LoaderFixture : public LoaderBase {
         engine.Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
     }
 
-    // Steps as the drivers do, again for as long as the engine asks; a burst that does not
-    // end fails the test instead of hanging it.
+    // Steps as the drivers do, as long as the engine asks; a burst that does not end fails.
     void Burst() {
         int steps = 0;
         while (engine.Step())
@@ -89,8 +75,7 @@ class LoaderFixture : public LoaderBase {
         Receive({0xAA});
         Receive({0x55});
     }
-    // Through hello, handshake, erase and cold start to the first record on the wire; what
-    // went out before the record is kept in handshakeBytes.
+    // On to the first record on the wire; what went out before it is kept in handshakeBytes.
     void ToFirstRecord() {
         Connect();
         for (int i = 0; i < 3; ++i)
@@ -106,7 +91,6 @@ class LoaderFixture : public LoaderBase {
         EXPECT_EQ(Sent(), out);
     }
     // The receiver takes and programs the record on the wire: the next one goes out.
-    void Acknowledge() { Receive({0x55, 0x55}); }
     void Ack(const Bytes& next, std::source_location at = std::source_location::current()) {
         Expect({0x55, 0x55}, next, at);
     }
@@ -119,6 +103,12 @@ class LoaderFixture : public LoaderBase {
 
     std::string Trace() { return TempWorkDir::Read(LoaderTrace::kFileName); }
 
+    TempWorkDir dir;
+    platform::VirtualClock clock;
+    platform::ScopedClock clockGuard{clock};
+    platform::MemorySerialBank bank;
+    ImageReader reader;
+    FlashLoader engine;
     Bytes handshakeBytes;
 };
 

@@ -1,6 +1,5 @@
-// Whole uploads against the simulated receiver, for every engine configuration the
-// drivers use, each with every fault the simulator can strike: the flash ends up equal
-// to the image, or the engine waits where it is meant to, without hanging the test.
+// Whole uploads against the simulated receiver, for every engine configuration the drivers use
+// with every fault the simulator strikes: the flash equals the image, or the engine waits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,9 +72,10 @@ const Fault kFaults[] = {
     {"disconnect", {"disconnect:at=2"}, LoaderState::WaitRec},
 };
 
-class SimUpload : public LoaderBase,
+class SimUpload : public LoaderFixture,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
+    void SetUp() override { theUnit.ResetForStart(); }  // the receiver is attached by the test
     static Bytes Write(const std::string& name, const Bytes& bytes) {
         samples::WriteFile(name, bytes);
         return bytes;
@@ -86,8 +86,7 @@ class SimUpload : public LoaderBase,
                 samples::WriteFile("image.hex", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
                 return samples::CodeBytes("123", 3, 1, c.size, 11);
             case Kind::LongLines: {
-                // Lines of 250 bytes after one of 229: the eighth line of a record would take
-                // it from 1979 to 2229 bytes, more than a frame carries.
+                // Lines of 250 bytes after one of 229: an eighth line would make 2229 bytes.
                 const Bytes image = samples::RandomBytes(c.size, 3);
                 samples::SRecordFormat format;
                 format.bytesPerLine = 250;
@@ -121,11 +120,10 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const Bytes image = MakeImage(c);
     const bool sRecord = c.kind == Kind::CodeSRecord || c.kind == Kind::LongLines;
     ASSERT_TRUE(reader.Open(sRecord ? "image.hex" : "image.bin"));
-    Bytes database;
-    if (c.withDatabase) {
-        database = Write("db.bin", samples::CityDatabase(1, 9000, 12));
-        ASSERT_TRUE(second.Open("db.bin"));
-    }
+    Bytes database = Write("db.bin", samples::CityDatabase(1, 9000, 12));
+    ASSERT_TRUE(second.Open("db.bin"));
+    if (!c.withDatabase)
+        database.clear();
 
     sim::ReceiverOptions options;
     options.startInLoader = true;
