@@ -1,7 +1,6 @@
 // Finding the loader's line speed: the protocol dialog against the simulated receiver.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "app/CGpsUnit.h"
@@ -22,8 +21,7 @@ using Texts = std::vector<std::string>;
 class ProtocolDlg : public ::testing::Test {
   protected:
     void SetUp() override {
-        theUnit.ResetForStart();
-        theApp.baudChosenByUser = 0;
+        TearDown();
         theUnit.unitName = "Pathwick";
     }
     void TearDown() override {
@@ -43,13 +41,6 @@ class ProtocolDlg : public ::testing::Test {
             theUnit.Open(0, 4800, false);
         }
     }
-    // The texts a control showed once the dialog had filled it in.
-    Texts Shown(int id) {
-        Texts texts = ui.Log().ControlHistory(kCaption, id);
-        texts.erase(std::remove(texts.begin(), texts.end(), std::string()), texts.end());
-        return texts;
-    }
-
     ScriptedUi ui;
     TempWorkDir dir;
     platform::MemorySerialBank bank;
@@ -60,7 +51,7 @@ class ProtocolDlg : public ::testing::Test {
 struct Heard {
     std::uint32_t loaderSpeed;
     std::uint64_t attachAtMs;  // 0: the port opens at once
-    Texts elapsed;             // until the tick that hears the loader
+    Texts elapsed;             // shown until the tick that hears the loader
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
 
@@ -74,23 +65,25 @@ TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     EXPECT_EQ(theUnit.isOpen, p.attachAtMs == 0 ? 1 : 0);
     EXPECT_EQ(dialog.unitText, "Pathwick on COM1");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ui.Clock().MonotonicMs(), 1000 * (p.elapsed.size() - 1));
+    EXPECT_EQ(ui.Clock().MonotonicMs(), 1000 * (p.elapsed.size() - 2));
     EXPECT_EQ(theUnit.baud, static_cast<int>(p.loaderSpeed));
     EXPECT_EQ(theUnit.isOpen, 1);
-    EXPECT_EQ(Shown(IDC_STATUS_TEXT), Texts{"Pathwick on COM1"});
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), p.elapsed);
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_STATUS_TEXT), (Texts{"", "Pathwick on COM1"}));
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT), p.elapsed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Speeds, ProtocolDlgHears,
     ::testing::Values(
-        Heard{115200, 0, {"00:00:00", "00:00:01"}},
-        Heard{19200, 0, {"00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
-        Heard{115200, 2500, {"00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
+        Heard{115200, 0, {"", "00:00:00", "00:00:01"}},
+        Heard{19200, 0, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
+        Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 
 struct Switching {
     int baudChosenByUser;
+    int baud;       // the channel's speed; 0: the user chose automatic, the port stays at 4800
     Speeds speeds;  // at 500, 1500, ... 6500 ms
+    int opens;      // of the port, from construction to Cancel
 };
 class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
 
@@ -98,32 +91,25 @@ class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInter
 TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
     ReceiverInLoader(57600);
     theApp.baudChosenByUser = GetParam().baudChosenByUser;
-    theUnit.Open(0, 115200, false);
+    theUnit.Open(0, GetParam().baud != 0 ? GetParam().baud : 4800, false);
+    theUnit.baud = GetParam().baud;
     theUnit.autoUpload = 1;
     ui.OnDialog(kCaption).After(7500).Press(ui::IDCANCEL);
     for (std::uint64_t t = 500; t < 7000; t += 1000)
         ui.At(t).Run([this] { speeds.push_back(bank.Device(0)->Line().baud); });
+    const int opens = bank.Device(0)->OpenCount();
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(theUnit.autoUpload, 0);
     EXPECT_EQ(speeds, GetParam().speeds);
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:07");
+    EXPECT_EQ(bank.Device(0)->OpenCount() - opens, GetParam().opens);
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT).back(), "00:00:07");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Speeds, ProtocolDlgSwitches,
-    ::testing::Values(Switching{0, {115200, 115200, 19200, 19200, 115200, 115200, 19200}},
-                      Switching{1, Speeds(7, 115200)}));
-
-TEST_F(ProtocolDlg, AutomaticSpeedChosenByTheUserKeepsThePortAsItIs) {
-    ReceiverInLoader(115200);
-    theApp.baudChosenByUser = 1;
-    theUnit.Open(0, 115200, false);
-    theUnit.baud = 0;
-    const int opens = bank.Device(0)->OpenCount();
-    CProtocolDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-}
+    ::testing::Values(Switching{0, 4800, {115200, 115200, 19200, 19200, 115200, 115200, 19200}, 4},
+                      Switching{1, 115200, Speeds(7, 115200), 0},
+                      Switching{1, 0, Speeds(7, 4800), 0}));
 
 }  // namespace

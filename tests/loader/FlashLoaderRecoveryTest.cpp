@@ -58,9 +58,8 @@ TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
 TEST_F(Recovery, SRecordImagesStartOverAndStepBackByTheRecordsSent) {
     // Lines of 100 bytes: records of 2000 bytes, not 1980.
     const Bytes image = Pattern(5000, 4);
-    samples::SRecordFormat format;
-    format.bytesPerLine = 100;
-    samples::WriteFile("code.hex", samples::ToSRecords({{0x2D004000, image}}, format));
+    samples::WriteFile("code.hex",
+                       samples::ToSRecords({{0x2D004000, image}}, {.bytesPerLine = 100}));
     ASSERT_TRUE(reader.Open("code.hex"));
     Create(0, 0x2D004000, reader.endAddress + 0x2D000000);
     const Bytes r0 = Record(0x2D004000, Slice(image, 0, 2000));
@@ -138,19 +137,18 @@ TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
 
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
     const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
-    const std::nullopt_t none = std::nullopt;
     const struct {
         int family;
         std::optional<int> phase;
         std::uint16_t first, second;
         WordOrder order;
     } cases[] = {
-        {15, none, 0x0000, 0x0123, H}, {5, 1, 0x0123, 0x0000, H}, {6, none, 0xFFFF, 0xFFFF, H},
-        {2, none, 0x0000, 0x0123, U},  {2, 0, 0x0000, 0x0001, H}, {2, 0, 0x0000, 0x0FFF, H},
-        {2, 0, 0x0FFF, 0x0000, L},     {3, 0, 0x0123, 0x0000, L}, {2, 0, 0x0000, 0x1000, U},
-        {2, 0, 0x1000, 0x0000, U},     {2, 0, 0x0000, 0x0000, U}, {2, 0, 0x0001, 0x0001, U},
-        {2, 1, 0x0000, 0x000A, L},     {2, 1, 0x000F, 0x0000, H}, {3, 1, 0x0000, 0x0001, L},
-        {2, 1, 0x0000, 0x0010, U},     {2, 1, 0x0010, 0x0000, U}, {2, 2, 0x0000, 0x0001, U},
+        {15, {}, 0x0000, 0x0123, H}, {5, 1, 0x0123, 0x0000, H}, {6, {}, 0xFFFF, 0xFFFF, H},
+        {2, {}, 0x0000, 0x0123, U},  {2, 0, 0x0000, 0x0001, H}, {2, 0, 0x0000, 0x0FFF, H},
+        {2, 0, 0x0FFF, 0x0000, L},   {3, 0, 0x0123, 0x0000, L}, {2, 0, 0x0000, 0x1000, U},
+        {2, 0, 0x1000, 0x0000, U},   {2, 0, 0x0000, 0x0000, U}, {2, 0, 0x0001, 0x0001, U},
+        {2, 1, 0x0000, 0x000A, L},   {2, 1, 0x000F, 0x0000, H}, {3, 1, 0x0000, 0x0001, L},
+        {2, 1, 0x0000, 0x0010, U},   {2, 1, 0x0010, 0x0000, U}, {2, 2, 0x0000, 0x0001, U},
         {2, 3, 0x0001, 0x0000, U},
     };
     for (const auto& c : cases) {
@@ -168,7 +166,6 @@ TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
     Sent();
     // Record 1 is programmed, but the receiver says it holds data up to record 0 only.
     ArriveWithWords({0x0000, 0x1000});
-    EXPECT_EQ(engine.ReportedValue(), 0x1000u);
     Expect({0x55}, Record(0x1000 + 1980, Slice(image, 1980, 1980)));
     EXPECT_EQ(engine.bytesSent, 1980u);
     EXPECT_NE(Trace().find("Got 00001000 back\nHandshake error - resending\nPROG - OK\n"),

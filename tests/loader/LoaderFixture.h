@@ -57,14 +57,10 @@ class LoaderFixture : public ::testing::Test {
         while (engine.Step())
             ASSERT_LT(++steps, 100000) << "a burst of Step does not end";
     }
-    // The receiver sends these bytes; then one burst.
     void Receive(std::initializer_list<int> bytes) {
-        Deliver(bytes);
-        Burst();
-    }
-    void Deliver(std::initializer_list<int> bytes) {
         const Bytes data(bytes.begin(), bytes.end());
         device().DeliverToHost(data.data(), data.size());
+        Burst();
     }
     Bytes Sent() { return device().TakeSent(); }
     platform::MemorySerialDevice& device() { return *bank.Device(0); }

@@ -83,47 +83,42 @@ class SimUpload : public LoaderFixture,
     static Bytes MakeImage(const Config& c) {
         switch (c.kind) {
             case Kind::CodeSRecord:
-                samples::WriteFile("image.hex", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
+                samples::WriteFile("image", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
                 return samples::CodeBytes("123", 3, 1, c.size, 11);
             case Kind::LongLines: {
                 // Lines of 250 bytes after one of 229: an eighth line would make 2229 bytes.
                 const Bytes image = samples::RandomBytes(c.size, 3);
-                samples::SRecordFormat format;
-                format.bytesPerLine = 250;
                 samples::WriteFile(
-                    "image.hex",
-                    samples::ToSRecords({{c.load, Slice(image, 0, 229)},
-                                         {c.load + 229, Slice(image, 229, c.size - 229)}},
-                                        format));
+                    "image", samples::ToSRecords({{c.load, Slice(image, 0, 229)},
+                                                  {c.load + 229, Slice(image, 229, c.size - 229)}},
+                                                 {.bytesPerLine = 250}));
                 return image;
             }
             case Kind::Poi:
-                return Write("image.bin", samples::PoiDatabase(c.size, 11));
+                return Write("image", samples::PoiDatabase(c.size, 11));
             case Kind::Map:
-                return Write("image.bin", samples::MapImage("LAKES", "1.2", 4000, c.size, 11));
+                return Write("image", samples::MapImage("LAKES", "1.2", 4000, c.size, 11));
             case Kind::Family2Code:
-                return Write("image.bin", samples::Family2Code(c.size, 11));
+                return Write("image", samples::Family2Code(c.size, 11));
             case Kind::CityDatabase:
-                return Write("image.bin", samples::CityDatabase(1, c.size, 11));
+                return Write("image", samples::CityDatabase(1, c.size, 11));
         }
         return {};
     }
 
     ImageReader second;
     FixedPhase phase;
-    // Outlives the channel, which TearDown closes.
-    std::unique_ptr<sim::SimulatedReceiver> receiver;
+    std::unique_ptr<sim::SimulatedReceiver> receiver;  // outlives the channel TearDown closes
 };
 
 TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const auto& [c, f] = GetParam();
     const Bytes image = MakeImage(c);
-    const bool sRecord = c.kind == Kind::CodeSRecord || c.kind == Kind::LongLines;
-    ASSERT_TRUE(reader.Open(sRecord ? "image.hex" : "image.bin"));
-    Bytes database = Write("db.bin", samples::CityDatabase(1, 9000, 12));
+    ASSERT_TRUE(reader.Open("image"));  // S-records or binary, told apart by the reader
+    const bool sRecord = reader.isSRecord;
+    const Bytes database =
+        Write("db.bin", c.withDatabase ? samples::CityDatabase(1, 9000, 12) : Bytes{});
     ASSERT_TRUE(second.Open("db.bin"));
-    if (!c.withDatabase)
-        database.clear();
 
     sim::ReceiverOptions options;
     options.startInLoader = true;
@@ -144,7 +139,6 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     theUnit.family = c.family;
     theUnit.bootReloadPass = c.bootBlock ? 1 : 0;
     theUnit.Open(0, 115200, false);
-    ASSERT_EQ(theUnit.isOpen, 1);
 
     const std::uint32_t eraseEnd = c.eraseEnd ? c.eraseEnd
                                    : sRecord  ? reader.endAddress + 0x2D000000
