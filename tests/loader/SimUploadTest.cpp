@@ -116,8 +116,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const Bytes image = MakeImage(c);
     ASSERT_TRUE(reader.Open("image"));  // S-records or binary, told apart by the reader
     const bool sRecord = reader.isSRecord;
-    const Bytes database =
-        Write("db.bin", c.withDatabase ? samples::CityDatabase(1, 9000, 12) : Bytes{});
+    const Bytes database = c.withDatabase ? samples::CityDatabase(1, 9000, 12) : Bytes{};
+    TempWorkDir::Write("db.bin", std::string(database.begin(), database.end()));
     ASSERT_TRUE(second.Open("db.bin"));
 
     sim::ReceiverOptions options;
