@@ -1,7 +1,6 @@
 // Finding the loader's line speed: the protocol dialog against the simulated receiver.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "app/CGpsUnit.h"
@@ -16,22 +15,22 @@
 namespace {
 
 constexpr const char* kCaption = "Determing Upload Protocol";
+using Speeds = std::vector<std::uint32_t>;
+using Texts = std::vector<std::string>;
 
 class ProtocolDlg : public ::testing::Test {
   protected:
     void SetUp() override {
-        theUnit.ResetForStart();
-        theApp.baudChosenByUser = 0;
+        TearDown();
         theUnit.unitName = "Pathwick";
-        theUnit.comIndex = 0;
     }
     void TearDown() override {
         theUnit.ResetForStart();
         theApp.baudChosenByUser = 0;
     }
 
-    // A receiver in its loader at this speed on COM1, and the command channel open on
-    // it at the sentence speed, as the drivers leave it.
+    // A receiver in its loader on COM1; the channel open at the sentence speed, as drivers leave
+    // it.
     void ReceiverInLoader(std::uint32_t loaderSpeed, bool attach = true) {
         sim::ReceiverOptions options;
         options.startInLoader = true;
@@ -42,114 +41,74 @@ class ProtocolDlg : public ::testing::Test {
             theUnit.Open(0, 4800, false);
         }
     }
-    std::uint64_t ClosedAtMs() {
-        for (const auto& entry : ui.Log().Entries()) {
-            if (entry.kind == ui::TranscriptEntry::Kind::DialogClosed && entry.caption == kCaption)
-                return entry.timeMs;
-        }
-        return 0;
-    }
-    // The speed of the line at these times of the dialog's run.
-    void SampleSpeeds(std::initializer_list<std::uint64_t> times) {
-        for (std::uint64_t t : times) {
-            ui.At(t).Run(
-                [this] { speeds.push_back(theUnit.isOpen ? bank.Device(0)->Line().baud : 0); });
-        }
-    }
-    // The texts a control showed once the dialog had filled it in.
-    std::vector<std::string> Shown(int id) {
-        std::vector<std::string> texts = ui.Log().ControlHistory(kCaption, id);
-        texts.erase(std::remove(texts.begin(), texts.end(), std::string()), texts.end());
-        return texts;
-    }
-
     ScriptedUi ui;
     TempWorkDir dir;
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
-    std::vector<std::uint32_t> speeds;
+    Speeds speeds;  // sampled while the dialog runs
 };
 
-TEST_F(ProtocolDlg, ALoaderAt115200IsHeardAtTheFirstTick) {
-    ReceiverInLoader(115200);
+struct Heard {
+    std::uint32_t loaderSpeed;
+    std::uint64_t attachAtMs;  // 0: the port opens at once
+    Texts elapsed;             // shown until the tick that hears the loader
+};
+class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
+
+// 115200 at the first tick, 19200 at the third; a port that does not open is tried every tick.
+TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
+    const Heard& p = GetParam();
+    ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);
+    if (p.attachAtMs != 0)
+        ui.At(p.attachAtMs).Run([&] { bank.Attach(0, receiver.get()); });
     CProtocolDlg dialog;
-    EXPECT_EQ(dialog.unitText, "Pathwick on COM1");
+    EXPECT_EQ(theUnit.isOpen, p.attachAtMs == 0 ? 1 : 0);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAtMs(), 1000u);
-    EXPECT_EQ(theUnit.baud, 115200);
+    EXPECT_EQ(ui.Clock().MonotonicMs(), 1000 * (p.elapsed.size() - 2));
+    EXPECT_EQ(theUnit.baud, static_cast<int>(p.loaderSpeed));
     EXPECT_EQ(theUnit.isOpen, 1);
-    EXPECT_EQ(Shown(IDC_STATUS_TEXT), std::vector<std::string>{"Pathwick on COM1"});
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT), (std::vector<std::string>{"00:00:00", "00:00:01"}));
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_STATUS_TEXT), (Texts{"", "Pathwick on COM1"}));
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT), p.elapsed);
 }
 
-TEST_F(ProtocolDlg, ALoaderAt19200IsHeardAtTheThirdTickWithAutomaticSpeed) {
-    ReceiverInLoader(19200);
-    CProtocolDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ClosedAtMs(), 3000u);
-    EXPECT_EQ(theUnit.baud, 19200);
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT),
-              (std::vector<std::string>{"00:00:00", "00:00:01", "00:00:02", "00:00:03"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Speeds, ProtocolDlgHears,
+    ::testing::Values(
+        Heard{115200, 0, {"", "00:00:00", "00:00:01"}},
+        Heard{19200, 0, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
+        Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 
-TEST_F(ProtocolDlg, SpeedsAlternateEveryTwoSecondsUntilCancelled) {
+struct Switching {
+    int baudChosenByUser;
+    int baud;       // the channel's speed; 0: the user chose automatic, the port stays at 4800
+    Speeds speeds;  // at 500, 1500, ... 6500 ms
+    int opens;      // of the port, from construction to Cancel
+};
+class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
+
+// Automatic: 115200 and 19200 in turn, two seconds each; a speed the user chose stays.
+TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
     ReceiverInLoader(57600);
+    theApp.baudChosenByUser = GetParam().baudChosenByUser;
+    theUnit.Open(0, GetParam().baud != 0 ? GetParam().baud : 4800, false);
+    theUnit.baud = GetParam().baud;
     theUnit.autoUpload = 1;
-    ui.OnDialog(kCaption).After(6500).Press(ui::IDCANCEL);
-    SampleSpeeds({500, 1500, 2500, 3500, 4500, 5500, 6400});
+    ui.OnDialog(kCaption).After(7500).Press(ui::IDCANCEL);
+    for (std::uint64_t t = 500; t < 7000; t += 1000)
+        ui.At(t).Run([this] { speeds.push_back(bank.Device(0)->Line().baud); });
+    const int opens = bank.Device(0)->OpenCount();
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(speeds,
-              (std::vector<std::uint32_t>{115200, 115200, 19200, 19200, 115200, 115200, 19200}));
+    EXPECT_EQ(speeds, GetParam().speeds);
+    EXPECT_EQ(bank.Device(0)->OpenCount() - opens, GetParam().opens);
+    EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT).back(), "00:00:07");
 }
 
-TEST_F(ProtocolDlg, ASpeedChosenByTheUserIsNeverSwitched) {
-    ReceiverInLoader(19200);
-    theApp.baudChosenByUser = 1;
-    theUnit.Open(0, 115200, false);
-    ui.OnDialog(kCaption).After(9500).Press(ui::IDCANCEL);
-    SampleSpeeds({500, 2500, 4500, 6500, 8500});
-    CProtocolDlg dialog;
-    const int opens = bank.Device(0)->OpenCount();
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-    EXPECT_EQ(speeds, std::vector<std::uint32_t>(5, 115200));
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:09");
-}
-
-TEST_F(ProtocolDlg, AutomaticSpeedChosenByTheUserKeepsThePortAsItIs) {
-    ReceiverInLoader(115200);
-    theApp.baudChosenByUser = 1;
-    theUnit.Open(0, 115200, false);
-    theUnit.baud = 0;
-    const int opens = bank.Device(0)->OpenCount();
-    CProtocolDlg dialog;
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(bank.Device(0)->OpenCount(), opens);
-}
-
-TEST_F(ProtocolDlg, APortThatDoesNotOpenIsTriedAgainOnEveryTick) {
-    ReceiverInLoader(115200, false);
-    ui.At(2500).Run([&] { bank.Attach(0, receiver.get()); });
-    CProtocolDlg dialog;
-    EXPECT_EQ(theUnit.isOpen, 0);
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    // Opened at the tick of 3000 ms; heard at the next.
-    EXPECT_EQ(ClosedAtMs(), 4000u);
-    EXPECT_EQ(theUnit.baud, 115200);
-}
-
-TEST_F(ProtocolDlg, APortThatNeverOpensLeavesTheDialogCancellable) {
-    ReceiverInLoader(115200, false);
-    theUnit.autoUpload = 1;
-    ui.OnDialog(kCaption).After(30500).Press(ui::IDCANCEL);
-    CProtocolDlg dialog;
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(theUnit.isOpen, 0);
-    EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(Shown(IDC_ELAPSED_TEXT).back(), "00:00:30");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Speeds, ProtocolDlgSwitches,
+    ::testing::Values(Switching{0, 4800, {115200, 115200, 19200, 19200, 115200, 115200, 19200}, 4},
+                      Switching{1, 115200, Speeds(7, 115200), 0},
+                      Switching{1, 0, Speeds(7, 4800), 0}));
 
 }  // namespace

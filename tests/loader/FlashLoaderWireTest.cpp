@@ -1,7 +1,9 @@
-// The flash loader's frames and byte sequences, with the test playing the receiver.
+// The flash loader's bytes, "DEBUG.OUT" and status texts, with the test playing the receiver.
 #include <gtest/gtest.h>
 
-#include "loader/LoaderFrame.h"
+#include <filesystem>
+
+#include "loader/LoaderStatusText.h"
 #include "platform/MemorySerialDevice.h"
 #include "tests/loader/LoaderFixture.h"
 
@@ -9,241 +11,193 @@ namespace {
 
 using Wire = LoaderFixture;
 
-TEST(LoaderFrameTest, FramesAreByteExact) {
-    Bytes frame(16);
-    frame[7] = 0x01;
-    frame[8] = 0x02;
-    frame[9] = 0x03;
-    frame[10] = 0x00;  // the pad byte
-    ASSERT_EQ(LoaderFrame::CompleteDataRecord(frame.data(), 4, 0), 14u);
-    frame.resize(14);
-    EXPECT_EQ(frame, (Bytes{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x00, 0x02,
-                            0x02, 0x5D}));
-
-    const auto erase = LoaderFrame::EraseCommand(0x70000, 0x9FFFF);
-    EXPECT_EQ(Bytes(erase.begin(), erase.end()), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x07, 0x00, 0x00,
-                                                        0x00, 0x09, 0xFF, 0xFF, 0xFF, 0xF1, 0x5D}));
-    EXPECT_EQ(Bytes(LoaderFrame::kEndRecord.begin(), LoaderFrame::kEndRecord.end()),
-              (Bytes{0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D}));
-}
-
-TEST_F(Wire, AddressModeRunsHandshakeEraseRecordsAndEndRecord) {
-    Image({0x01, 0x02, 0x03});
-    Create(0, 0, 0x9FFFF);
-    EXPECT_EQ(engine.state, LoaderState::Reset);
-
-    Burst();
-    EXPECT_EQ(engine.state, LoaderState::NoConnect);
-    EXPECT_TRUE(Sent().empty());
-
-    Receive({0xAA});
-    EXPECT_EQ(Sent(), Bytes{0x55});
-    EXPECT_EQ(engine.state, LoaderState::Hand);
-    Receive({0x55});
-    EXPECT_EQ(Sent(), Bytes{0x6A});
-    EXPECT_EQ(engine.state, LoaderState::EraseCmd);
-    Receive({0x55});
-    EXPECT_EQ(Sent(), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0xFF, 0xFF, 0xFF,
-                             0xF6, 0x5D}));
-    EXPECT_EQ(engine.state, LoaderState::EraseAdr);
-    Receive({0x55, 0x8F, 0x8F});
-    EXPECT_EQ(engine.state, LoaderState::Erasing);
+TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
+    Load({0x01, 0x02, 0x03}, 0, 0, 0x9FFFF);
+    Expect({}, {});
+    Expect({0xAA}, {0x55});
+    Expect({0x55}, {0x6A});
+    Expect({0x55},
+           {0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0xFF, 0xFF, 0xFF, 0xF6, 0x5D});
+    Expect({0x55, 0x8F, 0x8F}, {});
     EXPECT_EQ(engine.SectorsErased(), 2);
-    Receive({0x77});
-    EXPECT_EQ(Sent(), Bytes{0x69});
-    EXPECT_EQ(engine.state, LoaderState::WaitCold);
-
-    Receive({0x55});
-    EXPECT_EQ(Sent(), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x00, 0x02,
-                             0x02, 0x5D}));
-    EXPECT_EQ(engine.state, LoaderState::WaitRec);
+    Expect({0x77}, {0x69});
+    const Bytes record{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00,
+                       0x01, 0x02, 0x03, 0x00, 0x02, 0x02, 0x5D};
+    Expect({0x55}, record);
+    Expect({0x13}, {});
+    Expect({0x81}, record);
     EXPECT_EQ(engine.bytesSent, 0u);
-
-    Acknowledge();
+    Ack({});
     EXPECT_EQ(engine.bytesSent, 4u);  // the pad byte counts
     EXPECT_EQ(engine.state, LoaderState::FileDone);
-    EXPECT_TRUE(Sent().empty());
-
+    // The end record's wait is counted from the end of the image, not from Finish.
+    clock.AdvanceTo(3000);
     engine.Finish();
     EXPECT_EQ(Sent(), (Bytes{0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D}));
-    EXPECT_EQ(engine.state, LoaderState::SendEnd);
-    Deliver({0x55});
-    EXPECT_TRUE(engine.Step());
-    EXPECT_EQ(engine.state, LoaderState::AllDone);
+    Expect({}, {0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D});
     // ALL DONE lasts one step; the load would start over.
-    EXPECT_FALSE(engine.Step());
+    Expect({0x55}, {});
     EXPECT_EQ(engine.state, LoaderState::Reset);
-}
-
-TEST_F(Wire, EraseRunsToTheEngineEndWhenNoEraseEndIsGiven) {
-    Image(Pattern(0x100));
-    Create(0, 0x1000, 0);
-    // load address + image end + 0x10000
-    EXPECT_EQ(engine.EndAddress(), 0x1000u + 0x100u + 0x10000u);
-    const auto& erase = engine.EraseCommand();
-    EXPECT_EQ(Bytes(erase.begin() + 3, erase.begin() + 11),
-              (Bytes{0x00, 0x00, 0x10, 0x00, 0x00, 0x01, 0x11, 0x00}));
-}
-
-TEST_F(Wire, AnEmptyImageEndsAtOnceWithoutARecord) {
-    Image({});
-    Create(0, 0, 0x9FFFF);
-    ToFirstRecord();
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
-    EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(engine.bytesSent, 0u);
+    engine.CloseTrace();
+    EXPECT_EQ(Trace(),
+              "RESET\nNO CONNECT - other\nNO CONNECT - hello\nHAND - OK\n"
+              "ERASE CMD - Erasing 00000000:00655359\nERASE CMD - Erasing 00000000:0009ffff\n"
+              "ERASE ADR - OK\nERASING - sector erased\nERASING - sector erased\n"
+              "ERASING - rec wait\nSEND COLD\nWAIT COLD - OK\n"
+              "Read 3 bytes for address 00000000\n"
+              "SEND REC - 14 bytes: 5b 00 04 00 00 00 00 01 02 03 00 02 02 5d\n"
+              "WAIT REC - error 0013\n"
+              "WAIT REC - 0081 resend 14 bytes: 5b 00 04 00 00 00 00 01 02 03 00 02 02 5d\n"
+              "WAIT REC - OK\nPROG - OK\nRead 0 bytes for address 00000004\nSEND REC - 0 len\n"
+              "FILE DONE\nSEND END - timeout, resend\nSEND END - OK\nALL DONE\n");
 }
 
 TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
-    const Bytes image = Pattern(1981);
-    Image(image);
-    Create(0, 0x2000, 0);
+    const Bytes image = Load(Pattern(1981), 0, 0x2000, 0);
+
     ToFirstRecord();
+    // No erase end given: up to load address + image end + 0x10000.
+    EXPECT_EQ(Slice(handshakeBytes, 5, 8), (Bytes{0, 0, 0x20, 0, 0, 0x01, 0x27, 0xBD}));
     EXPECT_EQ(Sent(), Record(0x2000, Slice(image, 0, 1980)));
-    Acknowledge();
+    Ack(Record(0x2000 + 1980, Slice(image, 1980, 1)));
     EXPECT_EQ(engine.bytesSent, 1980u);
-    EXPECT_EQ(Sent(), Record(0x2000 + 1980, Slice(image, 1980, 1)));
-    Acknowledge();
+    Ack({});
     EXPECT_EQ(engine.bytesSent, 1982u);
     EXPECT_EQ(engine.state, LoaderState::FileDone);
 }
 
-TEST_F(Wire, RecWaitInNoConnectStartsRecordsWithoutHandshakeOrErase) {
-    const Bytes image = Pattern(10);
-    Image(image);
-    Create(0, 0, 0x9FFFF);
+TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
+    std::filesystem::create_directory(LoaderTrace::kFileName);
+    const Bytes image = Load(Pattern(10), 0, 0, 0x9FFFF);
+
     Burst();
-    Receive({0x77});
-    EXPECT_EQ(Sent(), Record(0, image));
-    EXPECT_EQ(engine.state, LoaderState::WaitRec);
+    Expect({0x77}, Record(0, image));
 }
 
-TEST_F(Wire, RecordNumberedModeNumbersRecordsFromZeroAfterEveryReset) {
-    const Bytes image = Pattern(3 * 1980);
-    Image(image);
-    Create(1, 0x40000, 0xFFFFFFFF);
-    Burst();
-    Receive({0xAA});
-    Sent();
+TEST_F(Wire, RecordNumbersStartFromZeroAfterEveryResetAndRestart) {
+    const Bytes image = Load(Pattern(3 * 1980), 1, 0x40000, 0xFFFFFFFF);
+    const Bytes r0 = Record(0, Slice(image, 0, 1980)), r1 = Record(1, Slice(image, 1980, 1980));
+
     // In this mode the handshake leads straight to the first record: no erase.
-    Receive({0x55});
-    EXPECT_EQ(Sent(), Bytes{0x6A} + Record(0, Slice(image, 0, 1980)));
-    Acknowledge();
-    EXPECT_EQ(Sent(), Record(1, Slice(image, 1980, 1980)));
-
+    Burst();
+    Expect({0xAA}, {0x55});
+    Expect({0x55}, Bytes{0x6A} + r0);
+    Ack(r1);
+    // The receiver resets: the image again from record 0.
+    Expect({0x87}, {});
+    EXPECT_EQ(engine.state, LoaderState::WaitCold);
+    EXPECT_EQ(engine.bytesSent, 0u);
+    Expect({0x77}, r0);
+    Ack(r1);
     // The flash write fails: the load starts over and the numbers with it.
-    Receive({0x84});
-    EXPECT_EQ(engine.state, LoaderState::WriteFail);
-    Burst();
-    EXPECT_EQ(engine.state, LoaderState::Reset);
-    Receive({0xAA});
-    Receive({0x55});
-    EXPECT_EQ(Sent(), (Bytes{0x55, 0x6A} + Record(0, Slice(image, 0, 1980))));
-    Acknowledge();
-    EXPECT_EQ(Sent(), Record(1, Slice(image, 1980, 1980)));
-    Acknowledge();
-    EXPECT_EQ(Sent(), Record(2, Slice(image, 3960, 1980)));
-    EXPECT_EQ(engine.RecordNumber(), 2);
+    Expect({0x84}, {});
+    Connect();
+    EXPECT_EQ(Sent(), (Bytes{0x55, 0x6A} + r0));
+    Ack(r1);
+    Ack(Record(2, Slice(image, 3960, 1980)));
 }
 
-TEST_F(Wire, HelloDuringTheHandshakeIsAnsweredAgain) {
-    Image(Pattern(8));
-    Create(0, 0, 0x9FFFF);
-    Burst();
-    Receive({0xAA});
-    Receive({0xAA});
-    EXPECT_EQ(Sent(), (Bytes{0x55, 0x55}));
-    EXPECT_EQ(engine.state, LoaderState::Hand);
-    Receive({0x55});
-    Receive({0xAA});  // the loader started again before the erase command
-    EXPECT_EQ(Sent(), (Bytes{0x6A, 0x55}));
-    EXPECT_EQ(engine.state, LoaderState::Hand);
-}
-
-TEST_F(Wire, BadTypeEndsInInvalidFlashWithNothingErased) {
-    Image(Pattern(8));
-    Create(0, 0, 0x9FFFF);
-    Burst();
-    Receive({0xAA});
-    Receive({0x86});
-    EXPECT_EQ(engine.state, LoaderState::InvalidFlash);
-    Deliver({0x55, 0x55});
-    // Waiting input does not keep a state that reads nothing stepping.
-    EXPECT_FALSE(engine.Step());
-    EXPECT_EQ(engine.state, LoaderState::InvalidFlash);
-    EXPECT_EQ(Sent(), Bytes{0x55});
-}
-
-TEST_F(Wire, BadCommandSendsTheEngineBackToWaitForHello) {
-    Image(Pattern(8));
-    Create(0, 0, 0x9FFFF);
-    Burst();
-    Receive({0xAA});
-    Receive({0x55});
-    Receive({0x83});
-    EXPECT_EQ(engine.state, LoaderState::NoConnect);
-    Receive({0xAA});
-    Receive({0x55});
-    Receive({0x55});
-    EXPECT_EQ(engine.state, LoaderState::EraseAdr);
-    Receive({0x83});
-    EXPECT_EQ(engine.state, LoaderState::NoConnect);
-}
-
-TEST_F(Wire, NoPortWhenTheLinkHasAPendingError) {
-    Image(Pattern(8));
+TEST_F(Wire, NoPortOnAPendingErrorAndFailingReadsEndTheBurst) {
+    Load(Pattern(8), 0, 0, 0x9FFFF);
     device().FailCall(platform::MemorySerialDevice::Call::Write, 5);
     theUnit.link->Write("x", 1);
     Create(0, 0, 0x9FFFF);
     EXPECT_EQ(engine.state, LoaderState::NoPort);
-    Deliver({0xAA});
-    EXPECT_FALSE(engine.Step());
+    Expect({0xAA}, {});
     EXPECT_EQ(engine.state, LoaderState::NoPort);
-    EXPECT_TRUE(Sent().empty());
+    // Reported once; then reads that keep failing while input waits end each burst.
+    Create(0, 0, 0x9FFFF);
+    device().FailCall(platform::MemorySerialDevice::Call::Read, 5, 1000);
+    EXPECT_TRUE(engine.Step());  // RESET
+    EXPECT_FALSE(engine.Step());
 }
 
-TEST_F(Wire, NoConnectDropsWaitingInputEveryFifteenSteps) {
-    Image(Pattern(8));
-    Create(0, 0, 0x9FFFF);
-    Burst();  // RESET, then one empty step
-    for (int i = 0; i < 13; ++i)
-        EXPECT_FALSE(engine.Step());
-    Deliver({0x01, 0x02, 0xAA});
-    EXPECT_FALSE(engine.Step());  // the 15th: nothing read before, now the queue is dropped
-    EXPECT_EQ(theUnit.link->RxCount(), 0);
-    EXPECT_EQ(engine.state, LoaderState::NoConnect);
-}
-
-TEST_F(Wire, FinishIsBoundedWhenTheEndRecordCannotLeave) {
-    Image({});
-    Create(0, 0, 0x9FFFF);
+TEST_F(Wire, AnEmptyImageSendsNoRecordAndFinishIsBoundedWhenTheEndCannotLeave) {
+    Load({}, 0, 0, 0x9FFFF);
     ToFirstRecord();
-    ASSERT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_TRUE(Sent().empty());
     // Output held for good, as by a receiver that went away holding XOFF.
     device().SetXoffHold(true);
-    const std::uint64_t before = clock.MonotonicMs();
     engine.Finish();
-    const std::uint64_t waited = clock.MonotonicMs() - before;
-    EXPECT_GE(waited, FlashLoader::kFinishDrainLimitMs);
-    EXPECT_LE(waited, FlashLoader::kFinishDrainLimitMs + 10);
+    EXPECT_GE(clock.MonotonicMs(), FlashLoader::kFinishDrainLimitMs);
+    EXPECT_LE(clock.MonotonicMs(), FlashLoader::kFinishDrainLimitMs + 10);
     EXPECT_EQ(engine.state, LoaderState::SendEnd);
-
     // Gone altogether: nothing to wait for.
     device().SetXoffHold(false);
     device().SetPresent(false);
-    const std::uint64_t again = clock.MonotonicMs();
+    const std::uint64_t before = clock.MonotonicMs();
     engine.Finish();
-    EXPECT_LE(clock.MonotonicMs() - again, FlashLoader::kFinishDrainLimitMs);
+    EXPECT_LE(clock.MonotonicMs() - before, FlashLoader::kFinishDrainLimitMs);
 }
 
-TEST_F(Wire, AFailingLinkDoesNotKeepABurstGoing) {
-    Image(Pattern(8));
-    Create(0, 0, 0x9FFFF);
+TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
+    const Bytes image = Load(Pattern(3 * 1980), 0, 0x2D004000, 0x2D0FFFFF);
+
     Burst();
-    Deliver({0x11, 0x22});
-    device().FailCall(platform::MemorySerialDevice::Call::Read, 5, 1000);
-    EXPECT_FALSE(engine.Step());
-    EXPECT_EQ(engine.state, LoaderState::NoConnect);
+    Expect({0xAA}, {0x55});
+    Expect({0xAA, 0x31, 0x55}, {0x55, 0x6A});
+    // The erase command is asked for again after two whole seconds.
+    clock.AdvanceTo(1999);
+    Expect({}, {});
+    clock.AdvanceTo(2000);
+    Expect({}, {0x6A});
+    // The erase range goes out again after three, or at once on a resend code.
+    Receive({0x55});
+    const Bytes erase = Sent();
+    ASSERT_EQ(erase.size(), 14u);
+    clock.AdvanceTo(4999);
+    Expect({}, {});
+    clock.AdvanceTo(5000);
+    Expect({}, erase);
+    Expect({0x88}, erase);
+    Expect({0x31, 0x55, 0x8F, 0x31, 0x77}, {0x69});
+    const Bytes first = Record(0x2D004000, Slice(image, 0, 1980));
+    Expect({0x31, 0x55}, first);
+    for (int code : {0x81, 0x82, 0x85, 0x88})
+        Expect({code}, first);
+    // A resend asked for after the record arrived (in PROG) goes back to WAIT REC.
+    Expect({0x55, 0x85}, first);
+    EXPECT_EQ(engine.state, LoaderState::WaitRec);
+    // A rec number of the first record steps back to the record itself.
+    Expect({0x55, 0x89, 0, 0, 0, 0}, first);
+    EXPECT_EQ(engine.bytesSent, 0u);
+    Receive({0x55, 0x55});
+    Receive({0x55, 0x31, 0x8E, 0x00, 0x12, 0x55});
+    Receive({0x55, 0x89, 0x00, 0x00, 0x00, 0x01});
+    clock.AdvanceTo(10000);
+    Burst();
+    engine.CloseTrace();
+    const std::string trace = Trace();
+    for (const char* expected :
+         {"NO CONNECT - hello\nHAND - hello\nHAND - error 0031\nHAND - OK\nERASE CMD - timeout\n"
+          "ERASE CMD - Erasing 754991104:756023295\nERASE CMD - Erasing 2d004000:2d0fffff\n"
+          "ERASE ADR - timeout\nSENDING ERASE - Erasing 2d004000:2d0fffff\n"
+          "ERASE ADR - error 0031\nERASE ADR - OK\nERASING - sector erased\n"
+          "ERASING - error 0031\nERASING - rec wait\nSEND COLD\nWAIT COLD - error 0031\n"
+          "WAIT COLD - OK\nRead 1980 bytes for address 2d004000\nSEND REC - 1990 bytes:",
+          "WAIT REC - OK\nPROG - error 0031\nPROG - debug\nDEBUG 1 - 00\nDEBUG 2 - 12\n"
+          "PROG - OK\nRead 1980 bytes for address 2d004f78\n",
+          "WAIT REC - OK\nPROG - rec number\nREC NUM 1 - 00\nREC NUM 2 - 00\nREC NUM 3 - 00\n"
+          "REC NUM 4 - 01\nReset to record 1 address 754993084\n"
+          "Read 1980 bytes for address 2d0047bc\nSEND REC - 1990 bytes: 5b 03 e0 2d 00 47 bc",
+          "\nWAIT REC - timeout resend 1990 bytes: 5b 03 e0 2d 00 47 bc"}) {
+        EXPECT_NE(trace.find(expected), std::string::npos) << expected;
+    }
+}
+
+TEST(LoaderStatusTextTest, EveryStateHasItsTextAndTheRecNumberStatesNone) {
+    std::string texts;  // in the order of the states, "-" where there is none
+    for (int state = 0; state <= static_cast<int>(LoaderState::RecNum4); ++state)
+        texts += LoaderStatusText(static_cast<LoaderState>(state), 3).value_or("-") + "|";
+    EXPECT_EQ(texts,
+              "       NO PORT   |         RESET   | NO CONNECTION   | CREATING LINK   |"
+              "   ERASE BEGIN   | INVALID FLASH   |   ERASE BEGIN   |   ERASING - 3   |"
+              "   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |"
+              "   PROGRAMMING   |ROM WRITE FAIL   |  COMMUNICATING  |     FINISHING   |"
+              "     FINISHING   |     FINISHING   |     COMPLETED   |SYSTEM FAILURE   |"
+              "   PROGRAMMING   |   PROGRAMMING   |-|-|-|-|");
+    EXPECT_EQ(LoaderStatusText(LoaderState::Erasing, 12), "   ERASING - 12   ");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -12,14 +12,21 @@
 #include "app/CGpsUnit.h"
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
+#include "loader/UploadPhaseSource.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/support/TempWorkDir.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The engine on the command channel's real link, over a memory device on COM1 with no
-// peer: the test plays the receiver byte by byte and reads what the engine sent.
+// What a driver tells the engine about its phase.
+struct FixedPhase : UploadPhaseSource {
+    int UploadPhase() const override { return phase; }
+    int phase = 0;
+};
+
+// The engine in virtual time over a memory device on COM1 with no peer: the test plays the
+// receiver.
 class LoaderFixture : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -29,96 +36,95 @@ class LoaderFixture : public ::testing::Test {
         ASSERT_EQ(theUnit.isOpen, 1);
         Sent();
     }
-    void TearDown() override {
-        engine.CloseTrace();
-        reader.Close();
-        theUnit.ResetForStart();
-    }
+    void TearDown() override { theUnit.ResetForStart(); }
 
-    // Writes the image file and opens the reader on it.
-    void Image(const Bytes& bytes, const std::string& name = "image.bin") {
-        TempWorkDir::Write(name, std::string(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(reader.Open(name));
+    // Writes the image file, opens the reader on it and creates the engine.
+    Bytes Load(const Bytes& image, std::uint8_t recordNumbered, std::uint32_t load,
+               std::uint32_t eraseEnd, std::uint8_t addressCheck = 1) {
+        TempWorkDir::Write("image.bin", std::string(image.begin(), image.end()));
+        EXPECT_TRUE(reader.Open("image.bin"));
+        Create(recordNumbered, load, eraseEnd, addressCheck);
+        return image;
     }
     void Create(std::uint8_t recordNumbered, std::uint32_t load, std::uint32_t eraseEnd,
                 std::uint8_t addressCheck = 1) {
         engine.Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
     }
 
-    // Steps as the drivers do: again for as long as the engine asks. A burst that does
-    // not end fails the test instead of hanging it.
-    int Burst() {
+    // Steps as the drivers do, as long as the engine asks; a burst that does not end fails.
+    void Burst() {
         int steps = 0;
-        while (engine.Step()) {
-            if (++steps > 100000) {
-                ADD_FAILURE() << "a burst of Step does not end";
-                break;
-            }
-        }
-        return steps + 1;
+        while (engine.Step())
+            ASSERT_LT(++steps, 100000) << "a burst of Step does not end";
     }
-    // The receiver sends these bytes; then one burst.
     void Receive(std::initializer_list<int> bytes) {
-        Deliver(bytes);
+        const Bytes data(bytes.begin(), bytes.end());
+        device().DeliverToHost(data.data(), data.size());
         Burst();
-    }
-    void Deliver(std::initializer_list<int> bytes) {
-        for (int b : bytes) {
-            auto byte = static_cast<std::uint8_t>(b);
-            device().DeliverToHost(&byte, 1);
-        }
     }
     Bytes Sent() { return device().TakeSent(); }
     platform::MemorySerialDevice& device() { return *bank.Device(0); }
 
-    // Through hello, handshake, erase and cold start to the first record on the wire;
-    // what was sent before the record is kept in handshakeBytes.
-    void ToFirstRecord() {
+    // Hello and handshake; in record-numbered mode the first record is then on the wire.
+    void Connect() {
         Burst();
-        Receive({0xAA});  // hello
-        Receive({0x55});  // handshake
-        Receive({0x55});  // erase command wanted
-        Receive({0x55});  // erase command taken
-        Receive({0x55});  // erase finished
+        Receive({0xAA});
+        Receive({0x55});
+    }
+    // On to the first record on the wire; what went out before it is kept in handshakeBytes.
+    void ToFirstRecord() {
+        Connect();
+        for (int i = 0; i < 3; ++i)
+            Receive({0x55});  // erase command wanted, erase command taken, erase finished
         handshakeBytes = Sent();
         Receive({0x55});  // cold start done: the first record goes out
     }
+    // The receiver sends these bytes, then one burst: the engine has sent exactly out.
+    void Expect(std::initializer_list<int> in, const Bytes& out,
+                std::source_location at = std::source_location::current()) {
+        ::testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "");
+        Receive(in);
+        EXPECT_EQ(Sent(), out);
+    }
     // The receiver takes and programs the record on the wire: the next one goes out.
-    void Acknowledge() { Receive({0x55, 0x55}); }
+    void Ack(const Bytes& next, std::source_location at = std::source_location::current()) {
+        Expect({0x55, 0x55}, next, at);
+    }
+    // The record on the wire arrives; debug words follow before it is programmed.
+    void ArriveWithWords(std::initializer_list<std::uint16_t> words) {
+        Receive({0x55});
+        for (std::uint16_t w : words)
+            Receive({0x8E, w >> 8, w & 0xFF});
+    }
 
     std::string Trace() { return TempWorkDir::Read(LoaderTrace::kFileName); }
 
-    Bytes handshakeBytes;
     TempWorkDir dir;
     platform::VirtualClock clock;
     platform::ScopedClock clockGuard{clock};
     platform::MemorySerialBank bank;
     ImageReader reader;
     FlashLoader engine;
+    Bytes handshakeBytes;
 };
 
 // A data record as the receiver must see it: bracket, word count, field, data, checksum.
-inline Bytes Record(std::uint32_t field, const Bytes& data) {
-    Bytes frame;
-    frame.reserve(data.size() + 11);
-    for (std::uint8_t b : {std::uint8_t{0x5B}, std::uint8_t{0}, std::uint8_t{0},
-                           static_cast<std::uint8_t>(field >> 24),
-                           static_cast<std::uint8_t>(field >> 16),
-                           static_cast<std::uint8_t>(field >> 8), static_cast<std::uint8_t>(field)}) {
-        frame.push_back(b);
-    }
-    for (std::uint8_t b : data) frame.push_back(b);
+inline Bytes Record(std::uint32_t field, Bytes data) {
     if (data.size() % 2 != 0)
-        frame.push_back(0);
-    std::size_t words = (frame.size() - 3) / 2;
+        data.push_back(0);
+    Bytes frame{0x5B, 0, 0};
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<std::uint8_t>(field >> shift));
+    for (std::uint8_t b : data)
+        frame.push_back(b);
+    const std::size_t words = (frame.size() - 3) / 2;
     frame[1] = static_cast<std::uint8_t>(words >> 8);
     frame[2] = static_cast<std::uint8_t>(words);
     std::uint16_t sum = 0;
     for (std::size_t i = 3; i < frame.size(); i += 2)
         sum ^= static_cast<std::uint16_t>(frame[i] << 8 | frame[i + 1]);
-    frame.push_back(static_cast<std::uint8_t>(sum >> 8));
-    frame.push_back(static_cast<std::uint8_t>(sum));
-    frame.push_back(0x5D);
+    for (int b : {sum >> 8, sum & 0xFF, 0x5D})
+        frame.push_back(static_cast<std::uint8_t>(b));
     return frame;
 }
 
