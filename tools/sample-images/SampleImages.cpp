@@ -188,7 +188,8 @@ bool WriteFile(const std::string& path, std::string_view text) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    // An empty view may hold no buffer at all; fwrite must not be given a null pointer.
+    bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && ok;
 }
 
