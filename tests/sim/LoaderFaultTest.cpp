@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/sim/LoaderSteps.h"
 #include "tests/sim/WireHost.h"
@@ -16,9 +16,9 @@ using Bytes = std::vector<std::uint8_t>;
 sim::ReceiverOptions WithFaults(std::initializer_list<const char*> specs, bool recordMode = false) {
     sim::ReceiverOptions options = InLoader(recordMode);
     for (const char* text : specs) {
-        sim::FaultSpec spec;
+        sim::FaultRule spec;
         std::string error;
-        EXPECT_TRUE(sim::FaultSpec::Parse(text, spec, error)) << text << ": " << error;
+        EXPECT_TRUE(sim::FaultRule::Parse(text, spec, error)) << text << ": " << error;
         options.faults.push_back(spec);
     }
     return options;
@@ -48,9 +48,9 @@ TEST(LoaderFaults, ResendCodesReplaceTheArrivedAcknowledge) {
         EXPECT_EQ(receiver.Counters().resendsSent, 1u);
         EXPECT_EQ(receiver.Counters().faultsStruck, 1u);
     }
-    sim::FaultSpec spec;
+    sim::FaultRule spec;
     std::string error;
-    EXPECT_TRUE(sim::FaultSpec::Parse("resend85", spec, error));
+    EXPECT_TRUE(sim::FaultRule::Parse("resend85", spec, error));
     EXPECT_EQ(spec.code, 0x85);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/sim/LoaderSteps.h"
 #include "tests/sim/MiniHost.h"
@@ -60,9 +60,9 @@ TEST(Loopback, LoadCompletesThroughEveryRecoverableFault) {
     for (const char* text :
          {"resend:every=7,code=82", "debug:every=5", "recnum:at=4", "lostack:at=9",
           "garbage:on=record,every=11", "reset:at=12", "resend:on=erase"}) {
-        sim::FaultSpec spec;
+        sim::FaultRule spec;
         std::string error;
-        ASSERT_TRUE(sim::FaultSpec::Parse(text, spec, error)) << error;
+        ASSERT_TRUE(sim::FaultRule::Parse(text, spec, error)) << error;
         options.faults.push_back(spec);
     }
     SimulatedReceiver receiver(options);

@@ -4,19 +4,19 @@
 #include <vector>
 
 #include "sim/FaultPlan.h"
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 
 namespace {
 
 using sim::FaultEvent;
 using sim::FaultKind;
 using sim::FaultPlan;
-using sim::FaultSpec;
+using sim::FaultRule;
 
-FaultSpec Parsed(const char* text) {
-    FaultSpec spec;
+FaultRule Parsed(const char* text) {
+    FaultRule spec;
     std::string error;
-    EXPECT_TRUE(FaultSpec::Parse(text, spec, error)) << text << ": " << error;
+    EXPECT_TRUE(FaultRule::Parse(text, spec, error)) << text << ": " << error;
     return spec;
 }
 
@@ -31,8 +31,8 @@ std::vector<int> Strikes(const char* text, int n, std::uint64_t seed = 1) {
     return hits;
 }
 
-TEST(FaultSpec, ParsesKindsEventsAndParameters) {
-    FaultSpec spec = Parsed("silence:on=sentence,at=2,for=5000");
+TEST(FaultRule, ParsesKindsEventsAndParameters) {
+    FaultRule spec = Parsed("silence:on=sentence,at=2,for=5000");
     EXPECT_EQ(spec.kind, FaultKind::Silence);
     EXPECT_EQ(spec.on, FaultEvent::Sentence);
     EXPECT_EQ(spec.at, 2u);
@@ -55,14 +55,14 @@ TEST(FaultSpec, ParsesKindsEventsAndParameters) {
                          "disconnect:on=reply",
                          "lostack:which=neither"};
     for (const char* text : bad) {
-        FaultSpec ignored;
+        FaultRule ignored;
         std::string error;
-        EXPECT_FALSE(FaultSpec::Parse(text, ignored, error)) << text;
+        EXPECT_FALSE(FaultRule::Parse(text, ignored, error)) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
 }
 
-TEST(FaultSpec, TriggersByCountPeriodAndProbability) {
+TEST(FaultRule, TriggersByCountPeriodAndProbability) {
     EXPECT_EQ(Strikes("reset", 5), (std::vector<int>{1}));
     EXPECT_EQ(Strikes("reset:at=3,count=2", 8), (std::vector<int>{3, 4}));
     EXPECT_EQ(Strikes("reset:at=2,every=3", 10), (std::vector<int>{2, 5, 8}));
@@ -78,7 +78,7 @@ TEST(FaultSpec, TriggersByCountPeriodAndProbability) {
     EXPECT_TRUE(Strikes("reset:prob=0", 100).empty());
 }
 
-TEST(FaultSpec, EachFaultCountsOnlyItsOwnEvent) {
+TEST(FaultRule, EachFaultCountsOnlyItsOwnEvent) {
     FaultPlan plan({Parsed("badtype:at=2"), Parsed("resend:at=2")}, 1);
     EXPECT_FALSE(plan.Roll(FaultEvent::Handshake).Any());
     EXPECT_FALSE(plan.Roll(FaultEvent::Record).Any());
