@@ -403,7 +403,12 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
         return;
     }
 
-    flash_.Program(address, frame_.Data(), size);
+    const std::size_t corrupted = flash_.Program(address, frame_.Data(), size);
+    counters_.bytesCorrupted += corrupted;
+    if (corrupted > 0) {
+        Log("loader: " + std::to_string(corrupted) + " bytes at " + Hex(address, 8) +
+            " programmed again with other values");
+    }
     ++counters_.recordsAccepted;
     counters_.dataBytesProgrammed += size;
     if (recordMode_)
