@@ -14,10 +14,10 @@ using sim::FaultPlan;
 using sim::FaultRule;
 
 FaultRule Parsed(const char* text) {
-    FaultRule spec;
+    FaultRule rule;
     std::string error;
-    EXPECT_TRUE(FaultRule::Parse(text, spec, error)) << text << ": " << error;
-    return spec;
+    EXPECT_TRUE(FaultRule::Parse(text, rule, error)) << text << ": " << error;
+    return rule;
 }
 
 // The moments (1-based) at which the fault strikes among the first n.
@@ -32,29 +32,22 @@ std::vector<int> Strikes(const char* text, int n, std::uint64_t seed = 1) {
 }
 
 TEST(FaultRule, ParsesKindsEventsAndParameters) {
-    FaultRule spec = Parsed("silence:on=sentence,at=2,for=5000");
-    EXPECT_EQ(spec.kind, FaultKind::Silence);
-    EXPECT_EQ(spec.on, FaultEvent::Sentence);
-    EXPECT_EQ(spec.at, 2u);
-    EXPECT_EQ(spec.forMs, 5000u);
+    const FaultRule silence = Parsed("silence:on=sentence,at=2,for=5000");
+    EXPECT_EQ(silence.kind, FaultKind::Silence);
+    EXPECT_EQ(silence.on, FaultEvent::Sentence);
+    EXPECT_EQ(silence.at, 2u);
+    EXPECT_EQ(silence.forMs, 5000u);
     EXPECT_EQ(Parsed("badtype").on, FaultEvent::Handshake);
     EXPECT_EQ(Parsed("garbage").on, FaultEvent::Reply);
     EXPECT_EQ(Parsed("resend:code=0x88").code, 0x88);
-    spec = Parsed("lostack:which=arrived");
-    EXPECT_TRUE(spec.dropArrived);
-    EXPECT_FALSE(spec.dropProgrammed);
+    EXPECT_EQ(Parsed("resend85").code, 0x85);
+    const FaultRule lostack = Parsed("lostack:which=arrived");
+    EXPECT_TRUE(lostack.dropArrived);
+    EXPECT_FALSE(lostack.dropProgrammed);
 
-    const char* bad[] = {"nonsense",
-                         "resend:code=83",
-                         "debug:on=handshake",
-                         "fail:at=0",
-                         "garbage:n=0",
-                         "silence:for",
-                         "recnum:prob=1.5",
-                         "reset:words=2",
-                         "disconnect:on=reply",
-                         "lostack:which=neither"};
-    for (const char* text : bad) {
+    for (const char* text : {"nonsense", "resend:code=83", "debug:on=handshake", "fail:at=0",
+                             "garbage:n=0", "silence:for", "recnum:prob=1.5", "reset:words=2",
+                             "disconnect:on=reply", "lostack:which=neither"}) {
         FaultRule ignored;
         std::string error;
         EXPECT_FALSE(FaultRule::Parse(text, ignored, error)) << text;
@@ -80,12 +73,9 @@ TEST(FaultRule, TriggersByCountPeriodAndProbability) {
 
 TEST(FaultRule, EachFaultCountsOnlyItsOwnEvent) {
     FaultPlan plan({Parsed("badtype:at=2"), Parsed("resend:at=2")}, 1);
-    EXPECT_FALSE(plan.Roll(FaultEvent::Handshake).Any());
-    EXPECT_FALSE(plan.Roll(FaultEvent::Record).Any());
-    EXPECT_FALSE(plan.Roll(FaultEvent::Sentence).Any());
-    const FaultPlan::Hits record = plan.Roll(FaultEvent::Record);
-    EXPECT_TRUE(record.Has(FaultKind::Resend));
-    EXPECT_FALSE(record.Has(FaultKind::BadType));
+    for (FaultEvent event : {FaultEvent::Handshake, FaultEvent::Record, FaultEvent::Sentence})
+        EXPECT_FALSE(plan.Roll(event).Any());
+    EXPECT_TRUE(plan.Roll(FaultEvent::Record).Has(FaultKind::Resend));
     EXPECT_TRUE(plan.Roll(FaultEvent::Handshake).Has(FaultKind::BadType));
     EXPECT_EQ(plan.Strikes(), 2u);
 }

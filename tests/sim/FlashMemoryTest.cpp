@@ -7,11 +7,11 @@
 namespace {
 
 using sim::FlashMemory;
+using Bytes = std::vector<std::uint8_t>;
 
 TEST(FlashMemory, EraseWorksInWholeSectors) {
     FlashMemory flash(0x10000);
     EXPECT_EQ(flash.SectorsIn(0x2D004000, 0x2D02FFFF), 3u);
-    EXPECT_EQ(flash.SectorsIn(0, 0xFFFF), 1u);
     EXPECT_EQ(flash.SectorsIn(0x10000, 0xFFFF), 0u);
     EXPECT_EQ(flash.SectorsIn(0, 0xFFFFFFFF), 0x10000u);
 
@@ -27,26 +27,34 @@ TEST(FlashMemory, EraseWorksInWholeSectors) {
 
 TEST(FlashMemory, ProgramReadAndRanges) {
     FlashMemory flash;
-    const std::vector<std::uint8_t> data{1, 2, 3, 4, 5};
+    const Bytes data{1, 2, 3, 4, 5};
     flash.Program(0x0FFE, data.data(), data.size());  // across a page boundary
     flash.Program(0x2000, data.data(), 2);
     flash.Program(0xFFFFFFFE, data.data(), 5);  // cut at the top
-    EXPECT_EQ(flash.Read(0x0FFD, 7), (std::vector<std::uint8_t>{0xFF, 1, 2, 3, 4, 5, 0xFF}));
+    EXPECT_EQ(flash.Read(0x0FFD, 7), (Bytes{0xFF, 1, 2, 3, 4, 5, 0xFF}));
     EXPECT_EQ(flash.ProgrammedBytes(), 9u);
-
     const auto ranges = flash.ProgrammedRanges();
     ASSERT_EQ(ranges.size(), 3u);
     EXPECT_EQ(ranges.at(0x0FFE), data);
-    EXPECT_EQ(ranges.at(0x2000), (std::vector<std::uint8_t>{1, 2}));
-    EXPECT_EQ(ranges.at(0xFFFFFFFE), (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(ranges.at(0x2000), (Bytes{1, 2}));
+    EXPECT_EQ(ranges.at(0xFFFFFFFE), (Bytes{1, 2}));
+}
 
-    // A programmed 0xFF is programmed; erasing forgets the contents.
-    const std::uint8_t ff = 0xFF;
-    flash.Program(0x3000, &ff, 1);
-    EXPECT_TRUE(flash.IsProgrammed(0x3000));
+// Like NOR flash: programming clears bits only, so a byte programmed again keeps old AND
+// new, and only an erase makes it take any value again.
+TEST(FlashMemory, ProgrammingOnlyClearsBitsUntilTheNextErase) {
+    FlashMemory flash;
+    const Bytes first{0xF0, 0x3C, 0xFF};
+    const Bytes second{0xF0, 0x0F, 0x00};
+    EXPECT_EQ(flash.Program(0x100, first.data(), 3), 0u);   // starts erased
+    EXPECT_EQ(flash.Program(0x100, first.data(), 3), 0u);   // the same values again
+    EXPECT_TRUE(flash.IsProgrammed(0x102));                 // a programmed 0xFF counts
+    EXPECT_EQ(flash.Program(0x100, second.data(), 3), 2u);  // two bytes changed
+    EXPECT_EQ(flash.Read(0x100, 3), (Bytes{0xF0, 0x0C, 0x00}));
     flash.Erase(0, 0xFFFF);
-    EXPECT_FALSE(flash.IsProgrammed(0x0FFE));
-    EXPECT_EQ(flash.ProgrammedRanges().size(), 1u);
+    EXPECT_FALSE(flash.IsProgrammed(0x100));
+    EXPECT_EQ(flash.Program(0x100, second.data(), 3), 0u);
+    EXPECT_EQ(flash.Read(0x100, 3), second);
 }
 
 }  // namespace

@@ -15,12 +15,9 @@ TEST(S3RecordWriter, LinesFollowTheRangesWithValidChecksums) {
     std::map<std::uint32_t, std::vector<std::uint8_t>> ranges;
     ranges[0x2D004000] = std::vector<std::uint8_t>(40, 0xA5);
     ranges[0x10] = {0x01, 0x02, 0x03};
-    const std::string text = S3RecordWriter::Format(ranges);
-
-    std::istringstream lines(text);
-    std::string line;
+    std::istringstream lines(S3RecordWriter::Format(ranges));
     std::vector<std::string> all;
-    while (std::getline(lines, line))
+    for (std::string line; std::getline(lines, line);)
         all.push_back(line);
     ASSERT_EQ(all.size(), 5u);  // S0, one line at 0x10, two at 0x2D004000, S7
     EXPECT_EQ(all[0].substr(0, 2), "S0");
@@ -38,8 +35,7 @@ TEST(S3RecordWriter, LinesFollowTheRangesWithValidChecksums) {
 
 TEST(S3RecordWriter, WritesTheFileWhole) {
     const std::string path = "flash-test.s3";
-    std::map<std::uint32_t, std::vector<std::uint8_t>> ranges;
-    ranges[0] = {0xAB};
+    const std::map<std::uint32_t, std::vector<std::uint8_t>> ranges{{0, {0xAB}}};
     ASSERT_TRUE(S3RecordWriter::WriteFile(path, ranges));
     std::ifstream file(path);
     std::stringstream content;
