@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "sim/FlashMemory.h"
@@ -29,15 +30,11 @@ TEST(FlashMemory, ProgramReadAndRanges) {
     FlashMemory flash;
     const Bytes data{1, 2, 3, 4, 5};
     flash.Program(0x0FFE, data.data(), data.size());  // across a page boundary
-    flash.Program(0x2000, data.data(), 2);
-    flash.Program(0xFFFFFFFE, data.data(), 5);  // cut at the top
+    flash.Program(0xFFFFFFFE, data.data(), 5);        // cut at the top
     EXPECT_EQ(flash.Read(0x0FFD, 7), (Bytes{0xFF, 1, 2, 3, 4, 5, 0xFF}));
-    EXPECT_EQ(flash.ProgrammedBytes(), 9u);
-    const auto ranges = flash.ProgrammedRanges();
-    ASSERT_EQ(ranges.size(), 3u);
-    EXPECT_EQ(ranges.at(0x0FFE), data);
-    EXPECT_EQ(ranges.at(0x2000), (Bytes{1, 2}));
-    EXPECT_EQ(ranges.at(0xFFFFFFFE), (Bytes{1, 2}));
+    EXPECT_EQ(flash.ProgrammedBytes(), 7u);
+    const std::map<std::uint32_t, Bytes> ranges{{0x0FFE, data}, {0xFFFFFFFE, {1, 2}}};
+    EXPECT_EQ(flash.ProgrammedRanges(), ranges);
 }
 
 // Like NOR flash: programming clears bits only, so a byte programmed again keeps old AND

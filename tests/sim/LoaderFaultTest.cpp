@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string_view>
+#include <tuple>
 
 #include "sim/SimulatedReceiver.h"
 #include "tests/sim/LoaderSteps.h"
@@ -22,8 +23,6 @@ TEST(LoaderFaults, AnswersToAStruckRecord) {
     const Bytes acks{0x55, 0x55};
     const Case cases[] = {
         {"resend81", {0x81}, false, acks},
-        {"resend:code=82", {0x82}, false, acks},
-        {"resend85", {0x85}, false, acks},
         {"resend:code=88", {0x88}, false, acks},
         {"lostack", {}, true, acks},
         {"lostack:which=arrived", {0x55}, true, acks},
@@ -58,39 +57,34 @@ TEST(LoaderFaults, AnswersToAStruckRecord) {
     }
 }
 
-TEST(LoaderFaults, StruckHandshakeOrEraseWorksTheNextTime) {
-    struct Case {
-        const char* rule;
-        Bytes answer;
+// A refused handshake or erase, and the next attempt that goes through.
+TEST(LoaderFaults, StruckHandshakeOrErase) {
+    const std::tuple<const char*, int, std::uint32_t> cases[] = {
+        {"badtype", 0x86, 0},           {"badcmd", 0x83, 0},      {"fail:on=erase", 0x84, 0},
+        {"resend85:on=erase", 0x85, 0}, {nullptr, 0x83, 0x20000},  // an erase range that runs
+                                                                   // backwards
     };
-    const Case cases[] = {
-        {"badtype", {0x86, 0xAA}},
-        {"badcmd", {0x83, 0xAA}},
-        {"fail:on=erase", {0x84, 0xAA}},
-        {"resend85:on=erase", {0x85}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.rule);
-        SimulatedReceiver receiver(InLoader(false, {c.rule}));
+    for (const auto& [rule, code, start] : cases) {
+        SCOPED_TRACE(code);
+        SimulatedReceiver receiver(rule != nullptr ? InLoader(false, {rule}) : InLoader());
         WireHost host(receiver, 115200);
         ASSERT_EQ(host.Next(), 0xAA);
         host.Send(0x55);
-        if (std::string_view(c.rule) != "badtype") {
+        if (code != 0x86) {
             ASSERT_EQ(host.Next(), 0x55);
             host.Send(0x6A);
             ASSERT_EQ(host.Next(), 0x55);
-            host.Send(WireHost::Erase(0, 0xFFFF));
+            host.Send(WireHost::Erase(start, 0x1FFFF));
         }
-        EXPECT_EQ(host.Take(c.answer.size()), c.answer);
+        EXPECT_EQ(host.Next(), code);
         EXPECT_EQ(receiver.Counters().erases, 0u);
-        if (c.answer.back() == 0xAA) {  // it starts over, with a hello already read
-            host.Send(0x55);
-            ASSERT_EQ(host.Next(), 0x55);
-            host.Send(0x6A);
-            ASSERT_EQ(host.Next(), 0x55);
+        if (code != 0x85) {
+            StartLoad(host, 0, 0xFFFF, 1);  // it starts over with a hello
+        } else {
+            host.Send(WireHost::Erase(0, 0xFFFF));
+            EXPECT_EQ(host.Take(3), (Bytes{0x55, 0x8F, 0x55}));
         }
-        host.Send(WireHost::Erase(0, 0xFFFF));
-        EXPECT_EQ(host.Take(3), (Bytes{0x55, 0x8F, 0x55}));
+        EXPECT_EQ(receiver.Counters().erases, 1u);
     }
 }
 
@@ -109,39 +103,21 @@ TEST(LoaderFaults, RecNumberAsksForThePreviousRecord) {
     }
 }
 
-TEST(LoaderFaults, RecWaitAgainAfterALostAcknowledge) {
-    sim::ReceiverOptions options = InLoader(false, {"lostack:which=arrived"});
-    options.timing.repromptMs = 3000;
-    SimulatedReceiver receiver(options);
-    WireHost host(receiver, 115200);
-    StartLoad(host, 0, 0xFFFF, 1);
-    host.Send(WireHost::Record(0, {1, 2}));
-    EXPECT_EQ(host.Next(), 0x55);  // "programmed" only
-    const std::uint64_t programmed = host.Now();
-    EXPECT_EQ(host.Next(), 0x77);
-    EXPECT_EQ(host.Now() - programmed, 3000u);
-}
-
 TEST(LoaderFaults, GarbageAndSilenceInSentenceMode) {
-    sim::ReceiverOptions options = InLoader(false, {"garbage:at=2,n=3"});
-    SimulatedReceiver loader(options);  // noise before the second hello
-    WireHost host(loader, 115200);
-    host.Run(300);
-    EXPECT_EQ(host.Drain(), (Bytes{0xAA, 0xF0, 0xF0, 0xF0, 0xAA}));
-
-    options = InLoader(false, {"garbage:on=sentence,n=2", "silence:on=sentence,at=2,for=3000"});
+    sim::ReceiverOptions options =
+        InLoader(false, {"garbage:on=sentence,n=2", "silence:on=sentence,at=2,for=3000"});
     options.startInLoader = false;
     SimulatedReceiver receiver(options);
-    WireHost host2(receiver);
-    host2.SendCommand("CMD,VERSION");
-    EXPECT_EQ(host2.Take(2), (Bytes{0xF0, 0xF0}));
-    EXPECT_NE(host2.NextSentence("$PXRVVER,"), "");
-    host2.SendCommand("CMD,VERSION");
-    EXPECT_EQ(host2.Next(2000), -1);
-    host2.SendCommand("CMD,VERSION");  // still silent: not even heard
-    EXPECT_EQ(host2.Next(1500), -1);
-    host2.SendCommand("CMD,VERSION");
-    EXPECT_NE(host2.NextSentence("$PXRVVER,"), "");
+    WireHost host(receiver);
+    host.SendCommand("CMD,VERSION");
+    EXPECT_EQ(host.Take(2), (Bytes{0xF0, 0xF0}));
+    EXPECT_NE(host.NextSentence("$PXRVVER,"), "");
+    host.SendCommand("CMD,VERSION");
+    EXPECT_EQ(host.Next(2000), -1);
+    host.SendCommand("CMD,VERSION");  // still silent: not even heard
+    EXPECT_EQ(host.Next(1500), -1);
+    host.SendCommand("CMD,VERSION");
+    EXPECT_NE(host.NextSentence("$PXRVVER,"), "");
 }
 
 // A host that follows the protocol loads the image whole through every fault it can
@@ -160,12 +136,9 @@ TEST(LoaderFaults, LoadCompletesThroughEveryRecoverableFault) {
     host.Run(1000);
     host.SetBaud(19200);
     const Bytes image = Pattern(40000, 77);
-    LoadStats stats;
-    LoadImage(host, image, 0, false, stats);
+    LoadImage(host, image, 0, false);
     EXPECT_EQ(receiver.ReadFlash(0, 40000), image);
     EXPECT_EQ(receiver.Counters().bytesCorrupted, 0u);
-    EXPECT_GT(stats.resends, 5);
-    EXPECT_GT(stats.debugReports, 4);
     EXPECT_GE(receiver.Counters().faultsStruck, 12u);
 }
 

@@ -65,19 +65,14 @@ void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsig
     ASSERT_EQ(wire.Next(), 0x55);
 }
 
-struct LoadStats {
-    int resends = 0;
-    int debugReports = 0;
-};
-
 // A whole load as a host that follows the wire protocol makes it, in records of 1980
 // bytes, through resend codes, lost acknowledges, debug reports, rec number and reset.
 template <class Wire>
-void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMode,
-               LoadStats& stats) {
+void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMode) {
     const auto last = static_cast<std::uint32_t>(load + image.size() - 1);
     ASSERT_NO_FATAL_FAILURE(
         StartLoad(wire, load, last, recordMode ? 0 : (last >> 16) - (load >> 16) + 1));
+    int resends = 0;
     for (std::size_t index = 0; index * 1980 < image.size();) {
         const auto from = image.begin() + static_cast<std::ptrdiff_t>(index * 1980);
         const Bytes frame = WireHost::Record(
@@ -85,16 +80,14 @@ void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMo
             Bytes(from, from + std::min<std::ptrdiff_t>(image.end() - from, 1980)));
         wire.Send(frame);
         for (bool arrived = false;;) {
-            ASSERT_LT(stats.resends, 1000) << "record " << index << " never goes through";
             const int b = wire.Next(4000);
             if (b < 0 || IsResend(b)) {  // nothing within the host's timeout, or asked again
-                ++stats.resends;
+                ASSERT_LT(++resends, 1000) << "record " << index << " never goes through";
                 wire.Send(frame);
                 arrived = false;
             } else if (b == 0x8E) {
                 wire.Next();
                 wire.Next();
-                ++stats.debugReports;
             } else if (b == 0x84) {
                 FAIL() << "the write of record " << index << " failed";
             } else if (!arrived && b == 0x87) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "sim/ReceiverIdentities.h"
 #include "sim/SimulatedReceiver.h"
@@ -21,18 +23,9 @@ std::string Ask(const ReceiverOptions& options, const std::string& command,
     return host.NextSentence(tag, 2000);
 }
 
-// Whether the checksum digits of a line "$...*hh" are the exclusive-or of the characters
-// between "$" and "*", exclusive-or the extra value.
-bool ChecksumFits(const std::string& line, unsigned extra = 0) {
-    const std::size_t star = line.rfind('*');
-    unsigned sum = extra;
-    for (std::size_t i = 1; i < star; ++i)
-        sum ^= static_cast<unsigned char>(line[i]);
-    return star != std::string::npos && std::stoul(line.substr(star + 1, 2), nullptr, 16) == sum;
-}
-
-bool AllGarbage(const Bytes& bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b >= 0xC0; });
+// The line as it is built from its own body: the checksum fits, in upper case, CR LF.
+std::string Rebuilt(const std::string& line) {
+    return WireHost::Sentence(line.substr(1, line.rfind('*') - 1));
 }
 
 TEST(SentenceMode, VersionReplyOfEveryRowHasItsFieldsInPlace) {
@@ -44,8 +37,7 @@ TEST(SentenceMode, VersionReplyOfEveryRowHasItsFieldsInPlace) {
         ASSERT_GE(line.size(), 35u);
         EXPECT_EQ(line.substr(9, 13), std::string(row.productCode) + ",2.05    ,");
         EXPECT_EQ(line.substr(22, 11) == "GPS 7K1/7K2", row.family == 2 || row.family == 3);
-        EXPECT_TRUE(ChecksumFits(line));
-        EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+        EXPECT_EQ(line, Rebuilt(line));
     }
 }
 
@@ -70,7 +62,7 @@ TEST(SentenceMode, IdentityAndReplyTexts) {
     const std::string erased = Ask(options, "CMD,PIH", "$PXRVPOI,");
     ASSERT_GT(erased.size(), 11u);
     EXPECT_EQ(static_cast<unsigned char>(erased[10]), 0xFF);
-    EXPECT_TRUE(ChecksumFits(erased));
+    EXPECT_EQ(erased, Rebuilt(erased));
 
     options.SetModel("023");
     options.modelText = "GPS 7K3";  // a "023" unit that must not match
@@ -86,8 +78,11 @@ TEST(SentenceMode, ChecksumVariantsAndStrictInput) {
     WireHost host(receiver);
     host.SendCommand("CMD,VERSION");
     const std::string line = host.NextSentence("$PXRVVER,");
-    EXPECT_TRUE(ChecksumFits(line, 0x24));
-    EXPECT_EQ(line.find_first_of("ABCDEF", line.rfind('*')), std::string::npos) << line;
+    const std::string plain = Rebuilt(line);  // folded: the checksum with "$", lower case
+    char folded[8];
+    std::snprintf(folded, sizeof folded, "*%02lx\r\n",
+                  std::stoul(plain.substr(plain.size() - 4, 2), nullptr, 16) ^ 0x24);
+    EXPECT_EQ(line, plain.substr(0, plain.size() - 5) + folded);
 
     // The receiver is strict about what it is sent: a wrong checksum or none is ignored.
     host.SendText("$PXRVCMD,VERSION*31\r\n");
@@ -136,33 +131,29 @@ TEST(SentenceMode, LoadCommandMovesToTheLoaderSpeed) {
     EXPECT_EQ(receiver.LineSpeed(), 19200u);
     host.SetBaud(115200);  // hellos at 4800 and at 115200 come as garbage
     host.Run(1000);
-    EXPECT_TRUE(AllGarbage(host.Drain()));
+    const Bytes noise = host.Drain();
+    EXPECT_TRUE(std::all_of(noise.begin(), noise.end(), [](std::uint8_t b) { return b >= 0xC0; }));
     host.SetBaud(19200);
     EXPECT_EQ(host.Next(), 0xAA);
 }
 
 TEST(SentenceMode, LoaderModeFollowsFamilyAndCommand) {
-    struct Case {
-        const char* model;
-        const char* command;
-        bool record;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"Pathwick", "CMD,DBUPLOAD", false},       {"Pathwick", "CMD,PIUPLOAD", false},
         {"Solvanta GPS", "CMD,MPUPLOAD,1", false}, {"Solvanta GPS", "CMD,MPUPLOAD,2", true},
         {"Solvanta GPS", "CMD,DBUPLOAD", false},   {"MAP7K3", "CMD,MPUPLOAD,1", true},
         {"Pathwick Topo", "CMD,MPUPLOAD,2", true}, {"GPS7K1/7K2", "CMD,DBUPLOAD", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.model) + " " + c.command);
+    for (const auto& [model, command, record] : cases) {
+        SCOPED_TRACE(std::string(model) + " " + command);
         ReceiverOptions options;
-        ASSERT_TRUE(options.SetModel(c.model));
+        ASSERT_TRUE(options.SetModel(model));
         SimulatedReceiver receiver(options);
         WireHost host(receiver);
-        host.SendCommand(c.command);
+        host.SendCommand(command);
         host.Run(1000);
         EXPECT_EQ(receiver.GetMode(), SimulatedReceiver::Mode::Loader);
-        EXPECT_EQ(receiver.RecordMode(), c.record);
+        EXPECT_EQ(receiver.RecordMode(), record);
     }
 }
 

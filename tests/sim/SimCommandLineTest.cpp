@@ -7,52 +7,37 @@
 
 namespace {
 
-SimCommandLine Parsed(const std::vector<std::string>& args) {
+sim::ReceiverOptions Parsed(const std::vector<std::string>& args) {
     SimCommandLine line;
     std::string error;
     EXPECT_TRUE(line.Parse(args, error)) << error;
-    return line;
+    return line.options;
 }
 
-TEST(SimCommandLine, IdentityOverridesApplyWhateverTheOrder) {
+TEST(SimCommandLine, OverridesApplyWhateverTheOrder) {
     const sim::ReceiverOptions options =
-        Parsed({"--firmware", "3.10", "--model-text=GPS 7K9", "--model", "GPS7K1/7K2", "--memory",
-                "1,2,3", "--map-header", "a,b,LAKES,1.2,7"})
-            .options;
+        Parsed({"--firmware", "3.10", "--model-text=GPS 7K9", "--loader-mode", "record", "--model",
+                "GPS7K1/7K2", "--memory", "1,2,3", "--map-header", "a,b,LAKES,1.2,7",
+                "--after-load=stay", "--fault", "resend:every=3", "--fault", "silence:at=2"});
     EXPECT_EQ(options.productCode, "024");
     EXPECT_EQ(options.firmware, "3.10");
     EXPECT_EQ(options.modelText, "GPS 7K9");
     EXPECT_EQ(options.memory, "1,2,3");
     EXPECT_EQ(options.mapHeader, "a,b,LAKES,1.2,7");
-    EXPECT_EQ(Parsed({"--product-code", "023"}).options.family, 3);
-    EXPECT_EQ(Parsed({"--product-code", "099"}).options.family, 0);  // unknown, but taken
+    EXPECT_EQ(options.loaderMode, sim::LoaderMode::Record);
+    EXPECT_EQ(options.afterLoad, sim::AfterLoad::Stay);
+    EXPECT_EQ(options.faults.size(), 2u);
+    EXPECT_EQ(options.timing.chatterMs, 500u);
+    EXPECT_EQ(Parsed({"--product-code", "023"}).family, 3);
+    EXPECT_EQ(Parsed({"--product-code", "099"}).family, 0);  // unknown, but taken
 
     // Database headers: a region, 48 characters of header, or the reply as given.
-    EXPECT_EQ(Parsed({"--poi-header", "AMERICAS"}).options.poiHeader.substr(3),
+    EXPECT_EQ(Parsed({"--poi-header", "AMERICAS"}).poiHeader.substr(3),
               sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
     const std::string custom(48, 'x');
-    EXPECT_EQ(Parsed({"--poi-header", custom}).options.poiHeader.substr(3), custom);
-    EXPECT_EQ(Parsed({"--poi-header", "as,given"}).options.poiHeader, "as,given");
-    EXPECT_EQ(static_cast<unsigned char>(Parsed({"--no-database"}).options.poiHeader[1]), 0xFF);
-}
-
-TEST(SimCommandLine, LineLoaderAndFaultOptions) {
-    const SimCommandLine line =
-        Parsed({"--speed", "9600", "--loader-speed", "19200", "--start", "loader", "--loader-mode",
-                "record", "--pace", "--fault", "resend:every=3", "--fault", "silence:at=2",
-                "--seed", "42", "--flash-out", "f.s3", "--verbose", "--after-load=stay"});
-    EXPECT_EQ(line.options.sentenceSpeed, 9600u);
-    EXPECT_EQ(line.options.loaderSpeed, 19200u);
-    EXPECT_TRUE(line.options.startInLoader);
-    EXPECT_EQ(line.options.loaderMode, sim::LoaderMode::Record);
-    EXPECT_TRUE(line.options.timing.pace);
-    EXPECT_EQ(line.options.faults.size(), 2u);
-    EXPECT_EQ(line.options.seed, 42u);
-    EXPECT_EQ(line.flashOut, "f.s3");
-    EXPECT_TRUE(line.verbose);
-    EXPECT_EQ(line.options.afterLoad, sim::AfterLoad::Stay);
-    EXPECT_EQ(line.options.timing.chatterMs, 500u);
-    EXPECT_EQ(Parsed({"--chatter", "0"}).options.timing.chatterMs, 0u);
+    EXPECT_EQ(Parsed({"--poi-header", custom}).poiHeader.substr(3), custom);
+    EXPECT_EQ(Parsed({"--poi-header", "as,given"}).poiHeader, "as,given");
+    EXPECT_EQ(static_cast<unsigned char>(Parsed({"--no-database"}).poiHeader[1]), 0xFF);
 }
 
 TEST(SimCommandLine, RefusesWhatItCannotUse) {

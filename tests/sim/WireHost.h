@@ -94,12 +94,8 @@ class WireHost {
         body.insert(body.end(), data.begin(), data.end());
         return Frame(body);
     }
-    static Bytes Erase(std::uint32_t start, std::uint32_t end) {
-        Bytes body = Be32(start);
-        for (std::uint8_t byte : Be32(end))
-            body.push_back(byte);
-        return Frame(body);
-    }
+    // The erase command has the shape of a record whose data is the end address.
+    static Bytes Erase(std::uint32_t start, std::uint32_t end) { return Record(start, Be32(end)); }
     static Bytes EndRecord() { return {0x5B, 0, 0, 0, 0, 0x5D}; }
 
   private:
