@@ -55,7 +55,7 @@ void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsig
         return;
     ASSERT_EQ(wire.Next(), 0x55);
     do {
-        wire.Send(WireHost::Erase(start, end));
+        wire.Send(wire::Erase(start, end));
     } while (IsResend(b = wire.Next()));
     ASSERT_EQ(b, 0x55);
     for (unsigned i = 0; i < sectors; ++i)
@@ -75,9 +75,9 @@ void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMo
     int resends = 0;
     for (std::size_t index = 0; index * 1980 < image.size();) {
         const auto from = image.begin() + static_cast<std::ptrdiff_t>(index * 1980);
-        const Bytes frame = WireHost::Record(
-            static_cast<std::uint32_t>(recordMode ? index : load + index * 1980),
-            Bytes(from, from + std::min<std::ptrdiff_t>(image.end() - from, 1980)));
+        const Bytes frame =
+            wire::Record(static_cast<std::uint32_t>(recordMode ? index : load + index * 1980),
+                         Bytes(from, from + std::min<std::ptrdiff_t>(image.end() - from, 1980)));
         wire.Send(frame);
         for (bool arrived = false;;) {
             const int b = wire.Next(4000);
@@ -105,6 +105,6 @@ void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMo
             }
         }
     }
-    wire.Send(WireHost::EndRecord());
+    wire.Send(wire::EndRecord());
     ASSERT_EQ(wire.Next(), 0x55);
 }

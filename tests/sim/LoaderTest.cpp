@@ -30,7 +30,7 @@ TEST(Loader, AddressModeLoadFromHelloToEnd) {
     ASSERT_EQ(host.Next(), 0x55);
     host.Send(0x6A);  // asked again after a timeout: answered again
     ASSERT_EQ(host.Next(), 0x55);
-    host.Send(WireHost::Erase(0x2D004000, 0x2D02FFFF));  // touches three 64 KiB sectors
+    host.Send(wire::Erase(0x2D004000, 0x2D02FFFF));  // touches three 64 KiB sectors
     ASSERT_EQ(host.Next(), 0x55);
     host.Send(0x69);  // too early: not taken while the erase runs
     for (int i = 0; i < 3; ++i) {
@@ -44,14 +44,14 @@ TEST(Loader, AddressModeLoadFromHelloToEnd) {
     ASSERT_EQ(host.Next(), 0x55);
 
     const Bytes first = Pattern(1980, 1);
-    host.Send(WireHost::Record(0x2D004000, first));
+    host.Send(wire::Record(0x2D004000, first));
     EXPECT_EQ(host.Next(), 0x55);  // arrived, then programmed 10 ms later
     const std::uint64_t arrived = host.Now();
     EXPECT_EQ(host.Next(), 0x55);
     EXPECT_EQ(host.Now() - arrived, 10u);
-    host.Send(WireHost::Record(0x2D004000 + 1980, {1, 2, 3, 0}));
+    host.Send(wire::Record(0x2D004000 + 1980, {1, 2, 3, 0}));
     EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x55}));
-    host.Send(WireHost::EndRecord());
+    host.Send(wire::EndRecord());
     EXPECT_EQ(host.Next(), 0x55);
     EXPECT_EQ(receiver.LoaderPhase(), ReceiverLoader::Phase::Done);
     EXPECT_EQ(receiver.Counters().loadsCompleted, 1u);
@@ -73,8 +73,8 @@ TEST(Loader, DamagedFramesAreAnsweredWithTheirResendCode) {
     WireHost host(receiver, 115200);
     StartLoad(host);
     ASSERT_EQ(host.Next(), 0x55);
-    const Bytes erase = WireHost::Erase(0, 0xFFFF);
-    const Bytes record = WireHost::Record(0x100, Pattern(100, 3));
+    const Bytes erase = wire::Erase(0, 0xFFFF);
+    const Bytes record = wire::Record(0x100, Pattern(100, 3));
     for (const Bytes* good : {&erase, &record}) {
         for (const auto& [damage, code, recordOnly] : damages) {
             if (recordOnly && good == &erase)
@@ -104,12 +104,12 @@ TEST(Loader, RecordOutsideTheErasedSectorsFailsTheWrite) {
     SimulatedReceiver receiver(InLoader());
     WireHost host(receiver, 115200);
     StartLoad(host, 0x10000, 0x1FFFF, 1);
-    host.Send(WireHost::Record(0x1FFF0, Pattern(32, 0)));  // runs into the next sector
-    EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x84}));          // and the loader starts over
+    host.Send(wire::Record(0x1FFF0, Pattern(32, 0)));  // runs into the next sector
+    EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x84}));      // and the loader starts over
     EXPECT_EQ(receiver.Counters().writeFailures, 1u);
     EXPECT_FALSE(receiver.Flash().IsProgrammed(0x1FFF0));
     StartLoad(host, 0x10000, 0x2FFFF, 2);  // with a new erase, one that covers the record
-    host.Send(WireHost::Record(0x1FFF0, Pattern(32, 0)));
+    host.Send(wire::Record(0x1FFF0, Pattern(32, 0)));
     EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x55}));
 }
 
@@ -123,7 +123,7 @@ TEST(Loader, RecordNumberedLoadAndEndReportOnAPacedLine) {
     EXPECT_EQ(host.Next(200), -1);  // no acknowledge of the 0x6A
     const Bytes a = Pattern(1980, 10);
     const std::uint64_t sent = host.Now();
-    host.Send(WireHost::Record(0, a));  // 1990 bytes of ten bits: 1036 ms at 19200
+    host.Send(wire::Record(0, a));  // 1990 bytes of ten bits: 1036 ms at 19200
     EXPECT_EQ(host.Next(), 0x55);
     EXPECT_GE(host.Now() - sent, 1036u + 1);
     EXPECT_LE(host.Now() - sent, 1036u + 3);
@@ -133,11 +133,11 @@ TEST(Loader, RecordNumberedLoadAndEndReportOnAPacedLine) {
         {0, a},                 // the same again changes nothing
         {2, Bytes(10, 0x0F)}};  // other values: bits only clear
     for (const auto& [number, data] : records) {
-        host.Send(WireHost::Record(number, data));
+        host.Send(wire::Record(number, data));
         EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x55}));
     }
     EXPECT_EQ(receiver.Counters().bytesCorrupted, 10u);
-    host.Send(WireHost::EndRecord());
+    host.Send(wire::EndRecord());
     // 0x55; checksum report (one record missing); 0x55; the size in two reports; 0x55.
     EXPECT_EQ(host.Take(12), (Bytes{0x55, 0x8E, 0x00, 0x01, 0x55, 0x8E, 0x00, 0x00, 0x8E, 1990 >> 8,
                                     1990 & 0xFF, 0x55}));
@@ -154,11 +154,11 @@ TEST(Loader, ReadyAnswersAndAnnouncementCanBeRecWait) {
     WireHost host(ready, 115200);
     StartLoad(host);
     EXPECT_EQ(host.Next(), 0x55);
-    host.Send(WireHost::Erase(0, 0xFFFF));
+    host.Send(wire::Erase(0, 0xFFFF));
     EXPECT_EQ(host.Take(3), (Bytes{0x55, 0x8F, 0x77}));
     host.Send(0x69);
     EXPECT_EQ(host.Next(), 0x77);
-    host.Send(WireHost::Record(0, {1, 2}));
+    host.Send(wire::Record(0, {1, 2}));
     EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x77}));
 
     options = InLoader(true);
@@ -166,7 +166,7 @@ TEST(Loader, ReadyAnswersAndAnnouncementCanBeRecWait) {
     SimulatedReceiver announcing(options);
     WireHost host2(announcing, 115200);
     EXPECT_EQ(host2.Take(2), (Bytes{0x77, 0x77}));
-    host2.Send(WireHost::Record(0, {9, 8}));
+    host2.Send(wire::Record(0, {9, 8}));
     EXPECT_EQ(host2.Take(2), (Bytes{0x55, 0x55}));
     EXPECT_EQ(host2.Next(1000), -1);
 }
@@ -184,7 +184,7 @@ TEST(Loader, WhereTheReceiverIsAfterALoad) {
         WireHost host(receiver, 115200);
         for (int pass = 0; pass < (reload ? 2 : 1); ++pass) {
             StartLoad(host, 0x70000, 0x7FFFF, 1);
-            host.Send(WireHost::EndRecord());
+            host.Send(wire::EndRecord());
             EXPECT_EQ(host.Next(), 0x55);
             host.Run(2000);
             host.Drain();

@@ -25,7 +25,7 @@ std::string Ask(const ReceiverOptions& options, const std::string& command,
 
 // The line as it is built from its own body: the checksum fits, in upper case, CR LF.
 std::string Rebuilt(const std::string& line) {
-    return WireHost::Sentence(line.substr(1, line.rfind('*') - 1));
+    return wire::Sentence(line.substr(1, line.rfind('*') - 1));
 }
 
 TEST(SentenceMode, VersionReplyOfEveryRowHasItsFieldsInPlace) {
@@ -107,7 +107,7 @@ TEST(SentenceMode, ChatterNeverSplitsAReply) {
     host.Run(1000);
     const Bytes bytes = host.Drain();
     const std::string text(bytes.begin(), bytes.end());
-    const std::string reply = WireHost::Sentence(receiver.VersionBody());
+    const std::string reply = wire::Sentence(receiver.VersionBody());
     EXPECT_NE(text.find(reply), std::string::npos) << text;
     EXPECT_NE(text.find("$GPGGA,"), std::string::npos);
     EXPECT_NE(text.find("$GPRMC,"), std::string::npos);

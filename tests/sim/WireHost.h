@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "sim/SimulatedReceiver.h"
-
-using Bytes = std::vector<std::uint8_t>;
+#include "tests/support/WireBytes.h"
 
 // A minimal host for the simulated receiver, written from the wire format alone: it
-// builds frames and sentences itself and moves a virtual clock from one thing the
-// receiver does to the next.
+// moves a virtual clock from one thing the receiver does to the next.
 class WireHost {
   public:
     explicit WireHost(sim::SimulatedReceiver& receiver, std::uint32_t baud = 4800)
@@ -27,7 +25,7 @@ class WireHost {
     void Send(std::uint8_t byte) { Send(Bytes{byte}); }
     void SendText(const std::string& text) { Send(Bytes(text.begin(), text.end())); }
     // "$PXRV" + command + "*hh" CR LF.
-    void SendCommand(const std::string& command) { SendText(Sentence("PXRV" + command)); }
+    void SendCommand(const std::string& command) { SendText(wire::Sentence("PXRV" + command)); }
 
     // Runs the clock for ms, collecting what the receiver sends.
     void Run(std::uint64_t ms) { WaitUntil(nowMs_ + ms, false); }
@@ -66,43 +64,7 @@ class WireHost {
         return out;
     }
 
-    static std::string Sentence(const std::string& body) {
-        unsigned sum = 0;
-        for (char c : body)
-            sum ^= static_cast<unsigned char>(c);
-        static const char* digits = "0123456789ABCDEF";
-        return "$" + body + "*" + digits[sum >> 4] + digits[sum & 15] + "\r\n";
-    }
-    // Loader frames: 0x5B, word count, body words, exclusive-or of the words, 0x5D.
-    static Bytes Frame(Bytes body) {
-        if (body.size() % 2 != 0)
-            body.push_back(0);
-        std::uint16_t sum = 0;
-        for (std::size_t i = 0; i < body.size(); i += 2)
-            sum ^= static_cast<std::uint16_t>(body[i] << 8 | body[i + 1]);
-        const std::size_t words = body.size() / 2;
-        Bytes frame{0x5B, static_cast<std::uint8_t>(words >> 8), static_cast<std::uint8_t>(words)};
-        for (std::uint8_t byte : body)
-            frame.push_back(byte);
-        frame.push_back(static_cast<std::uint8_t>(sum >> 8));
-        frame.push_back(static_cast<std::uint8_t>(sum));
-        frame.push_back(0x5D);
-        return frame;
-    }
-    static Bytes Record(std::uint32_t field, const Bytes& data) {
-        Bytes body = Be32(field);
-        body.insert(body.end(), data.begin(), data.end());
-        return Frame(body);
-    }
-    // The erase command has the shape of a record whose data is the end address.
-    static Bytes Erase(std::uint32_t start, std::uint32_t end) { return Record(start, Be32(end)); }
-    static Bytes EndRecord() { return {0x5B, 0, 0, 0, 0, 0x5D}; }
-
   private:
-    static Bytes Be32(std::uint32_t value) {
-        return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
-                static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
-    }
     // Moves the clock from one thing the receiver does to the next, up to the deadline
     // (or to the first byte received).
     void WaitUntil(std::uint64_t deadline, bool firstByte) {

@@ -1,14 +1,81 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
+#include "sim/FaultPlan.h"
+#include "sim/FaultRule.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/sim/LoaderSteps.h"
 
 namespace {
 
+using sim::FaultEvent;
+using sim::FaultKind;
+using sim::FaultPlan;
+using sim::FaultRule;
 using sim::SimulatedReceiver;
+
+FaultRule Parsed(const char* text) {
+    FaultRule rule;
+    std::string error;
+    EXPECT_TRUE(FaultRule::Parse(text, rule, error)) << text << ": " << error;
+    return rule;
+}
+
+// The moments (1-based) at which the fault strikes among the first n.
+std::vector<int> Strikes(const char* text, int n, std::uint64_t seed = 1) {
+    FaultPlan plan({Parsed(text)}, seed);
+    std::vector<int> hits;
+    for (int i = 1; i <= n; ++i) {
+        if (plan.Roll(FaultEvent::Record).Any())
+            hits.push_back(i);
+    }
+    return hits;
+}
+
+// The loader fault tests show what each kind does; here the defaults and the refusals.
+TEST(FaultRule, DefaultsAndRefusals) {
+    EXPECT_EQ(Parsed("badtype").on, FaultEvent::Handshake);
+    EXPECT_EQ(Parsed("badcmd").on, FaultEvent::Erase);
+    EXPECT_EQ(Parsed("garbage").on, FaultEvent::Reply);
+    EXPECT_EQ(Parsed("resend:code=0x88").code, 0x88);
+    for (const char* text : {"nonsense", "resend:code=83", "debug:on=handshake", "fail:at=0",
+                             "garbage:n=0", "silence:for", "recnum:prob=1.5", "reset:words=2",
+                             "disconnect:on=reply", "lostack:which=neither"}) {
+        FaultRule ignored;
+        std::string error;
+        EXPECT_FALSE(FaultRule::Parse(text, ignored, error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+}
+
+TEST(FaultRule, TriggersByCountPeriodAndProbability) {
+    EXPECT_EQ(Strikes("reset", 5), (std::vector<int>{1}));
+    EXPECT_EQ(Strikes("reset:at=3,count=2", 8), (std::vector<int>{3, 4}));
+    EXPECT_EQ(Strikes("reset:at=2,every=3", 10), (std::vector<int>{2, 5, 8}));
+    EXPECT_EQ(Strikes("reset:every=4,count=2", 20), (std::vector<int>{1, 5}));
+    EXPECT_EQ(Strikes("reset:at=4,count=0", 6), (std::vector<int>{4, 5, 6}));
+
+    const std::vector<int> a = Strikes("reset:prob=0.3", 200, 7);
+    EXPECT_EQ(a, Strikes("reset:prob=0.3", 200, 7));  // the same seed, the same faults
+    EXPECT_NE(a, Strikes("reset:prob=0.3", 200, 8));
+    EXPECT_GT(a.size(), 30u);
+    EXPECT_LT(a.size(), 90u);
+    EXPECT_EQ(Strikes("reset:prob=0.3,count=2", 200, 7).size(), 2u);
+    EXPECT_TRUE(Strikes("reset:prob=0", 100).empty());
+}
+
+TEST(FaultRule, EachFaultCountsOnlyItsOwnEvent) {
+    FaultPlan plan({Parsed("badtype:at=2"), Parsed("resend:at=2")}, 1);
+    for (FaultEvent event : {FaultEvent::Handshake, FaultEvent::Record, FaultEvent::Sentence})
+        EXPECT_FALSE(plan.Roll(event).Any());
+    EXPECT_TRUE(plan.Roll(FaultEvent::Record).Has(FaultKind::Resend));
+    EXPECT_TRUE(plan.Roll(FaultEvent::Handshake).Has(FaultKind::BadType));
+    EXPECT_EQ(plan.Strikes(), 2u);
+}
 
 // What the receiver answers to the data record a fault strikes, whether it programmed the
 // record, and what it answers when the host sends the same record again.
@@ -44,7 +111,7 @@ TEST(LoaderFaults, AnswersToAStruckRecord) {
         SimulatedReceiver receiver(options);
         WireHost host(receiver, 115200);
         StartLoad(host, 0x10000, 0x1FFFF, 1);
-        const Bytes record = WireHost::Record(0x12340, {1, 2});
+        const Bytes record = wire::Record(0x12340, {1, 2});
         host.Send(record);
         EXPECT_EQ(host.Take(c.answer.size()), c.answer);
         EXPECT_EQ(host.Next(400), -1);
@@ -74,14 +141,14 @@ TEST(LoaderFaults, StruckHandshakeOrErase) {
             ASSERT_EQ(host.Next(), 0x55);
             host.Send(0x6A);
             ASSERT_EQ(host.Next(), 0x55);
-            host.Send(WireHost::Erase(start, 0x1FFFF));
+            host.Send(wire::Erase(start, 0x1FFFF));
         }
         EXPECT_EQ(host.Next(), code);
         EXPECT_EQ(receiver.Counters().erases, 0u);
         if (code != 0x85) {
             StartLoad(host, 0, 0xFFFF, 1);  // it starts over with a hello
         } else {
-            host.Send(WireHost::Erase(0, 0xFFFF));
+            host.Send(wire::Erase(0, 0xFFFF));
             EXPECT_EQ(host.Take(3), (Bytes{0x55, 0x8F, 0x55}));
         }
         EXPECT_EQ(receiver.Counters().erases, 1u);
@@ -96,9 +163,9 @@ TEST(LoaderFaults, RecNumberAsksForThePreviousRecord) {
         StartLoad(host, 0, 0xFFFF, recordMode ? 0 : 1);
         // Address mode asks by index in the session, record mode by record number.
         const std::uint32_t first = recordMode ? 4 : 0;
-        host.Send(WireHost::Record(first, Pattern(1980, 0)));
+        host.Send(wire::Record(first, Pattern(1980, 0)));
         EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x55}));
-        host.Send(WireHost::Record(recordMode ? 5 : 1980, Pattern(1980, 0)));
+        host.Send(wire::Record(recordMode ? 5 : 1980, Pattern(1980, 0)));
         EXPECT_EQ(host.Take(6), (Bytes{0x55, 0x89, 0, 0, 0, static_cast<std::uint8_t>(first)}));
     }
 }
