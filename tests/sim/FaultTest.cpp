@@ -13,7 +13,6 @@
 namespace {
 
 using sim::FaultEvent;
-using sim::FaultKind;
 using sim::FaultPlan;
 using sim::FaultRule;
 using sim::SimulatedReceiver;
@@ -68,15 +67,6 @@ TEST(FaultRule, TriggersByCountPeriodAndProbability) {
     EXPECT_TRUE(Strikes("reset:prob=0", 100).empty());
 }
 
-TEST(FaultRule, EachFaultCountsOnlyItsOwnEvent) {
-    FaultPlan plan({Parsed("badtype:at=2"), Parsed("resend:at=2")}, 1);
-    for (FaultEvent event : {FaultEvent::Handshake, FaultEvent::Record, FaultEvent::Sentence})
-        EXPECT_FALSE(plan.Roll(event).Any());
-    EXPECT_TRUE(plan.Roll(FaultEvent::Record).Has(FaultKind::Resend));
-    EXPECT_TRUE(plan.Roll(FaultEvent::Handshake).Has(FaultKind::BadType));
-    EXPECT_EQ(plan.Strikes(), 2u);
-}
-
 // What the receiver answers to the data record a fault strikes, whether it programmed the
 // record, and what it answers when the host sends the same record again.
 TEST(LoaderFaults, AnswersToAStruckRecord) {
@@ -93,7 +83,6 @@ TEST(LoaderFaults, AnswersToAStruckRecord) {
         {"resend:code=88", {0x88}, false, acks},
         {"lostack", {}, true, acks},
         {"lostack:which=arrived", {0x55}, true, acks},
-        {"lostack:which=programmed", {0x55}, true, acks},
         {"debug", {0x55, 0x8E, 0x00, 0x01, 0x8E, 0x23, 0x40, 0x55}, true, acks},
         {"debug", {0x55, 0x8E, 0x23, 0x40, 0x8E, 0x00, 0x01, 0x55}, true, acks, true},
         {"debug:words=1", {0x55, 0x8E, 0x23, 0x40, 0x55}, true, acks},
@@ -170,20 +159,13 @@ TEST(LoaderFaults, RecNumberAsksForThePreviousRecord) {
     }
 }
 
-TEST(LoaderFaults, GarbageAndSilenceInSentenceMode) {
-    sim::ReceiverOptions options =
-        InLoader(false, {"garbage:on=sentence,n=2", "silence:on=sentence,at=2,for=3000"});
+TEST(LoaderFaults, GarbageBeforeASentenceReply) {
+    sim::ReceiverOptions options = InLoader(false, {"garbage:on=sentence,n=2"});
     options.startInLoader = false;
     SimulatedReceiver receiver(options);
     WireHost host(receiver);
     host.SendCommand("CMD,VERSION");
     EXPECT_EQ(host.Take(2), (Bytes{0xF0, 0xF0}));
-    EXPECT_NE(host.NextSentence("$PXRVVER,"), "");
-    host.SendCommand("CMD,VERSION");
-    EXPECT_EQ(host.Next(2000), -1);
-    host.SendCommand("CMD,VERSION");  // still silent: not even heard
-    EXPECT_EQ(host.Next(1500), -1);
-    host.SendCommand("CMD,VERSION");
     EXPECT_NE(host.NextSentence("$PXRVVER,"), "");
 }
 
@@ -203,7 +185,7 @@ TEST(LoaderFaults, LoadCompletesThroughEveryRecoverableFault) {
     host.Run(1000);
     host.SetBaud(19200);
     const Bytes image = Pattern(40000, 77);
-    LoadImage(host, image, 0, false);
+    LoadImage(host, image, 0);
     EXPECT_EQ(receiver.ReadFlash(0, 40000), image);
     EXPECT_EQ(receiver.Counters().bytesCorrupted, 0u);
     EXPECT_GE(receiver.Counters().faultsStruck, 12u);

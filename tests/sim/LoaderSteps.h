@@ -47,10 +47,10 @@ void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsig
     while ((b = wire.Next()) != 0xAA)
         ASSERT_GE(b, 0) << "no hello";
     do {  // every hello answered, also one that was under way
-        wire.Send(0x55);
+        wire.Send(Bytes{0x55});
     } while ((b = wire.Next()) == 0xAA);
     ASSERT_EQ(b, 0x55);
-    wire.Send(0x6A);
+    wire.Send(Bytes{0x6A});
     if (sectors == 0)
         return;
     ASSERT_EQ(wire.Next(), 0x55);
@@ -61,22 +61,22 @@ void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsig
     for (unsigned i = 0; i < sectors; ++i)
         ASSERT_EQ(wire.Next(), 0x8F) << "sector " << i;
     ASSERT_EQ(wire.Next(), 0x55);
-    wire.Send(0x69);
+    wire.Send(Bytes{0x69});
     ASSERT_EQ(wire.Next(), 0x55);
 }
 
-// A whole load as a host that follows the wire protocol makes it, in records of 1980
-// bytes, through resend codes, lost acknowledges, debug reports, rec number and reset.
+// A whole load in address mode as a host that follows the wire protocol makes it, in
+// records of 1980 bytes, through resend codes, lost acknowledges, debug reports, rec
+// number and reset.
 template <class Wire>
-void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load, bool recordMode) {
+void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load) {
     const auto last = static_cast<std::uint32_t>(load + image.size() - 1);
-    ASSERT_NO_FATAL_FAILURE(
-        StartLoad(wire, load, last, recordMode ? 0 : (last >> 16) - (load >> 16) + 1));
+    ASSERT_NO_FATAL_FAILURE(StartLoad(wire, load, last, (last >> 16) - (load >> 16) + 1));
     int resends = 0;
     for (std::size_t index = 0; index * 1980 < image.size();) {
         const auto from = image.begin() + static_cast<std::ptrdiff_t>(index * 1980);
         const Bytes frame =
-            wire::Record(static_cast<std::uint32_t>(recordMode ? index : load + index * 1980),
+            wire::Record(static_cast<std::uint32_t>(load + index * 1980),
                          Bytes(from, from + std::min<std::ptrdiff_t>(image.end() - from, 1980)));
         wire.Send(frame);
         for (bool arrived = false;;) {

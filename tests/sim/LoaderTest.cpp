@@ -147,11 +147,11 @@ TEST(Loader, RecordNumberedLoadAndEndReportOnAPacedLine) {
     EXPECT_FALSE(receiver.Flash().IsProgrammed(1980));
 }
 
-TEST(Loader, ReadyAnswersAndAnnouncementCanBeRecWait) {
+TEST(Loader, ReadyAnswersCanBeRecWait) {
     sim::ReceiverOptions options = InLoader();
     options.readyWithRecWait = true;
-    SimulatedReceiver ready(options);
-    WireHost host(ready, 115200);
+    SimulatedReceiver receiver(options);
+    WireHost host(receiver, 115200);
     StartLoad(host);
     EXPECT_EQ(host.Next(), 0x55);
     host.Send(wire::Erase(0, 0xFFFF));
@@ -160,15 +160,6 @@ TEST(Loader, ReadyAnswersAndAnnouncementCanBeRecWait) {
     EXPECT_EQ(host.Next(), 0x77);
     host.Send(wire::Record(0, {1, 2}));
     EXPECT_EQ(host.Take(2), (Bytes{0x55, 0x77}));
-
-    options = InLoader(true);
-    options.announceWithRecWait = true;  // says 0x77 until the host sends, takes records at once
-    SimulatedReceiver announcing(options);
-    WireHost host2(announcing, 115200);
-    EXPECT_EQ(host2.Take(2), (Bytes{0x77, 0x77}));
-    host2.Send(wire::Record(0, {9, 8}));
-    EXPECT_EQ(host2.Take(2), (Bytes{0x55, 0x55}));
-    EXPECT_EQ(host2.Next(1000), -1);
 }
 
 TEST(Loader, WhereTheReceiverIsAfterALoad) {

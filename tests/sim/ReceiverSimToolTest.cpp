@@ -39,7 +39,6 @@ class Port {
     void Send(const Bytes& bytes) {
         EXPECT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
-    void Send(std::uint8_t byte) { Send(Bytes{byte}); }
     int Next(int ms = 2000) {
         const Bytes byte = Read(ms, 1);
         return byte.empty() ? -1 : byte[0];
@@ -122,7 +121,6 @@ TEST(SimCommandLine, OverridesApplyWhateverTheOrder) {
     EXPECT_EQ(options.loaderMode, sim::LoaderMode::Record);
     EXPECT_EQ(options.afterLoad, sim::AfterLoad::Stay);
     EXPECT_EQ(options.faults.size(), 2u);
-    EXPECT_EQ(options.timing.chatterMs, 500u);
     EXPECT_EQ(Parsed({"--product-code", "023"}).family, 3);
     EXPECT_EQ(Parsed({"--product-code", "099"}).family, 0);  // unknown, but taken
 
@@ -151,17 +149,6 @@ TEST(SimCommandLine, RefusesWhatItCannotUse) {
     }
 }
 
-TEST(SimCommandLine, HelpDocumentsEveryOption) {
-    const std::string help = SimCommandLine::HelpText();
-    for (const char* option :
-         {"--model",      "--product-code", "--model-text", "--firmware", "--memory",
-          "--poi-header", "--no-database",  "--map-header", "--speed",    "--loader-speed",
-          "--start",      "--loader-mode",  "--after-load", "--pace",     "--chatter",
-          "--fault RULE", "--seed",         "--flash-out",  "--verbose",  "--help"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-    }
-}
-
 TEST(S3RecordWriter, LinesFollowTheRangesAndTheFileIsWrittenWhole) {
     const std::map<std::uint32_t, std::vector<std::uint8_t>> ranges{
         {0x2D004000, std::vector<std::uint8_t>(40, 0xA5)}, {0x10, {0x01, 0x02, 0x03}}};
@@ -174,16 +161,13 @@ TEST(S3RecordWriter, LinesFollowTheRangesAndTheFileIsWrittenWhole) {
     std::remove("flash-test.s3");
     ASSERT_EQ(lines.size(), 5u);  // S0, one line at 0x10, two at 0x2D004000, S7
     EXPECT_EQ(lines[0].substr(0, 2), "S0");
-    EXPECT_EQ(lines[1], "S30800000010010203E1");
-    EXPECT_EQ(lines[2].substr(0, 12), "S3252D004000");
-    EXPECT_EQ(lines[3].substr(0, 12), "S30D2D004020");  // the 8 bytes that remain
-    EXPECT_EQ(lines[4], "S70500000000FA");
-    for (const std::string& l : lines) {
-        unsigned sum = 0;
-        for (std::size_t i = 2; i + 1 < l.size(); i += 2)
-            sum += std::stoul(l.substr(i, 2), nullptr, 16);
-        EXPECT_EQ(sum & 0xFF, 0xFFu) << l;  // count, address, data and checksum add up to 0xFF
-    }
+    std::string a5;
+    for (int i = 0; i < 32; ++i)
+        a5 += "A5";
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 1, lines.end()),
+        (std::vector<std::string>{"S30800000010010203E1", "S3252D004000" + a5 + "CD",
+                                  "S30D2D004020" + a5.substr(0, 16) + "3D", "S70500000000FA"}));
 }
 
 }  // namespace
