@@ -59,7 +59,7 @@ std::size_t FlashMemory::Program(std::uint32_t address, const std::uint8_t* data
                                  std::size_t size) {
     std::uint64_t at = address;
     std::size_t done = 0;
-    std::size_t changed = 0;
+    std::size_t corrupted = 0;
     while (done < size && at < kTop) {
         const auto pageIndex = static_cast<std::uint32_t>(at / kPageSize);
         const std::size_t offset = at % kPageSize;
@@ -69,18 +69,17 @@ std::size_t FlashMemory::Program(std::uint32_t address, const std::uint8_t* data
         if (inserted)
             page.data.fill(0xFF);
         for (std::size_t i = 0; i < chunk; ++i) {
-            std::uint8_t& cell = page.data[offset + i];
-            const std::uint8_t value = data[done + i];
-            if (page.programmed.test(offset + i) && cell != value)
-                ++changed;
             // Programming clears bits and never sets one; only an erase does.
-            cell &= value;
+            std::uint8_t& cell = page.data[offset + i];
+            cell &= data[done + i];
+            if (cell != data[done + i])
+                ++corrupted;
             page.programmed.set(offset + i);
         }
         done += chunk;
         at += chunk;
     }
-    return changed;
+    return corrupted;
 }
 
 std::vector<std::uint8_t> FlashMemory::Read(std::uint32_t address, std::size_t size) const {

@@ -30,7 +30,8 @@ class FlashMemory {
     void ForgetErased() { erased_.clear(); }
 
     // Programs the bytes (cut at the top of the address space). Answers how many of them
-    // had been programmed before with another value: those now hold old AND new.
+    // do not hold the value given: programmed before since the last erase, with a bit
+    // cleared that the new value has set.
     std::size_t Program(std::uint32_t address, const std::uint8_t* data, std::size_t size);
     // The contents; bytes never programmed (or erased since) read 0xFF.
     std::vector<std::uint8_t> Read(std::uint32_t address, std::size_t size) const;

@@ -406,8 +406,8 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
     const std::size_t corrupted = flash_.Program(address, frame_.Data(), size);
     counters_.bytesCorrupted += corrupted;
     if (corrupted > 0) {
-        Log("loader: " + std::to_string(corrupted) + " bytes at " + Hex(address, 8) +
-            " programmed again with other values");
+        Log("loader: record at " + Hex(address, 8) + ": " + std::to_string(corrupted) +
+            " bytes programmed before could not take the new value");
     }
     ++counters_.recordsAccepted;
     counters_.dataBytesProgrammed += size;
