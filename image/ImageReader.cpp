@@ -156,6 +156,26 @@ int ImageReader::ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity
     return static_cast<int>(std::fread(buffer.data(), 1, wanted, file_));
 }
 
+// The engine pads an odd record with one 0x00 byte, which the receiver programs at the
+// address after the record. When the image goes on at that address the pad would be
+// programmed first and the real byte over it, and flash only clears bits: the byte
+// would be lost. A record that the image continues without a gap is therefore made
+// even, by taking one more byte of the current line or by leaving its last byte to
+// start the next record.
+void ImageReader::EvenOutContinuedRecord(std::span<std::uint8_t> buffer, std::size_t room,
+                                         std::size_t& length) {
+    if (length % 2 == 0)
+        return;
+    if (!needLine_ && length < room) {
+        buffer[length++] = line_.data[lineTaken_++];
+        needLine_ = lineTaken_ == line_.length;
+    } else if (lineTaken_ > 0 && length > 1) {
+        --length;
+        --lineTaken_;
+        needLine_ = false;
+    }
+}
+
 int ImageReader::ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity,
                              std::uint32_t& address) {
     const std::size_t room = buffer.size();
@@ -200,8 +220,15 @@ int ImageReader::ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacit
             std::size_t take = left;
             bool split = false;
             if (take > room - length) {
-                if (length > 0)
-                    break;  // would not fit: this line starts the next record
+                if (length > 0) {
+                    // Would not fit: this line starts the next record, after lending the
+                    // record one byte if that makes it even.
+                    if (length % 2 != 0 && length < room) {
+                        buffer[length++] = data[0];
+                        ++lineTaken_;
+                    }
+                    break;
+                }
                 take = room;
                 split = true;
             }
@@ -210,8 +237,10 @@ int ImageReader::ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacit
             lineTaken_ += take;
             needLine_ = lineTaken_ == line_.length;
             ++lineCount;
-            if (lineCount >= kMaxLinesPerRecord || length >= capacity || split)
+            if (lineCount >= kMaxLinesPerRecord || length >= capacity || split) {
+                EvenOutContinuedRecord(buffer, room, length);
                 break;
+            }
         }
         if (lineCount > 0)
             address = recordAddress;

@@ -29,6 +29,8 @@
 // line that would not fit ends the record before it and starts the next one, and a
 // single line longer than the whole buffer is handed out in pieces. No byte is lost
 // or moved either way. S1 and S2 lines are records of their own.
+// A record that the image continues at the very next address has an even length, so
+// that the pad byte the engine adds to an odd record never lands on image data.
 //
 // ReadRecord answers 0 only at the end of the image.
 class ImageReader {
@@ -88,6 +90,8 @@ class ImageReader {
     void Rewind();
     int ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t address);
     int ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
+    void EvenOutContinuedRecord(std::span<std::uint8_t> buffer, std::size_t room,
+                                std::size_t& length);
     int ValidateCodeSRecord(bool quiet);
     int Warn(int kind);
 

@@ -6,7 +6,7 @@
 #include "COMLINK/CommLink.h"
 #include "COMLINK/LineSettings.h"
 #include "COMLINK/Win32CommPort.h"
-#include "tests/platform/PtyPair.h"
+#include "tests/support/PtyPair.h"
 #include "tools/comlink-bench/PtyTransfer.h"
 
 namespace {
@@ -25,6 +25,7 @@ TEST(PtyTransfer, MebibyteEachWayArrivesWholeAndInOrderWithoutBlocking) {
         LineSettings line(&link);
         ASSERT_EQ(line.SetBaud(115200), CL_OK);
         ASSERT_EQ(link.SetTxQueueSize(6144), CL_OK);
+        EXPECT_EQ(pty.SlaveSpeed(), B115200);
 
         const std::size_t kBytes = 1u << 20;
         PtyTransferResult r = RunPtyTransfer(link, pty.Master(), kBytes, 6144, 240);

@@ -22,9 +22,8 @@ TEST(ComPortNames, DefaultPutsUsbAdaptersFirstInNumberOrder) {
         std::ofstream(dir / name).put('\n');
     }
     std::vector<std::string> expected;
-    for (const char* name : {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS0", "ttyS1"}) {
+    for (const char* name : {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS0", "ttyS1"})
         expected.push_back((dir / name).string());
-    }
     EXPECT_EQ(ComPortNames::DefaultDevices(dir.string()), expected);
     std::filesystem::remove_all(dir);
     EXPECT_TRUE(ComPortNames::DefaultDevices(dir.string()).empty());

@@ -8,12 +8,15 @@
 
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
+#include "tests/support/TestPeer.h"
 
-// A memory device behind COM1 (index 0), on a virtual clock.
-class MemoryPortTest : public ::testing::Test {
+// A memory device behind COM1 (index 0), on a virtual clock. Sent bytes collect for
+// Sent() unless the test attaches the far end with device.SetPeer(&peer).
+class MemorySerialFixture : public ::testing::Test {
   protected:
     platform::VirtualClock clock;
     platform::ScopedClock useClock{clock};
+    TestPeer peer;
     platform::MemorySerialBank bank;
     platform::MemorySerialDevice& device = bank.Attach(0);
 

@@ -30,6 +30,10 @@ class PtyPair {
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
 
+    void CloseMaster() {
+        ::close(master_);
+        master_ = -1;
+    }
     bool Ok() const { return master_ >= 0 && !slave_.empty(); }
     int Master() const { return master_; }
     const std::string& SlavePath() const { return slave_; }
