@@ -2,25 +2,25 @@
 
 namespace sim {
 
-FaultPlan::FaultPlan(std::vector<FaultSpec> specs, std::uint64_t seed) : random_(seed) {
-    entries_.reserve(specs.size());
-    for (FaultSpec& spec : specs)
-        entries_.push_back(Entry{spec, 0, 0});
+FaultPlan::FaultPlan(std::vector<FaultRule> rules, std::uint64_t seed) : random_(seed) {
+    entries_.reserve(rules.size());
+    for (FaultRule& rule : rules)
+        entries_.push_back(Entry{rule, 0, 0});
 }
 
 bool FaultPlan::Strikes(Entry& entry) {
-    const FaultSpec& spec = entry.spec;
+    const FaultRule& rule = entry.rule;
     const std::uint64_t moment = ++entry.moments;
-    if (moment < spec.at)
+    if (moment < rule.at)
         return false;
-    if (spec.count > 0 && entry.fired >= spec.count)
+    if (rule.count > 0 && entry.fired >= rule.count)
         return false;
-    if (spec.every > 0 && (moment - spec.at) % spec.every != 0)
+    if (rule.every > 0 && (moment - rule.at) % rule.every != 0)
         return false;
-    if (spec.probability >= 0.0) {
+    if (rule.probability >= 0.0) {
         // 53 random bits give a uniform number in [0, 1) that is the same on every library.
         const double draw = static_cast<double>(random_() >> 11) * (1.0 / 9007199254740992.0);
-        if (draw >= spec.probability)
+        if (draw >= rule.probability)
             return false;
     }
     ++entry.fired;
@@ -30,10 +30,10 @@ bool FaultPlan::Strikes(Entry& entry) {
 FaultPlan::Hits FaultPlan::Roll(FaultEvent event) {
     Hits hits;
     for (Entry& entry : entries_) {
-        if (entry.spec.on != event)
+        if (entry.rule.on != event)
             continue;
         if (Strikes(entry)) {
-            hits.Set(&entry.spec);
+            hits.Set(&entry.rule);
             ++strikes_;
         }
     }

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 
 namespace sim {
 
@@ -15,30 +15,30 @@ class FaultPlan {
   public:
     static constexpr std::size_t kKinds = 11;
 
-    // The faults that strike at one moment, at most one spec per kind.
+    // The faults that strike at one moment, at most one rule per kind.
     class Hits {
       public:
-        const FaultSpec* Get(FaultKind kind) const { return hits_[Index(kind)]; }
+        const FaultRule* Get(FaultKind kind) const { return hits_[Index(kind)]; }
         bool Has(FaultKind kind) const { return Get(kind) != nullptr; }
         bool Any() const {
-            for (const FaultSpec* s : hits_) {
+            for (const FaultRule* s : hits_) {
                 if (s != nullptr)
                     return true;
             }
             return false;
         }
-        void Set(const FaultSpec* spec) {
-            if (hits_[Index(spec->kind)] == nullptr)
-                hits_[Index(spec->kind)] = spec;
+        void Set(const FaultRule* rule) {
+            if (hits_[Index(rule->kind)] == nullptr)
+                hits_[Index(rule->kind)] = rule;
         }
 
       private:
         static std::size_t Index(FaultKind kind) { return static_cast<std::size_t>(kind); }
-        std::array<const FaultSpec*, kKinds> hits_{};
+        std::array<const FaultRule*, kKinds> hits_{};
     };
 
     FaultPlan() = default;
-    FaultPlan(std::vector<FaultSpec> specs, std::uint64_t seed);
+    FaultPlan(std::vector<FaultRule> rules, std::uint64_t seed);
 
     // One more moment of this event: which faults strike at it.
     Hits Roll(FaultEvent event);
@@ -48,7 +48,7 @@ class FaultPlan {
 
   private:
     struct Entry {
-        FaultSpec spec;
+        FaultRule rule;
         std::uint64_t moments = 0;
         std::uint64_t fired = 0;
     };

@@ -1,7 +1,6 @@
 #include "sim/FlashMemory.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace sim {
@@ -56,9 +55,11 @@ bool FlashMemory::IsErased(std::uint32_t address, std::size_t size) const {
     return it->first <= first && it->second >= last;
 }
 
-void FlashMemory::Program(std::uint32_t address, const std::uint8_t* data, std::size_t size) {
+std::size_t FlashMemory::Program(std::uint32_t address, const std::uint8_t* data,
+                                 std::size_t size) {
     std::uint64_t at = address;
     std::size_t done = 0;
+    std::size_t corrupted = 0;
     while (done < size && at < kTop) {
         const auto pageIndex = static_cast<std::uint32_t>(at / kPageSize);
         const std::size_t offset = at % kPageSize;
@@ -67,12 +68,18 @@ void FlashMemory::Program(std::uint32_t address, const std::uint8_t* data, std::
         Page& page = it->second;
         if (inserted)
             page.data.fill(0xFF);
-        std::memcpy(page.data.data() + offset, data + done, chunk);
-        for (std::size_t i = 0; i < chunk; ++i)
+        for (std::size_t i = 0; i < chunk; ++i) {
+            // Programming clears bits and never sets one; only an erase does.
+            std::uint8_t& cell = page.data[offset + i];
+            cell &= data[done + i];
+            if (cell != data[done + i])
+                ++corrupted;
             page.programmed.set(offset + i);
+        }
         done += chunk;
         at += chunk;
     }
+    return corrupted;
 }
 
 std::vector<std::uint8_t> FlashMemory::Read(std::uint32_t address, std::size_t size) const {

@@ -10,8 +10,9 @@
 namespace sim {
 
 // The receiver's flash: a sparse 32-bit address space that remembers which bytes were
-// programmed, and which sectors were erased in the current loader session (only those
-// may be programmed in address mode).
+// programmed since their sector's last erase, and which sectors were erased in the
+// current loader session (only those may be programmed in address mode). Like NOR
+// flash, programming only clears bits: a byte programmed again keeps old AND new.
 class FlashMemory {
   public:
     static constexpr std::uint32_t kPageSize = 4096;
@@ -28,8 +29,10 @@ class FlashMemory {
     // A new loader session: nothing counts as erased any more; the contents stay.
     void ForgetErased() { erased_.clear(); }
 
-    // Stores the bytes (cut at the top of the address space).
-    void Program(std::uint32_t address, const std::uint8_t* data, std::size_t size);
+    // Programs the bytes (cut at the top of the address space). Answers how many of them
+    // do not hold the value given: programmed before since the last erase, with a bit
+    // cleared that the new value has set.
+    std::size_t Program(std::uint32_t address, const std::uint8_t* data, std::size_t size);
     // The contents; bytes never programmed (or erased since) read 0xFF.
     std::vector<std::uint8_t> Read(std::uint32_t address, std::size_t size) const;
     bool IsProgrammed(std::uint32_t address) const;

@@ -18,6 +18,9 @@ struct ReceiverCounters {
     std::uint64_t resendsSent = 0;      // every resend code, faults included
     std::uint64_t writeFailures = 0;
     std::uint64_t dataBytesProgrammed = 0;
+    // Bytes programmed again since their last erase that could not take the new value:
+    // the flash holds old AND new there, so a correct load leaves this at 0.
+    std::uint64_t bytesCorrupted = 0;
     std::uint64_t loadsCompleted = 0;
     std::uint64_t faultsStruck = 0;
     std::uint16_t endChecksum = 0;  // last end report of a record-numbered load

@@ -139,9 +139,9 @@ void ReceiverLoader::OnTime(std::uint64_t nowUs) {
     }
 }
 
-void ReceiverLoader::Note(const FaultSpec* spec) {
+void ReceiverLoader::Note(const FaultRule* rule) {
     ++counters_.faultsStruck;
-    Log("fault: " + spec->Describe());
+    Log("fault: " + rule->Describe());
 }
 
 void ReceiverLoader::OnByte(std::uint8_t byte, std::uint64_t atUs) {
@@ -200,18 +200,18 @@ void ReceiverLoader::OnByte(std::uint8_t byte, std::uint64_t atUs) {
 
 void ReceiverLoader::OnHandshake(std::uint64_t atUs) {
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Handshake);
-    if (const FaultSpec* s = hits.Get(FaultKind::Disconnect)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
         Note(s);
         events_.StrikeDisconnect(atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Silence)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
         Note(s);
         events_.StrikeSilence(*s, atUs);
         return;
     }
     helloUs_ = kNever;
-    if (const FaultSpec* s = hits.Get(FaultKind::BadType)) {
+    if (const FaultRule* s = hits.Get(FaultKind::BadType)) {
         Note(s);
         StopAfter(0x86, atUs + Ms(options_.timing.ackDelayMs));
         return;
@@ -288,23 +288,23 @@ void ReceiverLoader::OnEraseCommand(std::uint64_t atUs) {
                               static_cast<std::uint32_t>(body[5]) << 16 |
                               static_cast<std::uint32_t>(body[6]) << 8 | body[7];
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Erase);
-    if (const FaultSpec* s = hits.Get(FaultKind::Disconnect)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
         Note(s);
         events_.StrikeDisconnect(atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Silence)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
         Note(s);
         events_.StrikeSilence(*s, atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Resend)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Resend)) {
         Note(s);
         ++counters_.resendsSent;
         Emit(ackAt, {s->code});
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::BadCmd)) {
+    if (const FaultRule* s = hits.Get(FaultKind::BadCmd)) {
         Note(s);
         StopAfter(0x83, ackAt);
         return;
@@ -314,7 +314,7 @@ void ReceiverLoader::OnEraseCommand(std::uint64_t atUs) {
         StopAfter(0x83, ackAt);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Fail)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Fail)) {
         Note(s);
         ++counters_.writeFailures;
         StopAfter(0x84, ackAt);
@@ -361,27 +361,27 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
     const std::uint64_t programmedAt = arrivedAt + Ms(options_.timing.programMsPerRecord);
 
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Record);
-    if (const FaultSpec* s = hits.Get(FaultKind::Disconnect)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
         Note(s);
         events_.StrikeDisconnect(atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Silence)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
         Note(s);
         events_.StrikeSilence(*s, atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Garbage)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Garbage)) {
         Note(s);
         Emit(atUs, std::vector<std::uint8_t>(static_cast<std::size_t>(s->garbageBytes), 0xF0));
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Resend)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Resend)) {
         Note(s);
         ++counters_.resendsSent;
         Emit(arrivedAt, {s->code});
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Reset)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Reset)) {
         Note(s);
         Emit(arrivedAt, {0x87});
         Emit(arrivedAt + Ms(options_.timing.resetReadyMs), {0x77});
@@ -390,7 +390,7 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
 
     const bool inRange = address64 + size <= 0x100000000ULL;
     const bool writable = inRange && (recordMode_ || flash_.IsErased(address, size));
-    const FaultSpec* fail = hits.Get(FaultKind::Fail);
+    const FaultRule* fail = hits.Get(FaultKind::Fail);
     if (!writable || fail != nullptr) {
         if (fail != nullptr) {
             Note(fail);
@@ -403,7 +403,12 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
         return;
     }
 
-    flash_.Program(address, frame_.Data(), size);
+    const std::size_t corrupted = flash_.Program(address, frame_.Data(), size);
+    counters_.bytesCorrupted += corrupted;
+    if (corrupted > 0) {
+        Log("loader: record at " + Hex(address, 8) + ": " + std::to_string(corrupted) +
+            " bytes programmed before could not take the new value");
+    }
     ++counters_.recordsAccepted;
     counters_.dataBytesProgrammed += size;
     if (recordMode_)
@@ -415,16 +420,16 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
             " bytes");
     }
 
-    const FaultSpec* lost = hits.Get(FaultKind::LostAck);
+    const FaultRule* lost = hits.Get(FaultKind::LostAck);
     if (lost != nullptr)
         Note(lost);
     if (lost == nullptr || !lost->dropArrived)
         Emit(arrivedAt, {0x55});
-    if (const FaultSpec* s = hits.Get(FaultKind::Debug)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Debug)) {
         Note(s);
         Emit((arrivedAt + programmedAt) / 2, DebugWords(recordMode_ ? field : address, s->words));
     }
-    const FaultSpec* recnum = hits.Get(FaultKind::RecNumber);
+    const FaultRule* recnum = hits.Get(FaultKind::RecNumber);
     if (recnum != nullptr && index >= 1 && (!recordMode_ || field >= 1)) {
         // Asks for the record before this one; the host steps back one record.
         Note(recnum);

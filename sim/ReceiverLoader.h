@@ -37,7 +37,7 @@ class ReceiverLoader {
         virtual ~Events() = default;
         virtual void Transmit(const std::vector<std::uint8_t>& bytes, std::uint64_t atUs) = 0;
         virtual void LoadCompleted(std::uint64_t atUs) = 0;
-        virtual void StrikeSilence(const FaultSpec& spec, std::uint64_t atUs) = 0;
+        virtual void StrikeSilence(const FaultRule& rule, std::uint64_t atUs) = 0;
         virtual void StrikeDisconnect(std::uint64_t atUs) = 0;
         virtual bool Logging() const = 0;
         virtual void Log(const std::string& line) = 0;
@@ -82,7 +82,7 @@ class ReceiverLoader {
     void OnDataRecord(std::uint64_t atUs);
     void OnEndRecord(std::uint64_t atUs);
     std::vector<std::uint8_t> DebugWords(std::uint32_t value, int words) const;
-    void Note(const FaultSpec* spec);
+    void Note(const FaultRule* rule);
     void Log(const std::string& line) {
         if (events_.Logging())
             events_.Log(line);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 #include "sim/ReceiverIdentities.h"
 
 namespace sim {
@@ -69,7 +69,7 @@ struct ReceiverOptions {
     bool debugLowWordFirst = false;  // two-word debug reports carry the low word first
 
     ReceiverTiming timing;
-    std::vector<FaultSpec> faults;
+    std::vector<FaultRule> faults;
     std::uint64_t seed = 1;
 
     // Receives a line for each sentence and loader event when set.

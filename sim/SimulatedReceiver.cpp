@@ -235,20 +235,20 @@ void SimulatedReceiver::OnSentence(std::uint64_t atUs) {
     if (Logging())
         Log("sentence in: " + Printable(command));
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Sentence);
-    if (const FaultSpec* s = hits.Get(FaultKind::Disconnect)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
         ++counters_.faultsStruck;
         Log("fault: " + s->Describe());
         StrikeDisconnect(atUs);
         return;
     }
-    if (const FaultSpec* s = hits.Get(FaultKind::Silence)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
         ++counters_.faultsStruck;
         Log("fault: " + s->Describe());
         StrikeSilence(*s, atUs);
         return;
     }
     const std::uint64_t replyAt = atUs + Ms(options_.timing.replyDelayMs);
-    if (const FaultSpec* s = hits.Get(FaultKind::Garbage)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Garbage)) {
         ++counters_.faultsStruck;
         Log("fault: " + s->Describe());
         replies_.Add(replyAt,
@@ -305,7 +305,7 @@ void SimulatedReceiver::Transmit(const std::vector<std::uint8_t>& bytes, std::ui
     if (!present_ || atUs < silentUntilUs_)
         return;
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Reply);
-    if (const FaultSpec* s = hits.Get(FaultKind::Garbage)) {
+    if (const FaultRule* s = hits.Get(FaultKind::Garbage)) {
         ++counters_.faultsStruck;
         Log("fault: " + s->Describe());
         const std::vector<std::uint8_t> noise(static_cast<std::size_t>(s->garbageBytes), 0xF0);
@@ -334,8 +334,8 @@ void SimulatedReceiver::LoadCompleted(std::uint64_t atUs) {
     modeUs_ = atUs + Ms(options_.timing.restartMs);
 }
 
-void SimulatedReceiver::StrikeSilence(const FaultSpec& spec, std::uint64_t atUs) {
-    silentUntilUs_ = spec.forMs == 0 ? kNever : atUs + spec.forMs * 1000;
+void SimulatedReceiver::StrikeSilence(const FaultRule& rule, std::uint64_t atUs) {
+    silentUntilUs_ = rule.forMs == 0 ? kNever : atUs + rule.forMs * 1000;
     Log("receiver: silent");
 }
 

@@ -77,7 +77,7 @@ class SimulatedReceiver : public platform::SerialPeer, private ReceiverLoader::E
     // ReceiverLoader::Events
     void Transmit(const std::vector<std::uint8_t>& bytes, std::uint64_t atUs) override;
     void LoadCompleted(std::uint64_t atUs) override;
-    void StrikeSilence(const FaultSpec& spec, std::uint64_t atUs) override;
+    void StrikeSilence(const FaultRule& rule, std::uint64_t atUs) override;
     void StrikeDisconnect(std::uint64_t atUs) override;
     bool Logging() const override { return static_cast<bool>(options_.log); }
     void Log(const std::string& line) override;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "sim/FlashMemory.h"
@@ -7,46 +8,38 @@
 namespace {
 
 using sim::FlashMemory;
+using Bytes = std::vector<std::uint8_t>;
 
 TEST(FlashMemory, EraseWorksInWholeSectors) {
     FlashMemory flash(0x10000);
-    EXPECT_EQ(flash.SectorsIn(0x2D004000, 0x2D02FFFF), 3u);
-    EXPECT_EQ(flash.SectorsIn(0, 0xFFFF), 1u);
     EXPECT_EQ(flash.SectorsIn(0x10000, 0xFFFF), 0u);
     EXPECT_EQ(flash.SectorsIn(0, 0xFFFFFFFF), 0x10000u);
-
     flash.Erase(0x2D004000, 0x2D01FFFF);
-    EXPECT_TRUE(flash.IsErased(0x2D000000, 0x20000));  // the whole first sector counts
-    EXPECT_FALSE(flash.IsErased(0x2D01FFFF, 2));
-    flash.Erase(0x2D020000, 0x2D020000);  // touching ranges join
-    EXPECT_TRUE(flash.IsErased(0x2D01FFFF, 2));
+    flash.Erase(0x2D020000, 0x2D020000);               // touching ranges join
+    EXPECT_TRUE(flash.IsErased(0x2D000000, 0x21000));  // whole sectors count
+    EXPECT_FALSE(flash.IsErased(0x2D000000, 0x30001));
     EXPECT_FALSE(flash.IsErased(0xFFFFFFFF, 2));  // past the top of the address space
     flash.ForgetErased();
     EXPECT_FALSE(flash.IsErased(0x2D000000, 1));
 }
 
-TEST(FlashMemory, ProgramReadAndRanges) {
+// Like NOR flash: programming clears bits only, so a byte programmed again keeps old AND
+// new; it is corrupted unless that is the new value. Only an erase sets bits again.
+TEST(FlashMemory, ProgrammingOnlyClearsBitsUntilTheNextErase) {
     FlashMemory flash;
-    const std::vector<std::uint8_t> data{1, 2, 3, 4, 5};
-    flash.Program(0x0FFE, data.data(), data.size());  // across a page boundary
-    flash.Program(0x2000, data.data(), 2);
-    flash.Program(0xFFFFFFFE, data.data(), 5);  // cut at the top
-    EXPECT_EQ(flash.Read(0x0FFD, 7), (std::vector<std::uint8_t>{0xFF, 1, 2, 3, 4, 5, 0xFF}));
-    EXPECT_EQ(flash.ProgrammedBytes(), 9u);
-
-    const auto ranges = flash.ProgrammedRanges();
-    ASSERT_EQ(ranges.size(), 3u);
-    EXPECT_EQ(ranges.at(0x0FFE), data);
-    EXPECT_EQ(ranges.at(0x2000), (std::vector<std::uint8_t>{1, 2}));
-    EXPECT_EQ(ranges.at(0xFFFFFFFE), (std::vector<std::uint8_t>{1, 2}));
-
-    // A programmed 0xFF is programmed; erasing forgets the contents.
-    const std::uint8_t ff = 0xFF;
-    flash.Program(0x3000, &ff, 1);
-    EXPECT_TRUE(flash.IsProgrammed(0x3000));
+    const Bytes first{0xF0, 0x3C, 0xFF};
+    const Bytes second{0xF0, 0x0F, 0x00};
+    EXPECT_EQ(flash.Program(0x0FFF, first.data(), 3), 0u);      // starts erased
+    EXPECT_EQ(flash.Program(0x0FFF, first.data(), 3), 0u);      // the same values again
+    EXPECT_EQ(flash.Program(0xFFFFFFFF, first.data(), 3), 0u);  // cut at the top
+    EXPECT_EQ(flash.ProgrammedRanges(),
+              (std::map<std::uint32_t, Bytes>{{0x0FFF, first}, {0xFFFFFFFF, {0xF0}}}));
+    EXPECT_EQ(flash.Program(0x0FFF, second.data(), 3), 1u);  // 0x3C cannot become 0x0F
+    EXPECT_EQ(flash.Read(0x0FFE, 5), (Bytes{0xFF, 0xF0, 0x0C, 0x00, 0xFF}));  // across pages
     flash.Erase(0, 0xFFFF);
-    EXPECT_FALSE(flash.IsProgrammed(0x0FFE));
-    EXPECT_EQ(flash.ProgrammedRanges().size(), 1u);
+    EXPECT_FALSE(flash.IsProgrammed(0x1000));
+    EXPECT_EQ(flash.Program(0x0FFF, second.data(), 3), 0u);
+    EXPECT_EQ(flash.Read(0x0FFF, 3), second);
 }
 
 }  // namespace

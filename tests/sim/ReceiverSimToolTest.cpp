@@ -1,103 +1,33 @@
-// The simulator tool on a real pseudo-terminal, in real time.
+// The simulator tool: on a real pseudo-terminal in real time, its command line and the
+// S-record file it writes of the flash.
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/sim/WireHost.h"
-
-extern char** environ;
+#include "sim/S3RecordWriter.h"
+#include "tests/sim/LoaderSteps.h"
+#include "tests/support/ReceiverSimProcess.h"
+#include "tools/receiver-sim/SimCommandLine.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The tool started with arguments; its first output line is the device path.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        args.insert(args.begin(), RECEIVER_SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, RECEIVER_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        stdout_ = out[0];
-        // The first line, within five seconds.
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
-        char c = 0;
-        while (Clock::now() < deadline) {
-            pollfd fd{stdout_, POLLIN, 0};
-            if (poll(&fd, 1, 100) <= 0)
-                continue;
-            if (read(stdout_, &c, 1) != 1 || c == '\n')
-                break;
-            path_ += c;
-        }
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (stdout_ >= 0)
-            close(stdout_);
-    }
-    const std::string& Path() const { return path_; }
-    // Sends the signal and answers the exit status (-1 when it does not end in time).
-    int Stop(int signal) {
-        kill(pid_, signal);
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
-        int status = 0;
-        while (Clock::now() < deadline) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            usleep(10000);
-        }
-        return -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-    std::string path_;
-};
 
 // The host side: the device opened raw, like a serial port.
 class Port {
   public:
-    explicit Port(const std::string& path)
-        : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
-    ~Port() {
-        if (fd_ >= 0)
-            close(fd_);
+    Port(const std::string& path, speed_t speed)
+        : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+        EXPECT_GE(fd_, 0) << path;
+        SetSpeed(speed);
     }
-    bool IsOpen() const { return fd_ >= 0; }
+    ~Port() { close(fd_); }
     void SetSpeed(speed_t speed) {
         termios t{};
         tcgetattr(fd_, &t);
@@ -106,24 +36,23 @@ class Port {
         tcsetattr(fd_, TCSANOW, &t);
         tcflush(fd_, TCIFLUSH);
     }
-    void Write(const std::vector<std::uint8_t>& bytes) {
-        ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    void Send(const Bytes& bytes) {
+        EXPECT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
-    void Write(const std::string& text) {
-        Write(std::vector<std::uint8_t>(text.begin(), text.end()));
+    int Next(int ms = 2000) {
+        const Bytes byte = Read(ms, 1);
+        return byte.empty() ? -1 : byte[0];
     }
     // Reads for the given time, or until n bytes arrived.
-    std::vector<std::uint8_t> Read(int ms, std::size_t n = SIZE_MAX) {
-        std::vector<std::uint8_t> out;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-        while (out.size() < n && Clock::now() < deadline) {
+    Bytes Read(int ms, std::size_t n = SIZE_MAX) {
+        Bytes out;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        std::uint8_t buf[256];
+        while (out.size() < n && std::chrono::steady_clock::now() < deadline) {
             pollfd fd{fd_, POLLIN, 0};
-            if (poll(&fd, 1, 10) <= 0)
-                continue;
-            std::uint8_t buf[256];
-            const ssize_t got = read(fd_, buf, std::min(sizeof buf, n - out.size()));
-            if (got > 0)
-                out.insert(out.end(), buf, buf + got);
+            const ssize_t got =
+                poll(&fd, 1, 10) > 0 ? read(fd_, buf, std::min(sizeof buf, n - out.size())) : 0;
+            out.insert(out.end(), buf, buf + std::max<ssize_t>(got, 0));
         }
         return out;
     }
@@ -132,73 +61,37 @@ class Port {
     int fd_;
 };
 
-bool HasValidVersionReply(const std::vector<std::uint8_t>& bytes) {
-    const std::string text(bytes.begin(), bytes.end());
-    const std::size_t at = text.find("$PXRVVER,");
-    if (at == std::string::npos)
-        return false;
-    const std::size_t star = text.find('*', at);
-    if (star == std::string::npos || star + 3 > text.size())
-        return false;
-    unsigned sum = 0;
-    for (std::size_t i = at + 1; i < star; ++i)
-        sum ^= static_cast<unsigned char>(text[i]);
-    return std::stoul(text.substr(star + 1, 2), nullptr, 16) == sum;
-}
+const std::string kVersion = "$PXRVCMD,VERSION*30\r\n";
 
 TEST(ReceiverSimTool, AnswersAtItsSpeedAndGarblesAtAnother) {
-    SimProcess sim({"--model", "Pathwick"});
+    ReceiverSimProcess sim({"--model", "Pathwick"});
     ASSERT_EQ(sim.Path().rfind("/dev/", 0), 0u) << sim.Path();
-    Port port(sim.Path());
-    ASSERT_TRUE(port.IsOpen());
-
-    port.SetSpeed(B4800);
-    port.Write("$PXRVCMD,VERSION*30\r\n");
-    EXPECT_TRUE(HasValidVersionReply(port.Read(1500)));
+    Port port(sim.Path(), B4800);
+    port.Send(Bytes(kVersion.begin(), kVersion.end()));
+    const Bytes reply = port.Read(1500);
+    const std::string text(reply.begin(), reply.end());
+    EXPECT_NE(text.find("$PXRVVER,037,2.05    ,"), std::string::npos) << text;
 
     port.SetSpeed(B9600);
-    port.Write("$PXRVCMD,VERSION*30\r\n");
-    const std::vector<std::uint8_t> noise = port.Read(1200);
+    port.Send(Bytes(kVersion.begin(), kVersion.end()));
+    const Bytes noise = port.Read(1200);
     EXPECT_FALSE(noise.empty());  // the receiver's chatter, read at the wrong speed
     for (std::uint8_t byte : noise)
         EXPECT_GE(byte, 0xC0);
-
     EXPECT_EQ(sim.Stop(SIGINT), 0);
 }
 
 TEST(ReceiverSimTool, WritesTheFlashAfterALoadAndEndsOnSigterm) {
     const std::string flash = "tool-flash.s3";
     std::remove(flash.c_str());
-    SimProcess sim({"--start", "loader", "--flash-out", flash, "--chatter", "0"});
-    Port port(sim.Path());
-    ASSERT_TRUE(port.IsOpen());
-    port.SetSpeed(B115200);
-
-    auto expect = [&port](std::uint8_t byte) {
-        const std::vector<std::uint8_t> got = port.Read(2000, 1);
-        ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(got[0], byte);
-    };
-    expect(0xAA);
-    port.Write(std::vector<std::uint8_t>{0x55});
-    std::vector<std::uint8_t> got = port.Read(2000, 1);
-    while (got.size() == 1 && got[0] == 0xAA)
-        got = port.Read(2000, 1);  // hellos still under way
-    ASSERT_EQ(got, std::vector<std::uint8_t>{0x55});
-    port.Write(std::vector<std::uint8_t>{0x6A});
-    expect(0x55);
-    port.Write(WireHost::Erase(0x2D004000, 0x2D004FFF));
-    expect(0x55);
-    expect(0x8F);
-    expect(0x55);
-    port.Write(std::vector<std::uint8_t>{0x69});
-    expect(0x55);
-    port.Write(WireHost::Record(0x2D004000, {0xDE, 0xAD, 0xBE, 0xEF}));
-    expect(0x55);
-    expect(0x55);
-    port.Write(WireHost::EndRecord());
-    expect(0x55);
-    port.Read(300);
+    ReceiverSimProcess sim({"--start", "loader", "--flash-out", flash, "--chatter", "0"});
+    Port port(sim.Path(), B115200);
+    StartLoad(port, 0x2D004000, 0x2D004FFF, 1);
+    port.Send(wire::Record(0x2D004000, {0xDE, 0xAD, 0xBE, 0xEF}));
+    EXPECT_EQ(port.Read(2000, 2), (Bytes{0x55, 0x55}));
+    port.Send(wire::EndRecord());
+    EXPECT_EQ(port.Next(), 0x55);
+    port.Read(300);  // the file is written as the load completes
 
     std::ifstream file(flash);
     std::stringstream text;
@@ -208,24 +101,73 @@ TEST(ReceiverSimTool, WritesTheFlashAfterALoadAndEndsOnSigterm) {
     std::remove(flash.c_str());
 }
 
-TEST(ReceiverSimTool, HelpDocumentsEveryOption) {
-    const std::string help = [] {
-        std::string out;
-        std::FILE* pipe = popen(RECEIVER_SIM_PATH " --help", "r");
-        if (pipe == nullptr)
-            return out;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, pipe) != nullptr)
-            out += buf;
-        pclose(pipe);
-        return out;
-    }();
-    for (const char* option :
-         {"--model", "--product-code", "--model-text", "--firmware", "--memory", "--poi-header",
-          "--no-database", "--map-header", "--speed", "--loader-speed", "--start", "--loader-mode",
-          "--pace", "--fault", "--seed", "--flash-out", "--verbose", "--help"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
+sim::ReceiverOptions Parsed(const std::vector<std::string>& args) {
+    SimCommandLine line;
+    std::string error;
+    EXPECT_TRUE(line.Parse(args, error)) << error;
+    return line.options;
+}
+
+TEST(SimCommandLine, OverridesApplyWhateverTheOrder) {
+    const sim::ReceiverOptions options =
+        Parsed({"--firmware", "3.10", "--model-text=GPS 7K9", "--loader-mode", "record", "--model",
+                "GPS7K1/7K2", "--memory", "1,2,3", "--map-header", "a,b,LAKES,1.2,7",
+                "--after-load=stay", "--fault", "resend:every=3", "--fault", "silence:at=2"});
+    EXPECT_EQ(options.productCode, "024");
+    EXPECT_EQ(options.firmware, "3.10");
+    EXPECT_EQ(options.modelText, "GPS 7K9");
+    EXPECT_EQ(options.memory, "1,2,3");
+    EXPECT_EQ(options.mapHeader, "a,b,LAKES,1.2,7");
+    EXPECT_EQ(options.loaderMode, sim::LoaderMode::Record);
+    EXPECT_EQ(options.afterLoad, sim::AfterLoad::Stay);
+    EXPECT_EQ(options.faults.size(), 2u);
+    EXPECT_EQ(Parsed({"--product-code", "023"}).family, 3);
+    EXPECT_EQ(Parsed({"--product-code", "099"}).family, 0);  // unknown, but taken
+
+    // Database headers: a region, 48 characters of header, or the reply as given.
+    EXPECT_EQ(Parsed({"--poi-header", "AMERICAS"}).poiHeader.substr(3),
+              sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
+    const std::string custom(48, 'x');
+    EXPECT_EQ(Parsed({"--poi-header", custom}).poiHeader.substr(3), custom);
+    EXPECT_EQ(Parsed({"--poi-header", "as,given"}).poiHeader, "as,given");
+    EXPECT_EQ(static_cast<unsigned char>(Parsed({"--no-database"}).poiHeader[1]), 0xFF);
+}
+
+TEST(SimCommandLine, RefusesWhatItCannotUse) {
+    for (const char* refused :
+         {"--model Nope", "--model Pathwick --product-code 037", "--product-code 37", "--speed",
+          "--speed fast", "--start middle", "--pace=yes", "--fault resend:code=90",
+          "--sector-size 5000", "--no-database --poi-header AMERICAS", "--frobnicate"}) {
+        std::vector<std::string> args;
+        std::istringstream words(refused);
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        SimCommandLine line;
+        std::string error;
+        EXPECT_FALSE(line.Parse(args, error)) << refused;
+        EXPECT_FALSE(error.empty()) << refused;
     }
+}
+
+TEST(S3RecordWriter, LinesFollowTheRangesAndTheFileIsWrittenWhole) {
+    const std::map<std::uint32_t, std::vector<std::uint8_t>> ranges{
+        {0x2D004000, std::vector<std::uint8_t>(40, 0xA5)}, {0x10, {0x01, 0x02, 0x03}}};
+    ASSERT_TRUE(sim::S3RecordWriter::WriteFile("flash-test.s3", ranges));
+    EXPECT_FALSE(sim::S3RecordWriter::WriteFile("no-such-dir/flash.s3", ranges));
+    std::ifstream file("flash-test.s3");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    std::remove("flash-test.s3");
+    ASSERT_EQ(lines.size(), 5u);  // S0, one line at 0x10, two at 0x2D004000, S7
+    EXPECT_EQ(lines[0].substr(0, 2), "S0");
+    std::string a5;
+    for (int i = 0; i < 32; ++i)
+        a5 += "A5";
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 1, lines.end()),
+        (std::vector<std::string>{"S30800000010010203E1", "S3252D004000" + a5 + "CD",
+                                  "S30D2D004020" + a5.substr(0, 16) + "3D", "S70500000000FA"}));
 }
 
 }  // namespace

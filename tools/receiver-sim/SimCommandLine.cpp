@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 #include "sim/ReceiverIdentities.h"
 
 namespace {
@@ -120,13 +120,13 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
         } else if (arg.name == "--pace") {
             options.timing.pace = true;
         } else if (arg.name == "--fault") {
-            sim::FaultSpec spec;
+            sim::FaultRule rule;
             std::string reason;
-            if (!sim::FaultSpec::Parse(value, spec, reason)) {
+            if (!sim::FaultRule::Parse(value, rule, reason)) {
                 error = "--fault " + value + ": " + reason;
                 return false;
             }
-            options.faults.push_back(spec);
+            options.faults.push_back(rule);
         } else if (arg.name == "--seed") {
             ok = ParseNumber(value, options.seed);
         } else if (arg.name == "--flash-out") {
@@ -257,9 +257,9 @@ std::string SimCommandLine::HelpText() {
         "  --ready-rec-wait      answer \"ready\" with 0x77 instead of 0x55\n"
         "\n"
         "Faults:\n"
-        "  --fault SPEC          a fault; repeatable (a disconnect closes the device and\n"
-        "                        ends the program). SPEC is ";
-    text += sim::FaultSpec::Syntax();
+        "  --fault RULE          a fault; repeatable (a disconnect closes the device and\n"
+        "                        ends the program). RULE is ";
+    text += sim::FaultRule::Syntax();
     text +=
         "  --seed N              seed of the probability faults (default 1)\n"
         "\n"

@@ -36,7 +36,7 @@ enum class FaultEvent {
 // with every=P, at each P-th moment after that, or, with prob=X, at each moment with
 // that probability; count=K limits the number of strikes (0: no limit). Without every
 // and prob, count consecutive moments from at are hit (default 1).
-struct FaultSpec {
+struct FaultRule {
     FaultKind kind = FaultKind::Resend;
     FaultEvent on = FaultEvent::Record;
     std::uint64_t at = 1;
@@ -51,11 +51,14 @@ struct FaultSpec {
     bool dropProgrammed = true;  // LostAck: lose the "programmed" acknowledge
 
     // Parses the text form; on failure leaves a reason in error and answers false.
-    static bool Parse(std::string_view text, FaultSpec& out, std::string& error);
+    static bool Parse(std::string_view text, FaultRule& out, std::string& error);
     // The text form, for logs.
     std::string Describe() const;
     // Help text listing kinds and parameters.
     static const char* Syntax();
 };
+
+// The former name, until the last callers outside the simulator have moved to FaultRule.
+using FaultSpec = FaultRule;
 
 }  // namespace sim

@@ -1,4 +1,4 @@
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 
 #include <array>
 #include <charconv>
@@ -112,15 +112,15 @@ std::string_view EventText(FaultEvent on) {
 
 }  // namespace
 
-bool FaultSpec::Parse(std::string_view text, FaultSpec& out, std::string& error) {
-    FaultSpec spec;
+bool FaultRule::Parse(std::string_view text, FaultRule& out, std::string& error) {
+    FaultRule rule;
     const std::size_t colon = text.find(':');
     const std::string_view kindText = text.substr(0, colon);
     bool known = false;
     for (const KindName& k : kKinds) {
         if (k.name == kindText) {
-            spec.kind = k.kind;
-            spec.code = k.kind == FaultKind::Resend ? k.code : 0;
+            rule.kind = k.kind;
+            rule.code = k.kind == FaultKind::Resend ? k.code : 0;
             known = true;
             break;
         }
@@ -129,7 +129,7 @@ bool FaultSpec::Parse(std::string_view text, FaultSpec& out, std::string& error)
         error = "unknown fault kind '" + std::string(kindText) + "'";
         return false;
     }
-    spec.on = DefaultEvent(spec.kind);
+    rule.on = DefaultEvent(rule.kind);
     bool countGiven = false;
     std::string_view rest =
         colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
@@ -148,41 +148,41 @@ bool FaultSpec::Parse(std::string_view text, FaultSpec& out, std::string& error)
         bool ok = true;
         if (key == "at") {
             ok = ParseUnsigned(value, number) && number >= 1;
-            spec.at = number;
+            rule.at = number;
         } else if (key == "count") {
             ok = ParseUnsigned(value, number);
-            spec.count = number;
+            rule.count = number;
             countGiven = true;
         } else if (key == "every") {
             ok = ParseUnsigned(value, number) && number >= 1;
-            spec.every = number;
+            rule.every = number;
         } else if (key == "prob") {
-            ok = ParseProbability(value, spec.probability);
+            ok = ParseProbability(value, rule.probability);
         } else if (key == "on") {
             ok = false;
             for (const auto& e : kEvents) {
                 if (e.first == value) {
-                    spec.on = e.second;
+                    rule.on = e.second;
                     ok = true;
                 }
             }
-        } else if (key == "code" && spec.kind == FaultKind::Resend) {
+        } else if (key == "code" && rule.kind == FaultKind::Resend) {
             ok = ParseUnsigned(value, number, 16) &&
                  (number == 0x81 || number == 0x82 || number == 0x85 || number == 0x88);
-            spec.code = static_cast<std::uint8_t>(number);
-        } else if (key == "words" && spec.kind == FaultKind::Debug) {
+            rule.code = static_cast<std::uint8_t>(number);
+        } else if (key == "words" && rule.kind == FaultKind::Debug) {
             ok = ParseUnsigned(value, number) && number >= 1 && number <= 16;
-            spec.words = static_cast<int>(number);
-        } else if (key == "n" && spec.kind == FaultKind::Garbage) {
+            rule.words = static_cast<int>(number);
+        } else if (key == "n" && rule.kind == FaultKind::Garbage) {
             ok = ParseUnsigned(value, number) && number >= 1 && number <= 4096;
-            spec.garbageBytes = static_cast<int>(number);
-        } else if (key == "for" && spec.kind == FaultKind::Silence) {
+            rule.garbageBytes = static_cast<int>(number);
+        } else if (key == "for" && rule.kind == FaultKind::Silence) {
             ok = ParseUnsigned(value, number);
-            spec.forMs = number;
-        } else if (key == "which" && spec.kind == FaultKind::LostAck) {
-            spec.dropArrived = value == "arrived" || value == "both";
-            spec.dropProgrammed = value == "programmed" || value == "both";
-            ok = spec.dropArrived || spec.dropProgrammed;
+            rule.forMs = number;
+        } else if (key == "which" && rule.kind == FaultKind::LostAck) {
+            rule.dropArrived = value == "arrived" || value == "both";
+            rule.dropProgrammed = value == "programmed" || value == "both";
+            ok = rule.dropArrived || rule.dropProgrammed;
         } else {
             error = "unknown parameter '" + std::string(key) + "' for " + std::string(kindText);
             return false;
@@ -192,17 +192,17 @@ bool FaultSpec::Parse(std::string_view text, FaultSpec& out, std::string& error)
             return false;
         }
     }
-    if (!EventAllowed(spec.kind, spec.on)) {
-        error = std::string(kindText) + " cannot strike on " + std::string(EventText(spec.on));
+    if (!EventAllowed(rule.kind, rule.on)) {
+        error = std::string(kindText) + " cannot strike on " + std::string(EventText(rule.on));
         return false;
     }
-    if (!countGiven && (spec.every > 0 || spec.probability >= 0.0))
-        spec.count = 0;
-    out = spec;
+    if (!countGiven && (rule.every > 0 || rule.probability >= 0.0))
+        rule.count = 0;
+    out = rule;
     return true;
 }
 
-std::string FaultSpec::Describe() const {
+std::string FaultRule::Describe() const {
     std::string text(KindText(kind));
     text += ":on=";
     text += EventText(on);
@@ -224,7 +224,7 @@ std::string FaultSpec::Describe() const {
     return text;
 }
 
-const char* FaultSpec::Syntax() {
+const char* FaultRule::Syntax() {
     return "KIND[:key=value,...]\n"
            "  kinds: resend (code=81|82|85|88; also resend81 .. resend88), lostack\n"
            "         (which=arrived|programmed|both), recnum, debug (words=N), reset, fail,\n"
