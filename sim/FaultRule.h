@@ -58,7 +58,4 @@ struct FaultRule {
     static const char* Syntax();
 };
 
-// The former name, until the last callers outside the simulator have moved to FaultRule.
-using FaultSpec = FaultRule;
-
 }  // namespace sim

@@ -56,10 +56,10 @@ class DatabaseTypeDlgTest : public ::testing::Test {
 
 TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
     sim::ReceiverOptions options;
-    sim::FaultSpec silence;
+    sim::FaultRule silence;
     std::string error;
     // Deaf from the first header query (0.1 s) to 2.6 s.
-    ASSERT_TRUE(sim::FaultSpec::Parse("silence:on=sentence,at=2,for=2500", silence, error));
+    ASSERT_TRUE(sim::FaultRule::Parse("silence:on=sentence,at=2,for=2500", silence, error));
     options.faults.push_back(silence);
     EXPECT_EQ(Run("Pathwick", options), std::pair(int{ui::IDOK}, std::uint64_t{4000}));
     EXPECT_EQ(theUnit.poiHeader.substr(0, 12), "001,POI,1.00");

@@ -16,8 +16,7 @@
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/support/TempWorkDir.h"
-
-using Bytes = std::vector<std::uint8_t>;
+#include "tests/support/WireBytes.h"
 
 // What a driver tells the engine about its phase.
 struct FixedPhase : UploadPhaseSource {
@@ -108,25 +107,7 @@ class LoaderFixture : public ::testing::Test {
     Bytes handshakeBytes;
 };
 
-// A data record as the receiver must see it: bracket, word count, field, data, checksum.
-inline Bytes Record(std::uint32_t field, Bytes data) {
-    if (data.size() % 2 != 0)
-        data.push_back(0);
-    Bytes frame{0x5B, 0, 0};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        frame.push_back(static_cast<std::uint8_t>(field >> shift));
-    for (std::uint8_t b : data)
-        frame.push_back(b);
-    const std::size_t words = (frame.size() - 3) / 2;
-    frame[1] = static_cast<std::uint8_t>(words >> 8);
-    frame[2] = static_cast<std::uint8_t>(words);
-    std::uint16_t sum = 0;
-    for (std::size_t i = 3; i < frame.size(); i += 2)
-        sum ^= static_cast<std::uint16_t>(frame[i] << 8 | frame[i + 1]);
-    for (int b : {sum >> 8, sum & 0xFF, 0x5D})
-        frame.push_back(static_cast<std::uint8_t>(b));
-    return frame;
-}
+using wire::Record;
 
 inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count) {
     return Bytes(bytes.begin() + static_cast<long>(from),

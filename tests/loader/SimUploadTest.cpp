@@ -43,7 +43,7 @@ const Config kConfigs[] = {
 
 struct Fault {
     const char* name;
-    std::vector<const char*> specs;
+    std::vector<const char*> rules;
     LoaderState end = LoaderState::AllDone;  // or the state the engine waits in for good
     std::uint32_t repromptMs = 0;
     bool onErase = false;  // strikes at the erase, which record-numbered loads do without
@@ -128,11 +128,11 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     options.timing.repromptMs = f.repromptMs;
     options.timing.pace = true;
     options.seed = 5;
-    for (const char* text : f.specs) {
-        sim::FaultSpec spec;
+    for (const char* text : f.rules) {
+        sim::FaultRule rule;
         std::string error;
-        ASSERT_TRUE(sim::FaultSpec::Parse(text, spec, error)) << text << ": " << error;
-        options.faults.push_back(spec);
+        ASSERT_TRUE(sim::FaultRule::Parse(text, rule, error)) << text << ": " << error;
+        options.faults.push_back(rule);
     }
     receiver = std::make_unique<sim::SimulatedReceiver>(options);
     bank.Attach(0, receiver.get());
@@ -167,8 +167,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
 
     ASSERT_EQ(engine.state, f.end);
     EXPECT_LE(longestFrame, FlashLoader::kFrameBufferSize);
-    EXPECT_TRUE(!f.specs.empty() || receiver->Counters().recordsRejected == 0);
-    EXPECT_TRUE(f.specs.empty() || (f.onErase && c.recordNumbered) ||
+    EXPECT_TRUE(!f.rules.empty() || receiver->Counters().recordsRejected == 0);
+    EXPECT_TRUE(f.rules.empty() || (f.onErase && c.recordNumbered) ||
                 receiver->Counters().faultsStruck > 0);
     EXPECT_TRUE(f.end != LoaderState::InvalidFlash || receiver->Flash().ProgrammedBytes() == 0);
     if (f.end != LoaderState::AllDone)

@@ -44,7 +44,9 @@ inline Bytes Frame(Bytes body) {
 // A data record: the address (or record number), then the data.
 inline Bytes Record(std::uint32_t field, const Bytes& data) {
     Bytes body = Be32(field);
-    body.insert(body.end(), data.begin(), data.end());
+    body.reserve(body.size() + data.size());
+    for (std::uint8_t byte : data)
+        body.push_back(byte);
     return Frame(body);
 }
 
