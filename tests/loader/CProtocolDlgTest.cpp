@@ -28,9 +28,7 @@ class ProtocolDlg : public ::testing::Test {
         theUnit.ResetForStart();
         theApp.baudChosenByUser = 0;
     }
-
-    // A receiver in its loader on COM1; the channel open at the sentence speed, as drivers leave
-    // it.
+    // A receiver in its loader; on COM1 at the sentence speed, as drivers leave the channel.
     void ReceiverInLoader(std::uint32_t loaderSpeed, bool attach = true) {
         sim::ReceiverOptions options;
         options.startInLoader = true;
@@ -41,11 +39,11 @@ class ProtocolDlg : public ::testing::Test {
             theUnit.Open(0, 4800, false);
         }
     }
+
     ScriptedUi ui;
     TempWorkDir dir;
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
-    Speeds speeds;  // sampled while the dialog runs
 };
 
 struct Heard {
@@ -60,7 +58,7 @@ TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     const Heard& p = GetParam();
     ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);
     if (p.attachAtMs != 0)
-        ui.At(p.attachAtMs).Run([&] { bank.Attach(0, receiver.get()); });
+        ui.At(p.attachAtMs).Run([this] { bank.Attach(0, receiver.get()); });
     CProtocolDlg dialog;
     EXPECT_EQ(theUnit.isOpen, p.attachAtMs == 0 ? 1 : 0);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
@@ -94,8 +92,9 @@ TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
     theUnit.baud = GetParam().baud;
     theUnit.autoUpload = 1;
     ui.OnDialog(kCaption).After(7500).Press(ui::IDCANCEL);
+    Speeds speeds;
     for (std::uint64_t t = 500; t < 7000; t += 1000)
-        ui.At(t).Run([this] { speeds.push_back(bank.Device(0)->Line().baud); });
+        ui.At(t).Run([&] { speeds.push_back(bank.Device(0)->Line().baud); });
     const int opens = bank.Device(0)->OpenCount();
     CProtocolDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);

@@ -1,6 +1,4 @@
 // The flash loader's bytes, "DEBUG.OUT" and status texts, with the test playing the receiver.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "loader/LoaderStatusText.h"
@@ -53,7 +51,7 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
 }
 
 TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
-    const Bytes image = Load(Pattern(1981), 0, 0x2000, 0);
+    const Bytes image = Load(samples::RandomBytes(1981, 1), 0, 0x2000, 0);
 
     ToFirstRecord();
     // No erase end given: up to load address + image end + 0x10000.
@@ -68,14 +66,14 @@ TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
 
 TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
     std::filesystem::create_directory(LoaderTrace::kFileName);
-    const Bytes image = Load(Pattern(10), 0, 0, 0x9FFFF);
+    const Bytes image = Load(samples::RandomBytes(10, 1), 0, 0, 0x9FFFF);
 
     Burst();
     Expect({0x77}, Record(0, image));
 }
 
 TEST_F(Wire, RecordNumbersStartFromZeroAfterEveryResetAndRestart) {
-    const Bytes image = Load(Pattern(3 * 1980), 1, 0x40000, 0xFFFFFFFF);
+    const Bytes image = Load(samples::RandomBytes(3 * 1980, 1), 1, 0x40000, 0xFFFFFFFF);
     const Bytes r0 = Record(0, Slice(image, 0, 1980)), r1 = Record(1, Slice(image, 1980, 1980));
 
     // In this mode the handshake leads straight to the first record: no erase.
@@ -98,7 +96,7 @@ TEST_F(Wire, RecordNumbersStartFromZeroAfterEveryResetAndRestart) {
 }
 
 TEST_F(Wire, NoPortOnAPendingErrorAndFailingReadsEndTheBurst) {
-    Load(Pattern(8), 0, 0, 0x9FFFF);
+    Load(samples::RandomBytes(8, 1), 0, 0, 0x9FFFF);
     device().FailCall(platform::MemorySerialDevice::Call::Write, 5);
     theUnit.link->Write("x", 1);
     Create(0, 0, 0x9FFFF);
@@ -132,7 +130,7 @@ TEST_F(Wire, AnEmptyImageSendsNoRecordAndFinishIsBoundedWhenTheEndCannotLeave) {
 }
 
 TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
-    const Bytes image = Load(Pattern(3 * 1980), 0, 0x2D004000, 0x2D0FFFFF);
+    const Bytes image = Load(samples::RandomBytes(3 * 1980, 1), 0, 0x2D004000, 0x2D0FFFFF);
 
     Burst();
     Expect({0xAA}, {0x55});
