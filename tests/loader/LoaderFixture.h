@@ -30,8 +30,6 @@ class LoaderFixture : public ::testing::Test {
         theUnit.ResetForStart();
         bank.Attach(0);
         theUnit.Open(0, 115200, false);
-        ASSERT_EQ(theUnit.isOpen, 1);
-        Sent();
     }
     void TearDown() override { theUnit.ResetForStart(); }
 
