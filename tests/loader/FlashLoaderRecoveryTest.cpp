@@ -1,4 +1,7 @@
 // Timeouts, restarts, step backs and debug reports: the right bytes land at the right address.
+#include <optional>
+#include <tuple>
+
 #include "loader/WordOrder.h"
 #include "tests/loader/LoaderFixture.h"
 
@@ -19,7 +22,6 @@ TEST_F(Recovery, WaitRecTimesOutAfterFourWholeSecondsOfSilenceOnly) {
     // The first silent step tests it: the record went out ten seconds ago.
     Expect({}, record);
     // Sent again late in second 10: not before second 15 (more than four whole seconds).
-    ASSERT_EQ(clock.MonotonicMs(), 10999u);
     clock.AdvanceTo(14999);
     Expect({}, {});
     // Setting the wall clock does not cut the wait.
@@ -51,14 +53,13 @@ TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
 
 TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
     const Bytes code = Load(samples::RandomBytes(2500, 3), 0, 0, 0x1FFFFF);
-    const Bytes c0 = Record(0, Slice(code, 0, 1980)), c1 = Record(1980, Slice(code, 1980, 520));
     const Bytes data = samples::RandomBytes(1500, 9);
     ImageReader dataReader;
     TempWorkDir::Write("data.bin", std::string(data.begin(), data.end()));
     ASSERT_TRUE(dataReader.Open("data.bin"));
     ToFirstRecord();
-    EXPECT_EQ(Sent(), c0);
-    Ack(c1);
+    EXPECT_EQ(Sent(), Record(0, Slice(code, 0, 1980)));
+    Ack(Record(1980, Slice(code, 1980, 520)));
     Ack({});
     engine.SecondFile(&dataReader, 0xA0000);
     EXPECT_EQ(engine.bytesSent, 0u);
@@ -73,12 +74,11 @@ TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
 TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
     theUnit.bootReloadPass = 1;
     const Bytes code = Load(samples::RandomBytes(0x70000 + 3000, 5), 0, 0x70000, 0x9FFFF);
-    const Bytes boot = Record(0x70000, Slice(code, 0x70000, 1980));
     EXPECT_EQ(engine.EndAddress(), code.size());
     ToFirstRecord();
     EXPECT_EQ(Slice(handshakeBytes, 2, 14), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x07, 0x00, 0x00, 0x00,
                                                    0x09, 0xFF, 0xFF, 0xFF, 0xF1, 0x5D}));
-    EXPECT_EQ(Sent(), boot);
+    EXPECT_EQ(Sent(), Record(0x70000, Slice(code, 0x70000, 1980)));
     Ack(Record(0x70000 + 1980, Slice(code, 0x70000 + 1980, 1020)));
     Ack({});
     EXPECT_EQ(engine.state, LoaderState::FileDone);
@@ -86,12 +86,8 @@ TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
 
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
     const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
-    const struct {
-        int family;
-        std::optional<int> phase;
-        std::uint16_t first, second;
-        WordOrder order;
-    } cases[] = {
+    // Family, phase, the two words, the order.
+    const std::tuple<int, std::optional<int>, std::uint16_t, std::uint16_t, WordOrder> cases[] = {
         {15, {}, 0x0000, 0x0123, H}, {5, 1, 0x0123, 0x0000, H}, {6, {}, 0xFFFF, 0xFFFF, H},
         {2, {}, 0x0000, 0x0123, U},  {2, 0, 0x0000, 0x0001, H}, {2, 0, 0x0000, 0x0FFF, H},
         {2, 0, 0x0FFF, 0x0000, L},   {3, 0, 0x0123, 0x0000, L}, {2, 0, 0x0000, 0x1000, U},
@@ -100,9 +96,9 @@ TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
         {2, 1, 0x0000, 0x0010, U},   {2, 1, 0x0010, 0x0000, U}, {2, 2, 0x0000, 0x0001, U},
         {2, 3, 0x0001, 0x0000, U},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DecideWordOrder(c.family, c.phase, c.first, c.second), c.order)
-            << c.family << " " << c.phase.value_or(-1) << " " << c.first << " " << c.second;
+    for (const auto& [family, phase, first, second, order] : cases)
+        EXPECT_EQ(DecideWordOrder(family, phase, first, second), order)
+            << family << " " << phase.value_or(-1) << " " << first << " " << second;
 }
 
 TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {

@@ -74,11 +74,13 @@ TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
 TEST_F(Wire, RecordNumbersStartFromZeroAfterAReset) {
     const Bytes image = Load(samples::RandomBytes(3 * 1980, 1), 1, 0x40000, 0xFFFFFFFF);
     const Bytes r0 = Record(0, Slice(image, 0, 1980)), r1 = Record(1, Slice(image, 1980, 1980));
+    Bytes helloAndR0 = r0;
+    helloAndR0.insert(helloAndR0.begin(), 0x6A);
 
     // In this mode the handshake leads straight to the first record: no erase.
     Burst();
     Expect({0xAA}, {0x55});
-    Expect({0x55}, Bytes{0x6A} + r0);
+    Expect({0x55}, helloAndR0);
     Ack(r1);
     // The receiver resets: the image again from record 0.
     Expect({0x87}, {});

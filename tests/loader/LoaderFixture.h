@@ -109,8 +109,3 @@ inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count) {
     return Bytes(bytes.begin() + static_cast<long>(from),
                  bytes.begin() + static_cast<long>(from + count));
 }
-
-inline Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}

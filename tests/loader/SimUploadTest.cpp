@@ -103,7 +103,6 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const auto& [c, f] = GetParam();
     const Bytes image = MakeImage(c);
     ASSERT_TRUE(reader.Open("image"));  // S-records or binary, told apart by the reader
-    const bool sRecord = reader.isSRecord;
     const Bytes database = c.withDatabase ? samples::CityDatabase(1, 9000, 12) : Bytes{};
     TempWorkDir::Write("db.bin", std::string(database.begin(), database.end()));
     ASSERT_TRUE(second.Open("db.bin"));
@@ -128,9 +127,9 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     theUnit.bootReloadPass = c.bootBlock ? 1 : 0;
     theUnit.Open(0, 115200, false);
 
-    const std::uint32_t eraseEnd = c.eraseEnd ? c.eraseEnd
-                                   : sRecord  ? reader.endAddress + 0x2D000000
-                                              : reader.size;
+    const std::uint32_t eraseEnd = c.eraseEnd         ? c.eraseEnd
+                                   : reader.isSRecord ? reader.endAddress + 0x2D000000
+                                                      : reader.size;
     phase.phase = c.bootBlock ? 2 : c.load == 0xA0000 ? 1 : 0;
     if (c.family == 2)
         engine.SetPhaseSource(&phase);
@@ -163,8 +162,9 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     if (f.end != LoaderState::AllDone)
         return;
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
-    EXPECT_EQ(receiver->ReadFlash(sRecord ? samples::kCodeLoadAddress : c.load, expected.size()),
-              expected);
+    EXPECT_EQ(
+        receiver->ReadFlash(reader.isSRecord ? samples::kCodeLoadAddress : c.load, expected.size()),
+        expected);
     EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
     // Nothing else was written but the pad byte after an odd last record.
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), (expected.size() + 1) / 2 * 2 + database.size());
