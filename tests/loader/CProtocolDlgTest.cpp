@@ -76,10 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 
 struct Switching {
-    int baudChosenByUser;
-    int baud;       // the channel's speed; 0: the user chose automatic, the port stays at 4800
-    Speeds speeds;  // at 500, 1500, ... 6500 ms
-    int opens;      // of the port, from construction to Cancel
+    int baudChosenByUser, baud;  // baud: the channel's; 0: automatic, the port stays at 4800
+    Speeds speeds;               // at 500, 1500, ... 6500 ms
+    int opens;                   // of the port, from construction to Cancel
 };
 class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
 

@@ -2,6 +2,7 @@
 // with every fault the simulator strikes: the flash equals the image, or the engine waits.
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "sim/SimulatedReceiver.h"
 #include "tests/loader/LoaderFixture.h"
@@ -116,10 +117,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     options.timing.pace = true;
     options.seed = 5;
     for (const char* text : f.rules) {
-        sim::FaultRule rule;
         std::string error;
-        ASSERT_TRUE(sim::FaultRule::Parse(text, rule, error)) << text << ": " << error;
-        options.faults.push_back(rule);
+        ASSERT_TRUE(sim::FaultRule::Parse(text, options.faults.emplace_back(), error)) << error;
     }
     receiver = std::make_unique<sim::SimulatedReceiver>(options);
     bank.Attach(0, receiver.get());
@@ -144,12 +143,11 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
             ASSERT_LT(steps, 100000) << "a burst does not end";
         if (engine.state == LoaderState::WaitRec)
             longestFrame = std::max(longestFrame, engine.FrameLength());
-        if (engine.state == LoaderState::FileDone && c.withDatabase && phase.phase == 0) {
+        if (engine.state == LoaderState::FileDone && c.withDatabase &&
+            !std::exchange(phase.phase, 1))
             engine.SecondFile(&second, 0xA0000);
-            phase.phase = 1;
-        } else if (engine.state == LoaderState::FileDone) {
+        else if (engine.state == LoaderState::FileDone)
             engine.Finish();
-        }
     }
 
     ASSERT_EQ(engine.state, f.end);
@@ -162,9 +160,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     if (f.end != LoaderState::AllDone)
         return;
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
-    EXPECT_EQ(
-        receiver->ReadFlash(reader.isSRecord ? samples::kCodeLoadAddress : c.load, expected.size()),
-        expected);
+    const std::uint32_t at = reader.isSRecord ? samples::kCodeLoadAddress : c.load;
+    EXPECT_EQ(receiver->ReadFlash(at, expected.size()), expected);
     EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
     // Nothing else was written but the pad byte after an odd last record.
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), (expected.size() + 1) / 2 * 2 + database.size());
