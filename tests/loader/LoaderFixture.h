@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <initializer_list>
 #include <source_location>
-#include <string>
-#include <vector>
 
 #include "COMLINK/CommLink.h"
 #include "app/CGpsUnit.h"
@@ -17,6 +14,7 @@
 #include "platform/VirtualClock.h"
 #include "tests/support/TempWorkDir.h"
 #include "tests/support/WireBytes.h"
+#include "tools/sample-images/SampleImages.h"
 
 // What a driver tells the engine about its phase.
 struct FixedPhase : UploadPhaseSource {
@@ -32,8 +30,6 @@ class LoaderFixture : public ::testing::Test {
         theUnit.ResetForStart();
         bank.Attach(0);
         theUnit.Open(0, 115200, false);
-        ASSERT_EQ(theUnit.isOpen, 1);
-        Sent();
     }
     void TearDown() override { theUnit.ResetForStart(); }
 
@@ -112,16 +108,4 @@ using wire::Record;
 inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count) {
     return Bytes(bytes.begin() + static_cast<long>(from),
                  bytes.begin() + static_cast<long>(from + count));
-}
-
-inline Bytes Pattern(std::size_t count, std::uint8_t seed = 1) {
-    Bytes bytes(count);
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + (i >> 8));
-    return bytes;
-}
-
-inline Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }

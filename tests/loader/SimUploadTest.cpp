@@ -1,13 +1,11 @@
 // Whole uploads against the simulated receiver, for every engine configuration the drivers use
 // with every fault the simulator strikes: the flash equals the image, or the engine waits.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "sim/SimulatedReceiver.h"
 #include "tests/loader/LoaderFixture.h"
-#include "tools/sample-images/SampleImages.h"
 
 namespace {
 
@@ -19,26 +17,24 @@ struct Config {
     int family;
     Kind kind;
     std::size_t size;
-    std::uint8_t recordNumbered;
-    std::uint32_t load;
-    std::uint32_t eraseEnd;  // 0: to the reader's size, or the code's end for S-records
-    std::uint8_t addressCheck;
-    bool bootBlock = false;     // the boot block pass: bootReloadPass set
-    bool withDatabase = false;  // family 2: the database follows the code by SecondFile
-    bool lowWordFirst = false;  // the receiver's two-word reports
+    std::uint8_t recordNumbered, addressCheck;
+    std::uint32_t load, eraseEnd;  // eraseEnd 0: to the reader's size, or the S-record code's end
+    bool bootBlock = false;        // the boot block pass: bootReloadPass set
+    bool withDatabase = false;     // family 2: the database follows the code by SecondFile
+    bool lowWordFirst = false;     // the receiver's two-word reports
 };
 
 const Config kConfigs[] = {
-    {"code_15", 15, Kind::CodeSRecord, 24000, 0, 0x2D004000, 0, 1},
-    {"long_lines_15", 15, Kind::LongLines, 229 + 60 * 250, 0, 0x2D004000, 0, 1},
+    {"code_15", 15, Kind::CodeSRecord, 24000, 0, 1, 0x2D004000, 0},
+    {"long_lines_15", 15, Kind::LongLines, 229 + 60 * 250, 0, 1, 0x2D004000, 0},
     {"poi_15", 15, Kind::Poi, 20000, 0, 0, 0, 0},
     {"base_map_6", 6, Kind::Map, 22000, 0, 0, 0, 0},
-    {"detail_map_6", 6, Kind::Map, 21000, 1, 0, 0xFFFFFFFF, 1},
-    {"map_5", 5, Kind::Map, 23000, 1, 0, 0xFFFFFFFF, 1},
-    {"code_2", 2, Kind::Family2Code, 18000, 0, 0, 0x9FFFF, 1},
-    {"code_and_database_2", 2, Kind::Family2Code, 12000, 0, 0, 0x1FFFFF, 1, false, true, true},
-    {"database_2", 2, Kind::CityDatabase, 15000, 0, 0xA0000, 0x1FFFFF, 1, false, false, true},
-    {"boot_block_2", 2, Kind::Family2Code, 0x70000 + 12000, 0, 0x70000, 0x9FFFF, 1, true},
+    {"detail_map_6", 6, Kind::Map, 21000, 1, 1, 0, 0xFFFFFFFF},
+    {"map_5", 5, Kind::Map, 23000, 1, 1, 0, 0xFFFFFFFF},
+    {"code_2", 2, Kind::Family2Code, 18000, 0, 1, 0, 0x9FFFF},
+    {"code_and_database_2", 2, Kind::Family2Code, 3000, 0, 1, 0, 0x1FFFFF, false, true, true},
+    {"database_2", 2, Kind::CityDatabase, 15000, 0, 1, 0xA0000, 0x1FFFFF, false, false, true},
+    {"boot_block_2", 2, Kind::Family2Code, 0x70000 + 12000, 0, 1, 0x70000, 0x9FFFF, true},
 };
 
 struct Fault {
@@ -76,34 +72,27 @@ class SimUpload : public LoaderFixture,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
     void SetUp() override { theUnit.ResetForStart(); }  // the receiver is attached by the test
-    static Bytes Write(const std::string& name, const Bytes& bytes) {
-        samples::WriteFile(name, bytes);
-        return bytes;
-    }
+    // Writes the image file; returns what the flash must hold.
     static Bytes MakeImage(const Config& c) {
-        switch (c.kind) {
-            case Kind::CodeSRecord:
-                samples::WriteFile("image", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
-                return samples::CodeBytes("123", 3, 1, c.size, 11);
-            case Kind::LongLines: {
-                // Lines of 250 bytes after one of 229: an eighth line would make 2229 bytes.
-                const Bytes image = samples::RandomBytes(c.size, 3);
-                samples::WriteFile(
-                    "image", samples::ToSRecords({{c.load, Slice(image, 0, 229)},
-                                                  {c.load + 229, Slice(image, 229, c.size - 229)}},
-                                                 {.bytesPerLine = 250}));
-                return image;
-            }
-            case Kind::Poi:
-                return Write("image", samples::PoiDatabase(c.size, 11));
-            case Kind::Map:
-                return Write("image", samples::MapImage("LAKES", "1.2", 4000, c.size, 11));
-            case Kind::Family2Code:
-                return Write("image", samples::Family2Code(c.size, 11));
-            case Kind::CityDatabase:
-                return Write("image", samples::CityDatabase(1, c.size, 11));
+        if (c.kind == Kind::CodeSRecord) {
+            samples::WriteFile("image", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
+            return samples::CodeBytes("123", 3, 1, c.size, 11);
         }
-        return {};
+        Bytes image = c.kind == Kind::Poi   ? samples::PoiDatabase(c.size, 11)
+                      : c.kind == Kind::Map ? samples::MapImage("LAKES", "1.2", 4000, c.size, 11)
+                      : c.kind == Kind::Family2Code  ? samples::Family2Code(c.size, 11)
+                      : c.kind == Kind::CityDatabase ? samples::CityDatabase(1, c.size, 11)
+                                                     : samples::RandomBytes(c.size, 3);
+        if (c.kind != Kind::LongLines) {
+            samples::WriteFile("image", image);
+            return image;
+        }
+        // Lines of 250 bytes after one of 229: an eighth line would make 2229 bytes.
+        samples::WriteFile("image",
+                           samples::ToSRecords({{c.load, Slice(image, 0, 229)},
+                                                {c.load + 229, Slice(image, 229, c.size - 229)}},
+                                               {.bytesPerLine = 250}));
+        return image;
     }
 
     ImageReader second;
@@ -115,7 +104,6 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const auto& [c, f] = GetParam();
     const Bytes image = MakeImage(c);
     ASSERT_TRUE(reader.Open("image"));  // S-records or binary, told apart by the reader
-    const bool sRecord = reader.isSRecord;
     const Bytes database = c.withDatabase ? samples::CityDatabase(1, 9000, 12) : Bytes{};
     TempWorkDir::Write("db.bin", std::string(database.begin(), database.end()));
     ASSERT_TRUE(second.Open("db.bin"));
@@ -129,10 +117,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     options.timing.pace = true;
     options.seed = 5;
     for (const char* text : f.rules) {
-        sim::FaultRule rule;
         std::string error;
-        ASSERT_TRUE(sim::FaultRule::Parse(text, rule, error)) << text << ": " << error;
-        options.faults.push_back(rule);
+        ASSERT_TRUE(sim::FaultRule::Parse(text, options.faults.emplace_back(), error)) << error;
     }
     receiver = std::make_unique<sim::SimulatedReceiver>(options);
     bank.Attach(0, receiver.get());
@@ -140,9 +126,9 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     theUnit.bootReloadPass = c.bootBlock ? 1 : 0;
     theUnit.Open(0, 115200, false);
 
-    const std::uint32_t eraseEnd = c.eraseEnd ? c.eraseEnd
-                                   : sRecord  ? reader.endAddress + 0x2D000000
-                                              : reader.size;
+    const std::uint32_t eraseEnd = c.eraseEnd         ? c.eraseEnd
+                                   : reader.isSRecord ? reader.endAddress + 0x2D000000
+                                                      : reader.size;
     phase.phase = c.bootBlock ? 2 : c.load == 0xA0000 ? 1 : 0;
     if (c.family == 2)
         engine.SetPhaseSource(&phase);
@@ -157,12 +143,11 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
             ASSERT_LT(steps, 100000) << "a burst does not end";
         if (engine.state == LoaderState::WaitRec)
             longestFrame = std::max(longestFrame, engine.FrameLength());
-        if (engine.state == LoaderState::FileDone && c.withDatabase && phase.phase == 0) {
+        if (engine.state == LoaderState::FileDone && c.withDatabase &&
+            !std::exchange(phase.phase, 1))
             engine.SecondFile(&second, 0xA0000);
-            phase.phase = 1;
-        } else if (engine.state == LoaderState::FileDone) {
+        else if (engine.state == LoaderState::FileDone)
             engine.Finish();
-        }
     }
 
     ASSERT_EQ(engine.state, f.end);
@@ -171,11 +156,12 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     EXPECT_TRUE(f.rules.empty() || (f.onErase && c.recordNumbered) ||
                 receiver->Counters().faultsStruck > 0);
     EXPECT_TRUE(f.end != LoaderState::InvalidFlash || receiver->Flash().ProgrammedBytes() == 0);
+    EXPECT_EQ(receiver->Counters().bytesCorrupted, 0u);
     if (f.end != LoaderState::AllDone)
         return;
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
-    EXPECT_EQ(receiver->ReadFlash(sRecord ? samples::kCodeLoadAddress : c.load, expected.size()),
-              expected);
+    const std::uint32_t at = reader.isSRecord ? samples::kCodeLoadAddress : c.load;
+    EXPECT_EQ(receiver->ReadFlash(at, expected.size()), expected);
     EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
     // Nothing else was written but the pad byte after an odd last record.
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), (expected.size() + 1) / 2 * 2 + database.size());
