@@ -10,19 +10,6 @@ namespace {
 using sim::FlashMemory;
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(FlashMemory, EraseWorksInWholeSectors) {
-    FlashMemory flash(0x10000);
-    EXPECT_EQ(flash.SectorsIn(0x10000, 0xFFFF), 0u);
-    EXPECT_EQ(flash.SectorsIn(0, 0xFFFFFFFF), 0x10000u);
-    flash.Erase(0x2D004000, 0x2D01FFFF);
-    flash.Erase(0x2D020000, 0x2D020000);               // touching ranges join
-    EXPECT_TRUE(flash.IsErased(0x2D000000, 0x21000));  // whole sectors count
-    EXPECT_FALSE(flash.IsErased(0x2D000000, 0x30001));
-    EXPECT_FALSE(flash.IsErased(0xFFFFFFFF, 2));  // past the top of the address space
-    flash.ForgetErased();
-    EXPECT_FALSE(flash.IsErased(0x2D000000, 1));
-}
-
 // Like NOR flash: programming clears bits only, so a byte programmed again keeps old AND
 // new; it is corrupted unless that is the new value. Only an erase sets bits again.
 TEST(FlashMemory, ProgrammingOnlyClearsBitsUntilTheNextErase) {

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <string>
-#include <tuple>
 
 #include "sim/ReceiverIdentities.h"
 #include "sim/SimulatedReceiver.h"
@@ -12,15 +11,6 @@ namespace {
 
 using sim::ReceiverOptions;
 using sim::SimulatedReceiver;
-
-// The reply to a command, from "$" to CR LF, from a receiver with these options.
-std::string Ask(const ReceiverOptions& options, const std::string& command,
-                const std::string& tag) {
-    SimulatedReceiver receiver(options);
-    WireHost host(receiver);
-    host.SendCommand(command);
-    return host.NextSentence(tag, 2000);
-}
 
 // The line as it is built from its own body: the checksum fits, in upper case, CR LF.
 std::string Rebuilt(const std::string& line) {
@@ -32,40 +22,15 @@ TEST(SentenceMode, VersionReplyOfEveryRowHasItsFieldsInPlace) {
         SCOPED_TRACE(std::string(row.displayName) + " " + std::string(row.productCode));
         ReceiverOptions options;
         options.SetIdentity(row);
-        const std::string line = Ask(options, "CMD,VERSION", "$PXRVVER,");
+        SimulatedReceiver receiver(options);
+        WireHost host(receiver);
+        host.SendCommand("CMD,VERSION");
+        const std::string line = host.NextSentence("$PXRVVER,");
         ASSERT_GE(line.size(), 35u);
         EXPECT_EQ(line.substr(9, 13), std::string(row.productCode) + ",2.05    ,");
         EXPECT_EQ(line.substr(22, 11) == "GPS 7K1/7K2", row.family == 2 || row.family == 3);
         EXPECT_EQ(line, Rebuilt(line));
     }
-}
-
-TEST(SentenceMode, IdentityAndReplyTexts) {
-    ReceiverOptions options;
-    ASSERT_TRUE(options.SetModel("033"));  // by code: the first row with it
-    EXPECT_EQ(options.displayName, "Solvanta");
-    EXPECT_FALSE(options.SetModel("NoSuchUnit"));
-    options.SetModel("Solvanta GPS");
-    const auto upToStar = [](const std::string& line) { return line.substr(0, line.find('*')); };
-    EXPECT_EQ(upToStar(Ask(options, "CMD,MEMORY", "$PXRVMEM,")), "$PXRVMEM,4096,0,1024");
-    EXPECT_EQ(upToStar(Ask(options, "CMD,MPH", "$PXRVMPH,")),
-              "$PXRVMPH,MAP,BASE,DEMOMAP,1.00,2400000");
-    EXPECT_EQ(Ask(options, "CMD,PIH", "$PXRVPOI,"), "");  // a map unit keeps no POI header
-
-    ASSERT_TRUE(options.SetModel("GPS7K1/7K2"));
-    // The database header from the fourth character after the tag on.
-    EXPECT_EQ(Ask(options, "CMD,PIH", "$PXRVPOI,").substr(9 + 3, 48),
-              ReceiverOptions::DatabaseHeader("WORLDWIDE"));
-    options.poiHeader = ReceiverOptions::NoDatabaseReply();
-    const std::string erased = Ask(options, "CMD,PIH", "$PXRVPOI,");
-    ASSERT_GT(erased.size(), 11u);
-    EXPECT_EQ(static_cast<unsigned char>(erased[10]), 0xFF);
-    EXPECT_EQ(erased, Rebuilt(erased));
-
-    options.SetModel("023");
-    options.modelText = "GPS 7K3";  // a "023" unit that must not match
-    options.firmware = "12.345";
-    EXPECT_EQ(Ask(options, "CMD,VERSION", "$PXRVVER,").substr(9, 24), "023,12.345  ,GPS 7K3    ");
 }
 
 TEST(SentenceMode, ChecksumVariantsAndStrictInput) {
@@ -133,26 +98,6 @@ TEST(SentenceMode, LoadCommandMovesToTheLoaderSpeed) {
         EXPECT_GE(byte, 0xC0);
     host.SetBaud(19200);
     EXPECT_EQ(host.Next(), 0xAA);
-}
-
-TEST(SentenceMode, LoaderModeFollowsFamilyAndCommand) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"Pathwick", "CMD,DBUPLOAD", false},       {"Pathwick", "CMD,PIUPLOAD", false},
-        {"Solvanta GPS", "CMD,MPUPLOAD,1", false}, {"Solvanta GPS", "CMD,MPUPLOAD,2", true},
-        {"Solvanta GPS", "CMD,DBUPLOAD", false},   {"MAP7K3", "CMD,MPUPLOAD,1", true},
-        {"Pathwick Topo", "CMD,MPUPLOAD,2", true}, {"GPS7K1/7K2", "CMD,DBUPLOAD", false},
-    };
-    for (const auto& [model, command, record] : cases) {
-        SCOPED_TRACE(std::string(model) + " " + command);
-        ReceiverOptions options;
-        ASSERT_TRUE(options.SetModel(model));
-        SimulatedReceiver receiver(options);
-        WireHost host(receiver);
-        host.SendCommand(command);
-        host.Run(1000);
-        EXPECT_EQ(receiver.GetMode(), SimulatedReceiver::Mode::Loader);
-        EXPECT_EQ(receiver.RecordMode(), record);
-    }
 }
 
 }  // namespace
