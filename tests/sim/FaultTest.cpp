@@ -2,36 +2,13 @@
 
 #include <string_view>
 #include <tuple>
-#include <vector>
 
-#include "sim/FaultPlan.h"
 #include "sim/SimulatedReceiver.h"
-#include "tests/sim/LoaderSteps.h"
+#include "tests/sim/WireHost.h"
 
 namespace {
 
 using sim::SimulatedReceiver;
-
-// The moments (1-based) at which the fault strikes among the first n.
-std::vector<int> Strikes(const char* text, int n, std::uint64_t seed = 1) {
-    sim::FaultPlan plan(InLoader(false, {text}).faults, seed);
-    std::vector<int> hits;
-    for (int i = 1; i <= n; ++i) {
-        if (plan.Roll(sim::FaultEvent::Record).Any())
-            hits.push_back(i);
-    }
-    return hits;
-}
-
-TEST(FaultRule, TriggersByCountPeriodAndProbability) {
-    EXPECT_EQ(Strikes("reset:at=3,count=2", 8), (std::vector<int>{3, 4}));
-    EXPECT_EQ(Strikes("reset:at=2,every=3", 10), (std::vector<int>{2, 5, 8}));
-    EXPECT_EQ(Strikes("reset:every=4,count=2", 20), (std::vector<int>{1, 5}));
-    const std::vector<int> a = Strikes("reset:prob=0.3", 200, 7);
-    EXPECT_EQ(a, Strikes("reset:prob=0.3", 200, 7));  // the same seed, the same faults
-    EXPECT_NE(a, Strikes("reset:prob=0.3", 200, 8));
-    EXPECT_EQ(Strikes("reset:prob=0.3,count=2", 200, 7).size(), 2u);
-}
 
 // What the receiver answers to the data record a fault strikes, whether it programmed the
 // record, and what it answers when the host sends the same record again.

@@ -9,7 +9,7 @@
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimulatedReceiver.h"
-#include "tests/sim/LoaderSteps.h"
+#include "tests/sim/WireHost.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/sim/LoaderSteps.h"
+#include "tests/sim/WireHost.h"
 #include "tests/support/ReceiverSimProcess.h"
 #include "tools/receiver-sim/SimCommandLine.h"
 
