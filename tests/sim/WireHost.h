@@ -25,7 +25,6 @@ class WireHost {
     std::uint64_t Now() const { return nowMs_; }
 
     void Send(const Bytes& bytes) { receiver_.OnHostBytes(bytes.data(), bytes.size(), nowMs_); }
-    void Send(std::uint8_t byte) { Send(Bytes{byte}); }
     void SendText(const std::string& text) { Send(Bytes(text.begin(), text.end())); }
     void SendCommand(const std::string& command) { SendText(wire::Sentence("PXRV" + command)); }
 
@@ -57,7 +56,6 @@ class WireHost {
         }
         return {};
     }
-    // Everything received so far, and forget it.
     Bytes Drain() {
         WaitUntil(nowMs_, false);
         Bytes out(rx_.begin(), rx_.end());
@@ -82,10 +80,7 @@ class WireHost {
     std::deque<std::uint8_t> rx_;
 };
 
-// The loader steps below work over any wire with Send and Next: the receiver itself
-// (WireHost), the memory serial device or the tool's pseudo-terminal.
-
-// A receiver waiting in its loader, in the given mode, with these faults.
+// Loader steps over any wire with Send and Next. A receiver waiting in its loader:
 inline sim::ReceiverOptions InLoader(bool recordMode = false,
                                      std::initializer_list<const char*> faults = {}) {
     sim::ReceiverOptions options;
@@ -135,9 +130,8 @@ void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsig
     ASSERT_EQ(wire.Next(), 0x55);
 }
 
-// A whole load in address mode as a host that follows the wire protocol makes it, in
-// records of 1980 bytes, through resend codes, lost acknowledges, debug reports, rec
-// number and reset.
+// A whole load in address mode, in records of 1980 bytes, as a host that follows the
+// protocol makes it through resend codes, lost acks, debug reports, rec number and reset.
 template <class Wire>
 void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load) {
     const auto last = static_cast<std::uint32_t>(load + image.size() - 1);
