@@ -1,19 +1,15 @@
-// The receiver behind the memory serial device, as the uploader's tests use it.
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <iostream>
 
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
-#include "sim/SimulatedReceiver.h"
-#include "tests/sim/LoaderSteps.h"
+#include "tests/sim/WireHost.h"
 
 namespace {
 
-// COM1 with the receiver behind it, as a wire for the loader steps, in virtual time.
+// COM1 with the receiver behind it, as the uploader's tests use it, in virtual time.
 class DeviceWire {
   public:
     explicit DeviceWire(sim::SimulatedReceiver& receiver) : receiver_(receiver) {

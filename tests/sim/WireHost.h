@@ -1,11 +1,15 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "sim/FaultRule.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/support/WireBytes.h"
 
@@ -17,17 +21,13 @@ class WireHost {
         : receiver_(receiver) {
         SetBaud(baud);
     }
-
     void SetBaud(std::uint32_t baud) { receiver_.OnLineParams(platform::LineParams{baud}); }
     std::uint64_t Now() const { return nowMs_; }
 
     void Send(const Bytes& bytes) { receiver_.OnHostBytes(bytes.data(), bytes.size(), nowMs_); }
-    void Send(std::uint8_t byte) { Send(Bytes{byte}); }
     void SendText(const std::string& text) { Send(Bytes(text.begin(), text.end())); }
-    // "$PXRV" + command + "*hh" CR LF.
     void SendCommand(const std::string& command) { SendText(wire::Sentence("PXRV" + command)); }
 
-    // Runs the clock for ms, collecting what the receiver sends.
     void Run(std::uint64_t ms) { WaitUntil(nowMs_ + ms, false); }
     // The next byte from the receiver, or -1 when none comes within the time.
     int Next(std::uint64_t timeoutMs = 10000) {
@@ -45,7 +45,7 @@ class WireHost {
             out.push_back(static_cast<std::uint8_t>(byte));
         return out;
     }
-    // The next line from "$" to CR LF whose tag matches, skipping anything else.
+    // The next line from "$" to CR LF that starts with tag, skipping anything else.
     std::string NextSentence(const std::string& tag, std::uint64_t timeoutMs = 5000) {
         const std::uint64_t deadline = nowMs_ + timeoutMs;
         std::string line;
@@ -56,7 +56,6 @@ class WireHost {
         }
         return {};
     }
-    // Everything received so far, and forget it.
     Bytes Drain() {
         WaitUntil(nowMs_, false);
         Bytes out(rx_.begin(), rx_.end());
@@ -65,13 +64,11 @@ class WireHost {
     }
 
   private:
-    // Moves the clock from one thing the receiver does to the next, up to the deadline
-    // (or to the first byte received).
     void WaitUntil(std::uint64_t deadline, bool firstByte) {
         for (;;) {
-            buffer_.clear();
-            receiver_.Service(nowMs_, buffer_);
-            rx_.insert(rx_.end(), buffer_.begin(), buffer_.end());
+            Bytes out;
+            receiver_.Service(nowMs_, out);
+            rx_.insert(rx_.end(), out.begin(), out.end());
             if (nowMs_ >= deadline || (firstByte && !rx_.empty()))
                 return;
             nowMs_ = std::clamp(receiver_.NextDueMs(), nowMs_ + 1, deadline);
@@ -81,5 +78,97 @@ class WireHost {
     sim::SimulatedReceiver& receiver_;
     std::uint64_t nowMs_ = 0;
     std::deque<std::uint8_t> rx_;
-    Bytes buffer_;
 };
+
+// Loader steps over any wire with Send and Next. A receiver waiting in its loader:
+inline sim::ReceiverOptions InLoader(bool recordMode = false,
+                                     std::initializer_list<const char*> faults = {}) {
+    sim::ReceiverOptions options;
+    options.startInLoader = true;
+    options.loaderMode = recordMode ? sim::LoaderMode::Record : sim::LoaderMode::Address;
+    for (const char* text : faults) {
+        std::string error;
+        EXPECT_TRUE(sim::FaultRule::Parse(text, options.faults.emplace_back(), error)) << error;
+    }
+    return options;
+}
+
+inline Bytes Pattern(std::size_t size, std::uint8_t seed) {
+    Bytes data(size);
+    for (std::size_t i = 0; i < size; ++i)
+        data[i] = static_cast<std::uint8_t>(seed + i * 7 + (i >> 8));
+    return data;
+}
+
+inline bool IsResend(int b) {
+    return b == 0x81 || b == 0x82 || b == 0x85 || b == 0x88;
+}
+
+// The first hello answered and the handshake acknowledged with 0x6A; in address mode
+// (sectors > 0) then the erase command (again on a resend code), the erase and 0x69.
+template <class Wire>
+void StartLoad(Wire& wire, std::uint32_t start = 0, std::uint32_t end = 0, unsigned sectors = 0) {
+    int b = 0;
+    while ((b = wire.Next()) != 0xAA)
+        ASSERT_GE(b, 0) << "no hello";
+    do {  // every hello answered, also one that was under way
+        wire.Send(Bytes{0x55});
+    } while ((b = wire.Next()) == 0xAA);
+    ASSERT_EQ(b, 0x55);
+    wire.Send(Bytes{0x6A});
+    if (sectors == 0)
+        return;
+    ASSERT_EQ(wire.Next(), 0x55);
+    do {
+        wire.Send(wire::Erase(start, end));
+    } while (IsResend(b = wire.Next()));
+    ASSERT_EQ(b, 0x55);
+    for (unsigned i = 0; i < sectors; ++i)
+        ASSERT_EQ(wire.Next(), 0x8F) << "sector " << i;
+    ASSERT_EQ(wire.Next(), 0x55);
+    wire.Send(Bytes{0x69});
+    ASSERT_EQ(wire.Next(), 0x55);
+}
+
+// A whole load in address mode, in records of 1980 bytes, as a host that follows the
+// protocol makes it through resend codes, lost acks, debug reports, rec number and reset.
+template <class Wire>
+void LoadImage(Wire& wire, const Bytes& image, std::uint32_t load) {
+    const auto last = static_cast<std::uint32_t>(load + image.size() - 1);
+    ASSERT_NO_FATAL_FAILURE(StartLoad(wire, load, last, (last >> 16) - (load >> 16) + 1));
+    int resends = 0;
+    for (std::size_t index = 0; index * 1980 < image.size();) {
+        const auto from = image.begin() + static_cast<std::ptrdiff_t>(index * 1980);
+        const Bytes frame =
+            wire::Record(static_cast<std::uint32_t>(load + index * 1980),
+                         Bytes(from, from + std::min<std::ptrdiff_t>(image.end() - from, 1980)));
+        wire.Send(frame);
+        for (bool arrived = false;;) {
+            const int b = wire.Next(4000);
+            if (b < 0 || IsResend(b)) {  // nothing within the host's timeout, or asked again
+                ASSERT_LT(++resends, 1000) << "record " << index << " never goes through";
+                wire.Send(frame);
+                arrived = false;
+            } else if (b == 0x8E) {
+                wire.Next();
+                wire.Next();
+            } else if (b == 0x84) {
+                FAIL() << "the write of record " << index << " failed";
+            } else if (!arrived && b == 0x87) {
+                ASSERT_EQ(wire.Next(), 0x77);
+                index = 0;
+                break;
+            } else if (arrived && b == 0x89) {
+                for (int i = 0; i < 4; ++i)
+                    wire.Next();
+                --index;
+                break;
+            } else if ((b == 0x55 || (arrived && b == 0x77)) && std::exchange(arrived, true)) {
+                ++index;
+                break;
+            }
+        }
+    }
+    wire.Send(wire::EndRecord());
+    ASSERT_EQ(wire.Next(), 0x55);
+}
