@@ -139,6 +139,20 @@ void ReceiverLoader::OnTime(std::uint64_t nowUs) {
     }
 }
 
+bool ReceiverLoader::StrikeLineFault(const FaultPlan::Hits& hits, std::uint64_t atUs) {
+    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
+        Note(s);
+        events_.StrikeDisconnect(atUs);
+        return true;
+    }
+    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
+        Note(s);
+        events_.StrikeSilence(*s, atUs);
+        return true;
+    }
+    return false;
+}
+
 void ReceiverLoader::Note(const FaultRule* rule) {
     ++counters_.faultsStruck;
     Log("fault: " + rule->Describe());
@@ -200,16 +214,8 @@ void ReceiverLoader::OnByte(std::uint8_t byte, std::uint64_t atUs) {
 
 void ReceiverLoader::OnHandshake(std::uint64_t atUs) {
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Handshake);
-    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
-        Note(s);
-        events_.StrikeDisconnect(atUs);
+    if (StrikeLineFault(hits, atUs))
         return;
-    }
-    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
-        Note(s);
-        events_.StrikeSilence(*s, atUs);
-        return;
-    }
     helloUs_ = kNever;
     if (const FaultRule* s = hits.Get(FaultKind::BadType)) {
         Note(s);
@@ -288,16 +294,8 @@ void ReceiverLoader::OnEraseCommand(std::uint64_t atUs) {
                               static_cast<std::uint32_t>(body[5]) << 16 |
                               static_cast<std::uint32_t>(body[6]) << 8 | body[7];
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Erase);
-    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
-        Note(s);
-        events_.StrikeDisconnect(atUs);
+    if (StrikeLineFault(hits, atUs))
         return;
-    }
-    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
-        Note(s);
-        events_.StrikeSilence(*s, atUs);
-        return;
-    }
     if (const FaultRule* s = hits.Get(FaultKind::Resend)) {
         Note(s);
         ++counters_.resendsSent;
@@ -361,16 +359,8 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
     const std::uint64_t programmedAt = arrivedAt + Ms(options_.timing.programMsPerRecord);
 
     const FaultPlan::Hits hits = faults_.Roll(FaultEvent::Record);
-    if (const FaultRule* s = hits.Get(FaultKind::Disconnect)) {
-        Note(s);
-        events_.StrikeDisconnect(atUs);
+    if (StrikeLineFault(hits, atUs))
         return;
-    }
-    if (const FaultRule* s = hits.Get(FaultKind::Silence)) {
-        Note(s);
-        events_.StrikeSilence(*s, atUs);
-        return;
-    }
     if (const FaultRule* s = hits.Get(FaultKind::Garbage)) {
         Note(s);
         Emit(atUs, std::vector<std::uint8_t>(static_cast<std::size_t>(s->garbageBytes), 0xF0));

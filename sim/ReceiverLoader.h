@@ -83,6 +83,8 @@ class ReceiverLoader {
     void OnEndRecord(std::uint64_t atUs);
     std::vector<std::uint8_t> DebugWords(std::uint32_t value, int words) const;
     void Note(const FaultRule* rule);
+    // A disconnect or silence ends what the receiver was doing; answers whether one struck.
+    bool StrikeLineFault(const FaultPlan::Hits& hits, std::uint64_t atUs);
     void Log(const std::string& line) {
         if (events_.Logging())
             events_.Log(line);
