@@ -59,3 +59,10 @@ void CUploaderApp::SaveSettings() {
 void CUploaderApp::CreateMainFrame() {}
 
 void CUploaderApp::AutoUpload() {}
+
+// Filled in with the main window's code.
+bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* /*reader*/) {
+    return true;
+}
+
+void CUploaderApp::ReadMapInfo() {}

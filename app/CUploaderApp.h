@@ -4,6 +4,8 @@
 
 #include "ui/Application.h"
 
+class ImageReader;
+
 // The application object: start-up, and the state the upload commands share.
 class CUploaderApp : public ui::Application {
   public:
@@ -14,6 +16,12 @@ class CUploaderApp : public ui::Application {
     bool LoadAutoUploadSettings();
     // Writes "orvane.cfg" from the receiver's family, port and speed.
     void SaveSettings();
+
+    // Asks before program code overwrites the receiver's firmware; true to proceed.
+    // `reader` is the caller's open code image, or none to open codePath.
+    bool ConfirmFirmwareOverwrite(ImageReader* reader);
+    // Fills the four map texts from the receiver's map header and the chosen map image.
+    void ReadMapInfo();
 
     int manualMode = 1;
     int baudChosenByUser = 0;
