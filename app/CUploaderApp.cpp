@@ -1,10 +1,13 @@
 #include "app/CUploaderApp.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/AutoUploadFile.h"
 #include "app/CGpsUnit.h"
+#include "app/MapInfoText.h"
 #include "app/SettingsFile.h"
+#include "image/ImageReader.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
@@ -60,9 +63,60 @@ void CUploaderApp::CreateMainFrame() {}
 
 void CUploaderApp::AutoUpload() {}
 
-// Filled in with the main window's code.
-bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* /*reader*/) {
-    return true;
+namespace {
+
+std::string Cut(std::string text, std::size_t length) {
+    if (text.size() > length)
+        text.resize(length);
+    return text;
 }
 
-void CUploaderApp::ReadMapInfo() {}
+}  // namespace
+
+bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {
+    if (theUnit.expertMode)
+        return true;
+    // A raw code image carries no version record; its version reads 0.00.
+    auto takeVersion = [](const ImageReader& image, unsigned& major, unsigned& minor) {
+        major = image.versionFound ? image.versionMajor : 0;
+        minor = image.versionFound ? image.versionMinor : 0;
+    };
+    unsigned newMajor = 0;
+    unsigned newMinor = 0;
+    if (reader != nullptr) {
+        takeVersion(*reader, newMajor, newMinor);
+    } else {
+        ImageReader own;
+        if (!own.Open(theUnit.codePath) || own.Validate(2, false) == 0)
+            return false;
+        takeVersion(own, newMajor, newMinor);
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Unit currently contains firmware\nversion %d.%02d\n\nThis will overwrite\nwith "
+                  "version %u.%02u",
+                  theUnit.fwMajor, theUnit.fwMinor, newMajor, newMinor);
+    return ui::MessageBox(mainWindow, text, "Confirm", ui::MB_OKCANCEL | ui::MB_ICONQUESTION) ==
+           ui::IDOK;
+}
+
+void CUploaderApp::ReadMapInfo() {
+    if (!theUnit.mapHeader.empty()) {
+        unitMapName = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 2), kMapTextLength);
+        unitMapVersion = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 3), kMapTextLength);
+    } else {
+        unitMapName.clear();
+    }
+
+    imageMapName.clear();
+    if (theUnit.dataPath.empty())
+        return;
+    std::optional<std::string> section = MapInfoText::ReadSection(theUnit.dataPath);
+    if (!section)
+        return;
+    std::optional<std::string> name = MapInfoText::Value(*section, "MAP_NAME=");
+    if (!name)
+        return;
+    imageMapName = Cut(*name, kMapTextLength);
+    imageMapVersion = Cut(MapInfoText::Value(*section, "VERSION=").value_or(""), kMapTextLength);
+}
