@@ -5,11 +5,15 @@
 
 #include "app/AutoUploadFile.h"
 #include "app/CGpsUnit.h"
+#include "app/CMainFrame.h"
 #include "app/MapInfoText.h"
 #include "app/SettingsFile.h"
 #include "image/ImageReader.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
+
+CUploaderApp::CUploaderApp() = default;
+CUploaderApp::~CUploaderApp() = default;
 
 bool CUploaderApp::InitInstance() {
     // Control containment and 3-D controls are what every backend draws anyway.
@@ -59,9 +63,17 @@ void CUploaderApp::SaveSettings() {
     }
 }
 
-void CUploaderApp::CreateMainFrame() {}
+void CUploaderApp::CreateMainFrame() {
+    mainWindow = nullptr;
+    mainFrame_ = std::make_unique<CMainFrame>();
+    if (mainFrame_->Create())
+        mainWindow = mainFrame_.get();
+}
 
-void CUploaderApp::AutoUpload() {}
+void CUploaderApp::SetStatusText(const std::string& text) {
+    if (mainWindow != nullptr)
+        mainWindow->SetPaneText(0, text);
+}
 
 namespace {
 
