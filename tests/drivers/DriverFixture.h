@@ -121,3 +121,8 @@ inline constexpr char kUploadStatus[] = "Upload status";
 inline constexpr char kDatabaseStatus[] = "Upload of GPS 7K1/7K2";
 inline constexpr char kUploadFile[] = "UPLOAD FILE";
 inline constexpr char kProtocol[] = "Determing Upload Protocol";
+inline constexpr char kConnect[] = "Establishing Communication with Receiver";
+inline constexpr char kDatabaseType[] = "Determining Database Type";
+// The overwrite question for firmware 2.05 and the sample code images (version 3.01).
+inline constexpr char kOverwrite205With301[] =
+    "Unit currently contains firmware\nversion 2.05\n\nThis will overwrite\nwith version 3.01";

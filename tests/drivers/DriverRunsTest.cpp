@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char kReload[] = "Power on unit to continue loading\nand click OK";
+constexpr char kPowerOnForMap[] = "Power on GPS unit\nto upload map file.";
 constexpr char kCustomQuestion[] =
     "The receiver contains a custom database.\nThis will be lost.\nContinue?";
 
@@ -27,45 +29,43 @@ class DriverRuns : public DriverFixture {
 
 TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock) {
     StartOld7K(std::string(sim::ReceiverOptions::DatabaseHeader("AMERICAS")));
-    ASSERT_TRUE(Identify());
     const Bytes code = WriteImage("code", samples::Family2Code(0x70000 + 20000, 1));
     const Bytes database = WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
     theUnit.codePath = "code";
     theUnit.codeChosen = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    ui.Log().Clear();
+    ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
+    ui.OnMessageBox(kReload, "Reload Boot Loader").Press(ui::IDOK);
+    ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
-    const Run first = Upload();
-    ASSERT_EQ(first.result, ui::IDOK) << ui.Log().Dump();
-    EXPECT_TRUE(first.secondPass);
+    theApp.OnUpload();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"STATUS: Upload of CODE complete",
+                                                    std::string("Reload Boot Loader: ") + kReload,
+                                                    "STATUS: Upload complete"}))
+        << ui.Log().Dump();
+    EXPECT_EQ(theUnit.bootReloadPass, 0);
     EXPECT_EQ(theUnit.dataPath, "gps7k2am.bin");
     EXPECT_EQ(Flash(0, code.size()), code);
     EXPECT_EQ(Flash(0xA0000, database.size()), database);
-    // The code's percentage, then the database's from 0 again under its own name.
+    // The second pass sends no command: the receiver waits in its loader again.
+    EXPECT_EQ(Sent("CMD,DBUPLOAD"), 2);
+    EXPECT_EQ(DialogsOpened(),
+              (std::vector<std::string>{kConnect, kDatabaseType, kUploadFile, kProtocol,
+                                        kDatabaseStatus, kProtocol, kDatabaseStatus}));
+    // The code's percentage, then the database's from 0 under its own name, then the boot
+    // block's against the code beyond it.
     EXPECT_EQ(ui.Log().ControlHistory(kDatabaseStatus, IDC_PROMPT_TEXT),
               (std::vector<std::string>{"", "Uploading code file -  code",
-                                        "Uploading database file - gps7k2am.bin"}));
+                                        "Uploading database file - gps7k2am.bin", "",
+                                        "Uploading boot block"}));
     const std::vector<std::string> percent =
         ui.Log().ControlHistory(kDatabaseStatus, IDC_PERCENT_TEXT);
-    const auto codeDone = std::find(percent.begin(), percent.end(), "100%");
-    ASSERT_NE(codeDone, percent.end());
-    EXPECT_NE(std::find(codeDone + 1, percent.end(), "0%"), percent.end());
-    EXPECT_EQ(percent.back(), "100%");
-
-    // The second pass, as the main window starts it: no command, the loader is waiting.
-    const std::string traceOfFirst = TempWorkDir::Read(LoaderTrace::kFileName);
-    theUnit.bootReloadPass = 1;
-    ui.Log().Clear();
-    const Run boot = Upload();
-    theUnit.bootReloadPass = 0;
-    ASSERT_EQ(boot.result, ui::IDOK) << ui.Log().Dump();
-    EXPECT_EQ(Sent("CMD,DBUPLOAD"), 2);
-    EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kDatabaseStatus}));
-    EXPECT_EQ(Last(kDatabaseStatus, IDC_PROMPT_TEXT), "Uploading boot block");
-    EXPECT_EQ(Last(kDatabaseStatus, IDC_PERCENT_TEXT), "100%");
-    EXPECT_EQ(Flash(0, code.size()), code);
-    EXPECT_NE(TempWorkDir::Read(LoaderTrace::kFileName).substr(0, 200),
-              traceOfFirst.substr(0, 200));
+    EXPECT_EQ(std::count(percent.begin(), percent.end(), "100%"), 3) << ui.Log().Dump();
+    // The boot block pass has a trace of its own.
+    const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
+    EXPECT_EQ(trace.rfind("RESET\n", 0), 0u);
+    EXPECT_NE(trace.find("Erasing 00070000:0009ffff"), std::string::npos);
+    EXPECT_EQ(trace.find("SECOND FILE"), std::string::npos);
 }
 
 TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
@@ -74,16 +74,15 @@ TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
         o.poiHeader = sim::ReceiverOptions::DatabaseHeaderReply(
             sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
     });
-    ASSERT_TRUE(Identify());
     const Bytes code = WriteImage("code", samples::Family2Code(20000, 1));
     WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
     theUnit.codePath = "code";
     theUnit.codeChosen = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
 
-    const Run run = Upload();
-    EXPECT_EQ(run.result, ui::IDOK);
-    EXPECT_FALSE(run.secondPass);
+    theApp.OnUpload();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"STATUS: Upload of CODE complete"});
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), code.size());
 }
 
@@ -134,8 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCas
 
 TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     StartReceiver("MAP7K3");
-    ASSERT_TRUE(Identify());
-    const std::string product = theUnit.productCode;
+    const std::string product = receiver->Options().productCode;
     samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 30000, 1));
     const Bytes code = samples::CodeBytes(product, 3, 1, 30000, 1);
     const Bytes map = WriteImage("map", samples::MapImage("DEMOMAP", "1.00", 4000, 30000, 2));
@@ -143,25 +141,30 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     theUnit.dataPath = "map";
     ui.OnDialog("Select upload type").Press(IDC_MAP4_CODE_AND_BASE);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
+    ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
+    ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
+    ui.OnMessageBox(kPowerOnForMap, "CONTINUE UPLOAD").Press(ui::IDOK);
+    ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
-    const Run first = Upload();
-    ASSERT_EQ(first.result, ui::IDOK) << ui.Log().Dump();
-    EXPECT_EQ(first.kind, 0);
+    theApp.OnUpload();
+    EXPECT_EQ(
+        BoxTexts(),
+        (std::vector<std::string>{
+            std::string("Confirm: ") + kOverwrite205With301, "STATUS: Upload of CODE complete",
+            std::string("CONTINUE UPLOAD: ") + kPowerOnForMap, "STATUS: Upload complete"}))
+        << ui.Log().Dump();
+    EXPECT_EQ(DialogsOpened(),
+              (std::vector<std::string>{kConnect, kDatabaseType, "Select upload type", kUploadFile,
+                                        kProtocol, kUploadStatus, kConnect, kDatabaseType,
+                                        kUploadFile, kProtocol, kUploadStatus}));
+    EXPECT_EQ(ui.Log().ControlHistory(kUploadFile, IDC_UPLOAD_FILE_NAME),
+              (std::vector<std::string>{"", "code", "", "map"}));
     EXPECT_EQ(Sent("CMD,DBUPLOAD"), 2);
-    EXPECT_EQ(theUnit.codeChosen + theUnit.dataChosen, 2);
-    EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
-
-    // The main window clears the code, identifies the receiver again and marks the run.
-    theUnit.codeChosen = 0;
-    ASSERT_TRUE(Identify());
-    ui.Log().Clear();
-    const Run second = Upload([](UploadDriver& driver) { driver.SetUploadKind(3); });
-    ASSERT_EQ(second.result, ui::IDOK) << ui.Log().Dump();
-    EXPECT_EQ(second.kind, 3);
     EXPECT_EQ(Sent("CMD,MPUPLOAD,1"), 2);
-    EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kUploadFile, kProtocol, kUploadStatus}));
     EXPECT_EQ(Last(kUploadStatus, IDC_CURRENT_FILE), "Uploading base map file - map");
+    EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
     EXPECT_EQ(Flash(0, map.size()), map);
+    EXPECT_EQ(theUnit.codeChosen + theUnit.dataChosen, 0);
 }
 
 // The end report of a record-numbered map run decides whether it counts as complete.
@@ -169,7 +172,7 @@ struct ReportCase {
     const char* name;
     const char* fault;  // of the simulated receiver; nullptr: none
     LineTap::Mode tamper;
-    int result;
+    bool complete;
     const char* caption;  // of the stop box shown; nullptr: none
     const char* text;
 };
@@ -185,24 +188,20 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
         }
     });
     tap->TamperAfterEnd(c.tamper, 0x0102);
-    ASSERT_TRUE(Identify());
     WriteImage("map", samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2));
     theUnit.dataPath = "map";
     ui.OnDialog("Select upload type").Press(IDC_MAP3_DETAIL);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    if (c.caption != nullptr)
-        ui.OnMessageBox(c.text, c.caption).Press(ui::IDOK);
+    const std::string caption = c.caption != nullptr ? c.caption : "STATUS";
+    const std::string text = c.caption != nullptr ? c.text : "Upload complete";
+    ui.OnMessageBox(text, caption).Press(ui::IDOK);
 
-    const Run run = Upload();
-    EXPECT_EQ(run.result, c.result) << ui.Log().Dump();
-    const std::vector<const ui::TranscriptEntry*> boxes = ui.Log().MessageBoxes();
-    ASSERT_EQ(boxes.size(), c.caption != nullptr ? 1u : 0u) << ui.Log().Dump();
-    if (c.caption != nullptr) {
-        EXPECT_EQ(boxes[0]->flags, ui::MB_OK | ui::MB_ICONSTOP);
-    }
-    if (c.result != ui::IDOK) {
-        EXPECT_EQ(Last(kUploadStatus, IDC_PERCENT_TEXT), "99%");
-    }
+    theApp.OnUpload();
+    // A short or damaged run is never reported as complete.
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
+    EXPECT_EQ(ui.Log().MessageBoxes().back()->flags,
+              ui::MB_OK | (c.caption != nullptr ? ui::MB_ICONSTOP : ui::MB_ICONINFORMATION));
+    EXPECT_EQ(Last(kUploadStatus, IDC_PERCENT_TEXT), c.complete ? "100%" : "99%");
     const bool noReport = c.tamper == LineTap::Mode::Mute;
     EXPECT_EQ(
         TempWorkDir::Read(LoaderTrace::kFileName).find("END REPORT - none") != std::string::npos,
@@ -210,14 +209,14 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
 }
 
 const ReportCase kReportCases[] = {
-    {"clean", nullptr, LineTap::Mode::Pass, ui::IDOK, nullptr, nullptr},
-    {"missing_record", "drop:at=3", LineTap::Mode::Pass, ui::IDCANCEL, "SIZE ERROR",
+    {"clean", nullptr, LineTap::Mode::Pass, true, nullptr, nullptr},
+    {"missing_record", "drop:at=3", LineTap::Mode::Pass, false, "SIZE ERROR",
      "Sent 25000 bytes\nUnit received 23020"},
-    {"missing_last_record", "drop:at=13", LineTap::Mode::Pass, ui::IDCANCEL, "SIZE ERROR",
+    {"missing_last_record", "drop:at=13", LineTap::Mode::Pass, false, "SIZE ERROR",
      "Sent 25000 bytes\nUnit received 23760"},
-    {"damaged", nullptr, LineTap::Mode::Checksum, ui::IDCANCEL, "CHECKSUM ERROR",
+    {"damaged", nullptr, LineTap::Mode::Checksum, false, "CHECKSUM ERROR",
      "Non-zero checksum 0102"},
-    {"never_reported", nullptr, LineTap::Mode::Mute, ui::IDOK, nullptr, nullptr},
+    {"never_reported", nullptr, LineTap::Mode::Mute, true, nullptr, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases),

@@ -16,38 +16,41 @@ struct Case {
     const char* firmware;
     Pick pick;
     int selectButton;  // with Pick::Select
-    int kind;          // what the driver reports
+    const char* done;  // the Upload command's message at the end
     const char* sentence;
     const char* currentFile;  // the text's start when the dialog closed
     bool sendsCode;
     bool sendsData;
 };
 
+constexpr char kComplete[] = "Upload complete";
+
 const Case kCases[] = {
-    {"poi_code", "Pathwick", "2.05", Pick::CodeFlag, 0, 0, "CMD,DBUPLOAD",
+    {"poi_code", "Pathwick", "2.05", Pick::CodeFlag, 0, kComplete, "CMD,DBUPLOAD",
      "Uploading code file -  code", true, false},
-    {"poi_code_over_data", "Pathwick", "2.05", Pick::BothFlags, 0, 0, "CMD,DBUPLOAD",
+    {"poi_code_over_data", "Pathwick", "2.05", Pick::BothFlags, 0, kComplete, "CMD,DBUPLOAD",
      "Uploading code file -  code", true, false},
-    {"poi_database", "Pathwick", "2.05", Pick::Select, IDC_POI_TYPE_POI, 1, "CMD,PIUPLOAD",
+    {"poi_database", "Pathwick", "2.05", Pick::Select, IDC_POI_TYPE_POI, kComplete, "CMD,PIUPLOAD",
      "Uploading POI file - data", false, true},
-    {"db_code", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_CODE, 0, "CMD,DBUPLOAD",
-     "Uploading code file -  code", true, false},
-    {"db_database", "GPS7K1/7K2", "3.00", Pick::DataFlag, 0, 1, "CMD,DBUPLOAD",
-     "Uploading database file -  data", false, true},
-    {"db_code_then_database", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_BOTH, 2,
+    {"db_code", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_CODE, "Upload of CODE complete",
+     "CMD,DBUPLOAD", "Uploading code file -  code", true, false},
+    {"db_database", "GPS7K1/7K2", "3.00", Pick::DataFlag, 0, "Upload of DATABASE complete",
+     "CMD,DBUPLOAD", "Uploading database file -  data", false, true},
+    {"db_code_then_database", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_BOTH, kComplete,
      "CMD,DBUPLOAD", "Uploading database file - data", true, true},
-    {"map3_code", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_CODE, 0, "CMD,DBUPLOAD",
+    {"map3_code", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_CODE, kComplete, "CMD,DBUPLOAD",
      "Uploading code file -  code", true, false},
-    {"map3_base", "Solvanta GPS", "2.05", Pick::DataFlag, 0, 1, "CMD,MPUPLOAD,1",
+    {"map3_base", "Solvanta GPS", "2.05", Pick::DataFlag, 0, kComplete, "CMD,MPUPLOAD,1",
      "Uploading base map file - data", false, true},
-    {"map3_detail", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_DETAIL, 2, "CMD,MPUPLOAD,2",
-     "Uploading detail map file - data", false, true},
-    {"map4_code", "MAP7K3", "2.05", Pick::CodeFlag, 0, 0, "CMD,DBUPLOAD",
+    {"map3_detail", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_DETAIL, kComplete,
+     "CMD,MPUPLOAD,2", "Uploading detail map file - data", false, true},
+    {"map4_code", "MAP7K3", "2.05", Pick::CodeFlag, 0, "Upload of CODE complete", "CMD,DBUPLOAD",
      "Uploading code file -  code", true, false},
-    {"map4_base_before_code", "MAP7K3", "2.05", Pick::BothFlags, 0, 1, "CMD,MPUPLOAD,1",
-     "Uploading base map file - data", false, true},
-    {"map4_detail", "MAP7K3", "2.05", Pick::Select, IDC_MAP4_DETAIL, 2, "CMD,MPUPLOAD,2",
-     "Uploading detail map file - data", false, true},
+    {"map4_base_before_code", "MAP7K3", "2.05", Pick::BothFlags, 0, "Upload of BASE MAP complete",
+     "CMD,MPUPLOAD,1", "Uploading base map file - data", false, true},
+    {"map4_detail", "MAP7K3", "2.05", Pick::Select, IDC_MAP4_DETAIL,
+     "Upload of DETAIL MAP complete", "CMD,MPUPLOAD,2", "Uploading detail map file - data", false,
+     true},
 };
 
 class UploadMatrix : public DriverFixture, public ::testing::WithParamInterface<Case> {};
@@ -55,9 +58,8 @@ class UploadMatrix : public DriverFixture, public ::testing::WithParamInterface<
 TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     const Case& c = GetParam();
     StartReceiver(c.model, [&](sim::ReceiverOptions& o) { o.firmware = c.firmware; });
-    ASSERT_TRUE(Identify());
-    const int family = theUnit.family;
-    const std::string product = theUnit.productCode;
+    const int family = receiver->Options().family;
+    const std::string product = receiver->Options().productCode;
     const Bytes code = family == 2 ? WriteImage("code", samples::Family2Code(30000, 1))
                                    : samples::CodeBytes(product, 3, 1, 40000, 1);
     if (family != 2)
@@ -71,33 +73,33 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     theUnit.codeChosen = c.pick == Pick::CodeFlag || c.pick == Pick::BothFlags;
     theUnit.dataChosen = c.pick == Pick::DataFlag || c.pick == Pick::BothFlags;
 
-    std::vector<std::string> expected;
+    std::vector<std::string> dialogs{kConnect, kDatabaseType};
     if (c.pick == Pick::Select) {
         const char* caption = family == 15  ? "Pathwick - select upload type"
                               : family == 2 ? "GPS 7K1/7K2 - select upload type"
                                             : "Select upload type";
         ui.OnDialog(caption).Press(c.selectButton);
-        expected.push_back(caption);
+        dialogs.push_back(caption);
     }
-    const int fileDialogs = c.kind == 2 && family == 2 ? 2 : 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
-    for (int i = 0; i < fileDialogs; ++i)
-        expected.push_back(kUploadFile);
+    dialogs.insert(dialogs.end(), family == 2 && c.sendsCode && c.sendsData ? 2 : 1, kUploadFile);
+    std::vector<std::string> boxes;
+    if (c.sendsCode && family != 2) {
+        boxes.push_back(std::string("Confirm: ") + kOverwrite205With301);
+        ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
+    }
+    boxes.push_back(std::string("STATUS: ") + c.done);
+    ui.OnMessageBox(c.done, "STATUS").Press(ui::IDOK);
     const char* status = family == 2 ? kDatabaseStatus : kUploadStatus;
-    expected.push_back(kProtocol);
-    expected.push_back(status);
-    ui.Log().Clear();
+    dialogs.push_back(kProtocol);
+    dialogs.push_back(status);
 
-    const Run run = Upload();
-    ASSERT_TRUE(run.ready) << ui.Log().Dump();
-    EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
-    EXPECT_EQ(run.kind, c.kind);
-    EXPECT_FALSE(run.secondPass);
-    EXPECT_EQ(DialogsOpened(), expected);
+    theApp.OnUpload();
+    EXPECT_EQ(DialogsOpened(), dialogs) << ui.Log().Dump();
+    EXPECT_EQ(BoxTexts(), boxes);
     EXPECT_EQ(Sent(c.sentence), 2);
     EXPECT_EQ(Last(status, IDC_PERCENT_TEXT), "100%");
     EXPECT_EQ(Last(status, family == 2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE), c.currentFile);
-    EXPECT_TRUE(BoxTexts().empty()) << ui.Log().Dump();
 
     const std::uint32_t codeAt = family == 2 ? 0 : samples::kCodeLoadAddress;
     const std::uint32_t dataAt = family == 2 ? 0xA0000 : 0;
