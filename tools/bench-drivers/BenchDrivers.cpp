@@ -1,5 +1,5 @@
 // bench-drivers: an automatic upload of a 1 MiB POI image through the code and POI
-// driver, with the scripted user interface paced to real time, on a pseudo-terminal to
+// driver, with the scripted user interface on the machine's clock, on a pseudo-terminal to
 // tarnwick-receiver-sim --pace at 115200 bit/s. Reports the data rate of the records
 // against what the line can carry.
 //
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,8 +21,10 @@
 #include "app/CUploaderApp.h"
 #include "drivers/UploadDialogBase.h"
 #include "image/ImageReader.h"
+#include "platform/SystemClock.h"
 #include "tests/support/ReceiverSimProcess.h"
 #include "tools/sample-images/SampleImages.h"
+#include "ui/Runtime.h"
 #include "ui/scripted/ScriptedBackend.h"
 
 namespace {
@@ -31,21 +34,21 @@ using Steady = std::chrono::steady_clock;
 constexpr int kBaud = 115200;
 constexpr double kLineBytesPerSecond = kBaud / 10.0;
 
-// The scripted backend whose virtual clock never runs ahead of the real one, so that the
-// driver's 100 ms timer ticks at its real pace. Before each round of the loop it lets the
-// bench look at the driver.
-class PacedBackend : public ui::ScriptedBackend {
+// The scripted backend on the machine's clock: timers fall due in real time, the loops
+// sleep until the next one, and waits such as the settle pause after a load command last
+// as long as on a real line. Before each round of the loop it lets the bench look on.
+class RealTimeBackend : public ui::ScriptedBackend {
   public:
+    RealTimeBackend() { SetTimeLimit(UINT64_MAX); }
+
     std::function<void()> observe;
 
     void RunModalLoop(const std::function<bool()>& done) override {
         ScriptedBackend::RunModalLoop([&] {
-            const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    Steady::now() - start_)
-                                    .count();
-            const auto virtualMs = static_cast<long long>(Clock().MonotonicMs());
-            if (virtualMs > realMs)
-                std::this_thread::sleep_for(std::chrono::milliseconds(virtualMs - realMs));
+            const std::optional<std::uint64_t> next = ui::Runtime::Get().Timers().NextDue();
+            const std::uint64_t now = platform::GetClock().MonotonicMs();
+            if (next && *next > now)
+                std::this_thread::sleep_for(std::chrono::milliseconds(*next - now));
             if (observe)
                 observe();
             return done();
@@ -53,7 +56,8 @@ class PacedBackend : public ui::ScriptedBackend {
     }
 
   private:
-    Steady::time_point start_ = Steady::now();
+    platform::SystemClock clock_;
+    platform::ScopedClock useClock_{clock_};
 };
 
 // The bytes of the simulator's flash dump, in address order from 0.
@@ -101,7 +105,7 @@ int main(int argc, char** argv) {
         }
         setenv("ORVANE_COM1", sim.Path().c_str(), 1);
 
-        PacedBackend ui;
+        RealTimeBackend ui;
         // An automatic run from orvane.ini: the receiver has been identified on COM1.
         theUnit.family = 15;
         theUnit.unitName = "Pathwick";
@@ -133,10 +137,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench-drivers: the upload did not complete (result %d)\n",
                          result);
         } else {
-            const std::size_t records = (size + FlashLoader::kRecordCapacity - 1) /
-                                        FlashLoader::kRecordCapacity;
-            const double seconds =
-                std::chrono::duration<double>(fileDone - firstRecord).count();
+            const std::size_t records =
+                (size + FlashLoader::kRecordCapacity - 1) / FlashLoader::kRecordCapacity;
+            const double seconds = std::chrono::duration<double>(fileDone - firstRecord).count();
             const double rate = static_cast<double>(size) / seconds;
             const double bound = kLineBytesPerSecond * static_cast<double>(size) /
                                  static_cast<double>(size + records * 10);
