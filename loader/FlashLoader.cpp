@@ -6,33 +6,14 @@
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/CommResult.h"
-#include "app/CGpsUnit.h"
 #include "image/ImageReader.h"
+#include "loader/LoaderProtocol.h"
 #include "loader/LoaderStatusText.h"
 #include "platform/Clock.h"
 
 namespace {
 
-// Bytes the PC sends.
-constexpr std::uint8_t kAnswerHello = 0x55;
-constexpr std::uint8_t kHandshakeDone = 0x6A;
-constexpr std::uint8_t kEraseDone = 0x69;
-
-// Bytes the receiver sends.
-constexpr int kOk = 0x55;
-constexpr int kRecWait = 0x77;
-constexpr int kHello = 0xAA;
-constexpr int kBadCmd = 0x83;
-constexpr int kFail = 0x84;
-constexpr int kBadType = 0x86;
-constexpr int kReset = 0x87;
-constexpr int kRecNumber = 0x89;
-constexpr int kDebug = 0x8E;
-constexpr int kSectorErased = 0x8F;
-
-bool IsResendCode(int value) {
-    return value == 0x81 || value == 0x82 || value == 0x85 || value == 0x88;
-}
+using namespace loader_protocol;
 
 // Trace values: "%04x" shows a negative link code as its 32-bit pattern, "%ld" and
 // "%lx" take the unsigned 32-bit addresses as they are.
@@ -70,7 +51,7 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     sendPosition_ = loadAddress;
     if (reader == nullptr) {
         endAddress_ = loadAddress;
-    } else if (theUnit.bootReloadPass) {
+    } else if (target_.bootReloadPass) {
         endAddress_ = reader->endAddress;
     } else {
         endAddress_ = loadAddress + reader->endAddress + 0x10000;
@@ -190,7 +171,7 @@ bool FlashLoader::StepNoConnect() {
     trace_.Line("NO CONNECT - other\n");
     // Whatever piles up while nobody answers is dropped now and then, so that a hello
     // behind it is seen soon.
-    if (++noConnectCount_ >= 15) {
+    if (++noConnectCount_ >= kNoConnectDiscardSteps) {
         noConnectCount_ = 0;
         link_->DiscardInput(0);
     }
@@ -248,7 +229,7 @@ bool FlashLoader::StepEraseCmd() {
         default:
             break;
     }
-    if (TimedOut(1.5)) {
+    if (TimedOut(kEraseCmdTimeoutSeconds)) {
         link_->DiscardInput(0);
         link_->SendByte(kHandshakeDone);
         timeStamp_ = Now();
@@ -280,7 +261,7 @@ bool FlashLoader::StepEraseAdr() {
             state = LoaderState::WriteFail;
             break;
         case CL_ERR_TIMEOUT:
-            if (TimedOut(2.5)) {
+            if (TimedOut(kEraseAdrTimeoutSeconds)) {
                 SendEraseCommand();
                 trace_.Line("ERASE ADR - timeout\n");
                 return true;
@@ -381,7 +362,7 @@ bool FlashLoader::StepSendRec() {
 int FlashLoader::ReadNextRecord() {
     // The boot block pass sends part of a whole image: the image's own offsets are the
     // receiver addresses.
-    if (sendPosition_ == loadAddress_ && theUnit.bootReloadPass)
+    if (sendPosition_ == loadAddress_ && target_.bootReloadPass)
         loadAddress_ = 0;
     std::uint32_t offset = sendPosition_ - loadAddress_;
     CurrentImage().used = true;
@@ -397,10 +378,7 @@ int FlashLoader::ReadNextRecord() {
 bool FlashLoader::StepWaitRec() {
     const int value = link_->ReadByteTimed(0);
     if (IsResendCode(value)) {
-        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
-                    static_cast<int>(FrameLength()));
-        trace_.Frame(frame_.data(), FrameLength());
-        SendRecordAgain();
+        ResendRecord(value);
         return AfterRead(value);
     }
     switch (value) {
@@ -431,11 +409,8 @@ bool FlashLoader::StepWaitRec() {
             state = LoaderState::WaitCold;
             return true;
         case CL_ERR_TIMEOUT:
-            if (TimedOut(4.0)) {
-                trace_.Line("WAIT REC - timeout resend %d bytes:", static_cast<int>(FrameLength()));
-                trace_.Frame(frame_.data(), FrameLength());
-                SendRecordAgain();
-            }
+            if (TimedOut(kWaitRecTimeoutSeconds))
+                ResendRecord(std::nullopt);
             break;
         default:
             trace_.Line("WAIT REC - error %04x\n", Hex(value));
@@ -447,10 +422,7 @@ bool FlashLoader::StepWaitRec() {
 bool FlashLoader::StepProg() {
     const int value = link_->ReadByteTimed(0);
     if (IsResendCode(value)) {
-        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
-                    static_cast<int>(FrameLength()));
-        trace_.Frame(frame_.data(), FrameLength());
-        SendRecordAgain();
+        ResendRecord(value);
         state = LoaderState::WaitRec;
         return AfterRead(value);
     }
@@ -515,7 +487,7 @@ bool FlashLoader::StepSendEnd() {
         return true;
     }
     if (value == CL_ERR_TIMEOUT) {
-        if (TimedOut(2.5)) {
+        if (TimedOut(kSendEndTimeoutSeconds)) {
             SendFrame(LoaderFrame::kEndRecord.data(), LoaderFrame::kEndRecord.size());
             trace_.Line("SEND END - timeout, resend\n");
             return true;
@@ -579,7 +551,7 @@ void FlashLoader::AddDebugWord(std::uint8_t low) {
             std::optional<int> phase;
             if (phaseSource_ != nullptr)
                 phase = phaseSource_->UploadPhase();
-            wordOrder_ = DecideWordOrder(theUnit.family, phase, firstDebugWord_, debugWord_);
+            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase, firstDebugWord_, debugWord_);
         }
         reportedValue_ = CombineWords(wordOrder_, firstDebugWord_, debugWord_);
     }
@@ -717,6 +689,16 @@ void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
 
 void FlashLoader::SendRecordAgain() {
     SendFrame(frame_.data(), FrameLength());
+}
+
+void FlashLoader::ResendRecord(std::optional<int> code) {
+    const int length = static_cast<int>(FrameLength());
+    if (code)
+        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(*code), length);
+    else
+        trace_.Line("WAIT REC - timeout resend %d bytes:", length);
+    trace_.Frame(frame_.data(), FrameLength());
+    SendRecordAgain();
 }
 
 void FlashLoader::SendEraseCommand() {

@@ -3,10 +3,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "loader/LoaderFrame.h"
 #include "loader/LoaderState.h"
+#include "loader/LoaderTarget.h"
 #include "loader/LoaderTrace.h"
 #include "loader/UploadPhaseSource.h"
 #include "loader/WordOrder.h"
@@ -36,7 +38,8 @@ class FlashLoader {
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
 
-    FlashLoader() = default;
+    // target: what the driver knows of the receiver (upload family, boot block pass).
+    explicit FlashLoader(const LoaderTarget& target) : target_(target) {}
     ~FlashLoader() = default;
     FlashLoader(const FlashLoader&) = delete;
     FlashLoader& operator=(const FlashLoader&) = delete;
@@ -121,6 +124,9 @@ class FlashLoader {
     int ReadNextRecord();
     void SendFrame(const std::uint8_t* frame, std::size_t length);
     void SendRecordAgain();
+    // Sends the data record again after a resend code, or after the wait for its
+    // acknowledge ran out (no code).
+    void ResendRecord(std::optional<int> code);
     void SendEraseCommand();
     void TraceFrame(const std::uint8_t* frame, std::size_t length);
     void AcceptRecord(bool recWait);
@@ -138,6 +144,7 @@ class FlashLoader {
     bool AfterRead(int value) const;
     Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }
 
+    const LoaderTarget target_;
     int recordLength_ = 0;
     std::int64_t timeStamp_ = 0;
     std::uint32_t sendPosition_ = 0;

@@ -71,7 +71,9 @@ const Fault kFaults[] = {
 class SimUpload : public LoaderFixture,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
-    void SetUp() override { theUnit.ResetForStart(); }  // the receiver is attached by the test
+    void SetUp() override {}  // the receiver is attached by the test
+    // The port goes before the receiver it talks to.
+    void TearDown() override { line.Close(); }
     // Writes the image file; returns what the flash must hold.
     static Bytes MakeImage(const Config& c) {
         if (c.kind == Kind::CodeSRecord) {
@@ -97,7 +99,7 @@ class SimUpload : public LoaderFixture,
 
     ImageReader second;
     FixedPhase phase;
-    std::unique_ptr<sim::SimulatedReceiver> receiver;  // outlives the channel TearDown closes
+    std::unique_ptr<sim::SimulatedReceiver> receiver;  // outlives the port TearDown closes
 };
 
 TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
@@ -122,35 +124,34 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     }
     receiver = std::make_unique<sim::SimulatedReceiver>(options);
     bank.Attach(0, receiver.get());
-    theUnit.family = c.family;
-    theUnit.bootReloadPass = c.bootBlock ? 1 : 0;
-    theUnit.Open(0, 115200, false);
+    ASSERT_TRUE(line.Open(0, 115200));
 
     const std::uint32_t eraseEnd = c.eraseEnd         ? c.eraseEnd
                                    : reader.isSRecord ? reader.endAddress + 0x2D000000
                                                       : reader.size;
     phase.phase = c.bootBlock ? 2 : c.load == 0xA0000 ? 1 : 0;
+    engine.emplace(LoaderTarget{.uploadFamily = c.family, .bootReloadPass = c.bootBlock});
     if (c.family == 2)
-        engine.SetPhaseSource(&phase);
-    engine.Create(&reader, theUnit.link.get(), c.recordNumbered, c.load, eraseEnd, c.addressCheck);
+        engine->SetPhaseSource(&phase);
+    engine->Create(&reader, line.link.get(), c.recordNumbered, c.load, eraseEnd, c.addressCheck);
 
     // The driver's timer: a burst of steps every 100 ms.
     std::size_t longestFrame = 0;
     const std::uint64_t limitMs = f.end == LoaderState::AllDone ? 600000 : 60000;
-    while (clock.MonotonicMs() < limitMs && engine.state != LoaderState::AllDone) {
+    while (clock.MonotonicMs() < limitMs && engine->state != LoaderState::AllDone) {
         clock.Advance(100);
-        for (int steps = 0; engine.Step() && engine.state != LoaderState::AllDone; ++steps)
+        for (int steps = 0; engine->Step() && engine->state != LoaderState::AllDone; ++steps)
             ASSERT_LT(steps, 100000) << "a burst does not end";
-        if (engine.state == LoaderState::WaitRec)
-            longestFrame = std::max(longestFrame, engine.FrameLength());
-        if (engine.state == LoaderState::FileDone && c.withDatabase &&
+        if (engine->state == LoaderState::WaitRec)
+            longestFrame = std::max(longestFrame, engine->FrameLength());
+        if (engine->state == LoaderState::FileDone && c.withDatabase &&
             !std::exchange(phase.phase, 1))
-            engine.SecondFile(&second, 0xA0000);
-        else if (engine.state == LoaderState::FileDone)
-            engine.Finish();
+            engine->SecondFile(&second, 0xA0000);
+        else if (engine->state == LoaderState::FileDone)
+            engine->Finish();
     }
 
-    ASSERT_EQ(engine.state, f.end);
+    ASSERT_EQ(engine->state, f.end);
     EXPECT_LE(longestFrame, FlashLoader::kFrameBufferSize);
     EXPECT_TRUE(!f.rules.empty() || receiver->Counters().recordsRejected == 0);
     EXPECT_TRUE(f.rules.empty() || (f.onErase && c.recordNumbered) ||
@@ -166,8 +167,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     // Nothing else was written but the pad byte after an odd last record.
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), (expected.size() + 1) / 2 * 2 + database.size());
     if (c.recordNumbered) {
-        EXPECT_EQ(engine.endChecksum, 0);
-        EXPECT_EQ(engine.receivedSize, expected.size());
+        EXPECT_EQ(engine->endChecksum, 0);
+        EXPECT_EQ(engine->receivedSize, expected.size());
     }
 }
 
