@@ -45,6 +45,7 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     sectorsErased_ = 0;
     endChecksum = 0;
     receivedSize = 0;
+    stopReason_.clear();
 
     reader_ = reader;
     loadAddress_ = loadAddress;
@@ -102,7 +103,8 @@ bool FlashLoader::Step() {
                 secondImageDue_ = true;
                 StartImage(firstImage_);
             }
-            RewindImage();
+            if (!RewindImage())
+                return false;
             recordNumber_ = 0;
             state = LoaderState::NoConnect;
             return true;
@@ -287,6 +289,11 @@ bool FlashLoader::StepErasing() {
             trace_.Line("ERASING - sector erased\n");
             ++sectorsErased_;
             break;
+        case kFail:
+            // The erase failed: programming on would write over what was not erased.
+            trace_.Line("ERASING - fail\n");
+            state = LoaderState::WriteFail;
+            break;
         case CL_ERR_TIMEOUT:
             break;
         default:
@@ -303,7 +310,10 @@ bool FlashLoader::StepWaitCold() {
         state = LoaderState::SendRec;
         return true;
     }
-    if (value != CL_ERR_TIMEOUT)
+    if (value == kFail) {
+        trace_.Line("WAIT COLD - fail\n");
+        state = LoaderState::WriteFail;
+    } else if (value != CL_ERR_TIMEOUT)
         trace_.Line("WAIT COLD - error %04x\n", Hex(value));
     return AfterRead(value);
 }
@@ -320,11 +330,21 @@ bool FlashLoader::StepSendRec() {
     }
     if (!resendLoaded_) {
         int count = 0;
+        bool readFailed = false;
         if (sendPosition_ > endAddress_) {
             trace_.Line("SEND REC - Address %08lx past end %08lx\n", Address(sendPosition_),
                         Address(endAddress_));
         } else {
             count = ReadNextRecord();
+            readFailed = count <= 0 && reader_->ReadFailed();
+        }
+        if (readFailed) {
+            // The file went short or unreadable before its end: sending the end record
+            // now would close an image the receiver holds only in part.
+            trace_.Line("SEND REC - read failed\n");
+            Stop("Reading " + reader_->fileName +
+                 " failed before its end; the upload was stopped.");
+            return false;
         }
         if (count <= 0) {
             if (secondImageDue_) {
@@ -333,7 +353,8 @@ bool FlashLoader::StepSendRec() {
                 secondImageDue_ = false;
                 onSecondImage_ = true;
                 StartImage(secondImage_);
-                RewindImage();
+                if (!RewindImage())
+                    return false;
                 trace_.Line("SECOND FILE - %08lx to %08lx\n", Address(loadAddress_),
                             Address(endAddress_));
                 return true;
@@ -387,6 +408,8 @@ bool FlashLoader::StepWaitRec() {
             debugWord_ = 0;
             reportedValue_ = 0;
             debugWordCount_ = 0;
+            // Programming is waited for from the moment the record arrived.
+            timeStamp_ = Now();
             state = LoaderState::Prog;
             return true;
         case kFail:
@@ -403,7 +426,8 @@ bool FlashLoader::StepWaitRec() {
             // stands. A record number says where the receiver stores the record, so in
             // that mode the numbers start again with the image.
             trace_.Line("WAIT REC - reset\n");
-            RewindImage();
+            if (!RewindImage())
+                return false;
             if (recordNumbered_)
                 recordNumber_ = 0;
             state = LoaderState::WaitCold;
@@ -445,12 +469,37 @@ bool FlashLoader::StepProg() {
             state = LoaderState::Debug1;
             break;
         case CL_ERR_TIMEOUT:
+            if (TimedOut(kProgTimeoutSeconds))
+                return ProgTimedOut();
             break;
         default:
             trace_.Line("PROG - error %04x\n", Hex(value));
             break;
     }
     return AfterRead(value);
+}
+
+bool FlashLoader::ProgTimedOut() {
+    if (recordNumbered_) {
+        // The receiver stores a numbered record at its next number: the same record
+        // again could land in the place of the one after it.
+        trace_.Line("PROG - timeout\n");
+        Stop("The receiver did not confirm that record " + std::to_string(recordNumber_) +
+             " was programmed; the upload was stopped.");
+        return false;
+    }
+    // An addressed record carries its place: sent again it can only put the same bytes
+    // at the same addresses.
+    trace_.Line("PROG - timeout resend %d bytes:", static_cast<int>(FrameLength()));
+    trace_.Frame(frame_.data(), FrameLength());
+    SendRecordAgain();
+    state = LoaderState::WaitRec;
+    return false;
+}
+
+void FlashLoader::Stop(std::string reason) {
+    stopReason_ = std::move(reason);
+    state = LoaderState::SystemFailure;
 }
 
 void FlashLoader::AcceptRecord(bool recWait) {
@@ -661,23 +710,30 @@ void FlashLoader::StartImage(const Image& image) {
     recordsInImage_ = 0;
 }
 
-void FlashLoader::RewindImage() {
+bool FlashLoader::RewindImage() {
     Image& image = CurrentImage();
     StartImage(image);
     // A binary image is read by offset; an S-record image reads on from where it
     // stopped and must be opened again to start over.
-    if (image.used && reader_ != nullptr && reader_->isSRecord) {
-        // Opening measures the image again but forgets what validation found.
-        const std::string path = reader_->fileName;
-        const std::uint32_t major = reader_->versionMajor;
-        const std::uint32_t minor = reader_->versionMinor;
-        const bool found = reader_->versionFound;
-        reader_->Open(path);
-        reader_->versionMajor = major;
-        reader_->versionMinor = minor;
-        reader_->versionFound = found;
-        image.used = false;
+    if (!image.used || reader_ == nullptr || !reader_->isSRecord)
+        return true;
+    image.used = false;
+    // Opening measures the image again but forgets what validation found.
+    const std::string path = reader_->fileName;
+    const std::uint64_t length = reader_->FileLength();
+    const std::uint32_t major = reader_->versionMajor;
+    const std::uint32_t minor = reader_->versionMinor;
+    const bool found = reader_->versionFound;
+    if (!reader_->Open(path) || reader_->FileLength() != length) {
+        // Gone, damaged or changed since it was checked: nothing of it is sent.
+        trace_.Line("RESET - image not readable\n");
+        Stop(path + " could not be opened again as it was; the upload was stopped.");
+        return false;
     }
+    reader_->versionMajor = major;
+    reader_->versionMinor = minor;
+    reader_->versionFound = found;
+    return true;
 }
 
 void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {

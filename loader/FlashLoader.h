@@ -59,6 +59,11 @@ class FlashLoader {
     // Goes on with a second image in the same session: no handshake, no erase.
     void SecondFile(ImageReader* reader, std::uint32_t loadAddress);
 
+    // Why the run stopped in SYSTEM FAILURE (the image could not be read to its end or
+    // opened again, or a numbered record was never confirmed); empty otherwise. For the
+    // driver's message: the run is not complete and no end record was sent.
+    const std::string& StopReason() const { return stopReason_; }
+
     // The status text of the current state; the rec number states leave it as it was.
     void StatusText(std::string& textField) const;
     void CloseTrace() { trace_.Close(); }
@@ -132,8 +137,13 @@ class FlashLoader {
     void AcceptRecord(bool recWait);
     void StepBack();
     void AddDebugWord(std::uint8_t low);
-    // The image starts again from its load address.
-    void RewindImage();
+    // The image starts again from its load address; false (and stopped) when an image
+    // that must be opened again cannot be.
+    bool RewindImage();
+    // PROG waited too long for the programmed acknowledge.
+    bool ProgTimedOut();
+    // Ends the run in SYSTEM FAILURE, where Step does nothing more.
+    void Stop(std::string reason);
     void StartImage(const Image& image);
     bool TimedOut(double limitSeconds) const;
     std::int64_t Now() const;
@@ -184,4 +194,5 @@ class FlashLoader {
     // Records of the current image accepted since it started.
     std::uint32_t recordsInImage_ = 0;
     const UploadPhaseSource* phaseSource_ = nullptr;
+    std::string stopReason_;
 };

@@ -33,6 +33,9 @@ inline constexpr double kEraseCmdTimeoutSeconds = 1.5;
 inline constexpr double kEraseAdrTimeoutSeconds = 2.5;
 inline constexpr double kWaitRecTimeoutSeconds = 4.0;
 inline constexpr double kSendEndTimeoutSeconds = 2.5;
+// The programmed acknowledge of a record. Receivers that erase as they go may erase a
+// sector before they answer, which takes seconds; this is well beyond that.
+inline constexpr double kProgTimeoutSeconds = 15.0;
 
 // Steps in NO CONNECT without a hello after which the receive queue is dropped.
 inline constexpr int kNoConnectDiscardSteps = 15;
