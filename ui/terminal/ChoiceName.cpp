@@ -34,6 +34,9 @@ std::string ChoiceName::Shown(std::string_view text) {
     std::string_view trimmed = Trim(shown);
     if (trimmed.size() > 3 && trimmed.substr(trimmed.size() - 3) == "...")
         trimmed = Trim(trimmed.substr(0, trimmed.size() - 3));
+    // A label's colon is no part of its name either.
+    if (trimmed.size() > 1 && trimmed.back() == ':')
+        trimmed = Trim(trimmed.substr(0, trimmed.size() - 1));
     return std::string(trimmed);
 }
 

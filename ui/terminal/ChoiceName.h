@@ -6,7 +6,8 @@
 namespace ui {
 
 // How a typed answer names a button, a radio button or a menu command: the text
-// without its "&" markers and accelerator, without a trailing "...", in any letter case.
+// without its "&" markers and accelerator, without a trailing "..." or
+// a label's colon, in any letter case.
 class ChoiceName {
   public:
     // The comparable form: "&About UPLOAD..." becomes "about upload".

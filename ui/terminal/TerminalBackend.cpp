@@ -307,7 +307,7 @@ void TerminalBackend::RunMainLoop() {
                 RunMenuCommand(line);
                 break;
             case Asked::EndOfInput:
-                output_.Line("End of input: Exit");
+                output_.Echo("End of input: Exit");
                 PostQuitMessage(0);
                 break;
             case Asked::Abandoned:
@@ -417,19 +417,19 @@ void TerminalBackend::AnswerDialog(Surface& surface, const std::string& typed) {
 void TerminalBackend::AnswerDialogAtEndOfInput(Surface& surface) {
     Dialog& dialog = *surface.dialog;
     if (++surface.answersAtEnd > kAnswersAtEndOfInput) {
-        output_.Line("End of input: \"" + dialog.Caption() + "\" does not close; quitting.");
+        output_.Echo("End of input: \"" + dialog.Caption() + "\" does not close; quitting.");
         PostQuitMessage(1);
         return;
     }
     for (const char* name : {"Cancel", "No", "Abort", "OK"}) {
         const ControlState* button = DialogText::FindButton(dialog, name, false);
         if (button != nullptr && button->enabled) {
-            output_.Line(std::string("End of input: ") + name);
+            output_.Echo(std::string("End of input: ") + name);
             dialog.ClickButton(button->source->id);
             return;
         }
     }
-    output_.Line("End of input: Cancel");
+    output_.Echo("End of input: Cancel");
     dialog.PressEscape();
 }
 
@@ -511,7 +511,7 @@ int TerminalBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
         } else if (asked == Asked::EndOfInput) {
             surface.answer = CancelAnswer(flags);
             surface.answered = true;
-            output_.Line(std::string("End of input: ") + ButtonName(flags, surface.answer));
+            output_.Echo(std::string("End of input: ") + ButtonName(flags, surface.answer));
         }
     }
     int answer = surface.answered ? surface.answer
