@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "res/BaudRateTemplate.h"
 #include "res/ConnectDlgTemplate.h"
+#include "res/DatabaseTypeDlgTemplate.h"
+#include "res/ExpertSetupTemplate.h"
 #include "res/FirmwareWarningTemplate.h"
+#include "res/HelpTemplates.h"
 #include "res/ProtocolDlgTemplate.h"
 #include "res/Resource.h"
+#include "res/UploadConfirmTemplate.h"
 #include "tests/desktop/TestWindows.h"
 #include "tests/desktop/XSession.h"
 #include "ui/Application.h"
@@ -156,22 +161,46 @@ struct TemplateShot {
 }  // namespace
 
 TEST_F(DesktopTest, TemplatesAreDrawnWithEveryControlFittingItsBox) {
+    auto nothing = [](TestDialog&) {};
     const std::vector<TemplateShot> shots = {
         {"connection-scan", ConnectDlgTemplate,
          [](TestDialog& d) {
-             d.SetControlText(IDC_STATUS_TEXT, "Trying COM1 at 4800 baud");
+             d.SetControlText(IDC_STATUS_TEXT, "COM1 at 4800 baud");
              d.SetControlText(IDC_PROMPT_TEXT, "Turn the receiver on");
+         }},
+        {"database-type", DatabaseTypeDlgTemplate,
+         [](TestDialog& d) {
+             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
+             d.SetControlText(IDC_ELAPSED_TEXT, "3 sec");
          }},
         {"protocol", ProtocolDlgTemplate,
          [](TestDialog& d) {
-             d.SetControlText(IDC_STATUS_TEXT, "Waiting for the loader");
-             d.SetControlText(IDC_ELAPSED_TEXT, "00:07");
+             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
+             d.SetControlText(IDC_ELAPSED_TEXT, "7 sec");
          }},
         {"firmware-warning", FirmwareWarningTemplate,
          [](TestDialog& d) {
-             d.SetControlText(IDC_WARNING_UPPER, "The image is older than the receiver's code.");
-             d.SetControlText(IDC_WARNING_LOWER, "Continue only if you know why.");
+             d.SetControlText(IDC_WARNING_UPPER, "The receiver runs firmware version 3.70");
+             d.SetControlText(IDC_WARNING_LOWER, "The image holds the older version 2.10");
          }},
+        {"expert-setup", ExpertSetupTemplate,
+         [](TestDialog& d) {
+             d.CheckRadioButton(IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_UNIT_FIRST + 12,
+                                IDC_EXPERT_UNIT_FIRST + 9);
+             d.CheckRadioButton(IDC_EXPERT_COM1, IDC_EXPERT_COM_OTHER, IDC_EXPERT_COM_OTHER);
+             d.SetControlText(IDC_EXPERT_COM_NUMBER, "12");
+             d.CheckRadioButton(IDC_EXPERT_OFF, IDC_EXPERT_ON, IDC_EXPERT_ON);
+         }},
+        {"baud-rate", BaudRateTemplate,
+         [](TestDialog& d) {
+             d.CheckRadioButton(IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9, IDC_BAUD_FIRST + 5);
+         }},
+        {"upload-confirm", UploadConfirmTemplate,
+         [](TestDialog& d) { d.SetControlText(IDC_VERSION_TEXT, "Code version 3.70"); }},
+        {"about", AboutTemplate, nothing},
+        {"file-help", FileHelpTemplate, nothing},
+        {"expert-help", ExpertHelpTemplate, nothing},
+        {"upload-help", UploadHelpTemplate, nothing},
     };
     for (const TemplateShot& shot : shots) {
         const ui::DialogTemplate& dialogTemplate = shot.dialogTemplate();

@@ -28,18 +28,27 @@ bool IsEmpty(const Rect& rect) {
     return rect.width <= 0 || rect.height <= 0;
 }
 
+// A static text breaks into lines at its box's width when it asks to, or when its box has
+// room for more than one line, as the platform's static texts do.
+constexpr int kTwoLinesUnits = 16;
+
 bool IsMultilineStatic(const ControlTemplate& source) {
-    return source.kind == ControlKind::StaticText && (source.style & kMultiline) != 0;
+    return source.kind == ControlKind::StaticText &&
+           ((source.style & kMultiline) != 0 || source.rect.height >= kTwoLinesUnits);
 }
 
-wxArtID IconArt(const std::string& name) {
+wxBitmap IconBitmap(const std::string& name) {
+    wxArtID art = wxART_INFORMATION;
     if (name == "warning" || name == "exclamation")
-        return wxART_WARNING;
-    if (name == "error" || name == "stop")
-        return wxART_ERROR;
-    if (name == "question")
-        return wxART_QUESTION;
-    return wxART_INFORMATION;
+        art = wxART_WARNING;
+    else if (name == "error" || name == "stop")
+        art = wxART_ERROR;
+    else if (name == "question")
+        art = wxART_QUESTION;
+    else if (name == "application")
+        art = "application-x-executable";  // the icon theme's program icon
+    wxBitmap bitmap = wxArtProvider::GetBitmap(art, wxART_MESSAGE_BOX);
+    return bitmap.IsOk() ? bitmap : wxArtProvider::GetBitmap(wxART_INFORMATION, wxART_MESSAGE_BOX);
 }
 
 }  // namespace
@@ -112,8 +121,7 @@ wxWindow* TemplateDialogWindow::CreateControl(const ControlTemplate& source) {
             return new wxGauge(this, wxID_ANY, 100, wxDefaultPosition, wxDefaultSize,
                                wxGA_HORIZONTAL | wxGA_SMOOTH);
         case ControlKind::Icon:
-            return new wxStaticBitmap(
-                this, wxID_ANY, wxArtProvider::GetBitmap(IconArt(source.text), wxART_MESSAGE_BOX));
+            return new wxStaticBitmap(this, wxID_ANY, IconBitmap(source.text));
     }
     return new wxStaticText(this, wxID_ANY, text);
 }
