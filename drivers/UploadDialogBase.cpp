@@ -228,7 +228,8 @@ bool UploadDialogBase::DetermineProtocol() {
 void UploadDialogBase::CreateEngine(ImageReader& reader, std::uint8_t recordNumbered,
                                     std::uint32_t load, std::uint32_t eraseEnd,
                                     std::uint8_t addressCheck) {
-    engine = std::make_unique<FlashLoader>();
+    engine = std::make_unique<FlashLoader>(LoaderTarget{
+        .uploadFamily = theUnit.family, .bootReloadPass = theUnit.bootReloadPass != 0});
     engine->Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
     recordNumbered_ = recordNumbered != 0;
     engine->StatusText(statusText);
