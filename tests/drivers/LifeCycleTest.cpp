@@ -10,6 +10,7 @@
 #include "image/ImageReader.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
+#include "ui/Runtime.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ class LifeCycle : public DriverFixture {
         ASSERT_TRUE(Identify());
         poi = WriteImage("data", theUnit.family == 15
                                      ? samples::PoiDatabase(size, 2)
-                                     : samples::MapImage("DEMOMAP", "1.00", 4000, size, 2));
+                                     : samples::MapImage("DemoMap", "1.00", 4000, size, 2));
         theUnit.dataPath = "data";
         theUnit.dataChosen = 1;
     }
@@ -69,16 +70,59 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
-    ChoosePoi(20000);
-    theUnit.autoUpload = 1;
-    ui.Log().Clear();
-    const Run run = Upload();
-    EXPECT_EQ(run.result, ui::IDOK);
-    EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kUploadStatus}));
-    EXPECT_EQ(Flash(0, poi.size()), poi);
-    // The automatic run is over with this driver.
-    EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
+    for (const bool code : {true, false}) {
+        SCOPED_TRACE(code ? "code" : "POI");
+        ResetState();
+        ChoosePoi(20000);
+        const Bytes image = code ? samples::CodeBytes("037", 3, 1, 20000, 5) : poi;
+        samples::WriteFile("code", samples::CodeImageSRecord("037", 3, 1, 20000, 5));
+        theUnit.codePath = "code";
+        theUnit.codeChosen = code;
+        theUnit.autoUpload = 1;
+        ui.Log().Clear();
+        const Run run = Upload();
+        EXPECT_EQ(run.result, ui::IDOK);
+        EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kUploadStatus}));
+        EXPECT_TRUE(BoxTexts().empty());
+        EXPECT_EQ(Flash(code ? samples::kCodeLoadAddress : 0, image.size()), image);
+        // The automatic run is over with this driver.
+        EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
+    }
 }
+
+struct PackageCase {
+    const char* name;
+    const char* model;
+    int manualMode;
+    int autoUpload;
+    int autoUnitType;
+};
+
+class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<PackageCase> {};
+
+TEST_P(WrongPackage, EndsTheProgram) {
+    const PackageCase& c = GetParam();
+    ChoosePoi(20000, c.model);
+    theApp.manualMode = c.manualMode;
+    theApp.autoUnitType = c.autoUnitType;
+    theUnit.autoUpload = c.autoUpload;
+    ui.OnMessageBox("Incorrect upload package for unit", "ERROR").Press(ui::IDOK);
+    const Run run = Upload();
+    EXPECT_FALSE(run.ready);
+    EXPECT_EQ(ui.Log().MessageBoxes().at(0)->flags, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
+    EXPECT_EQ(tap->CountSentences("CMD,PIUPLOAD") + tap->CountSentences("CMD,MPUPLOAD,1"), 0);
+}
+
+const PackageCase kPackageCases[] = {
+    // An orvane.ini package for a receiver of another family.
+    {"other_family_unit_type", "Pathwick", 0, 1, 7},
+    // The map's name differs from the receiver's by letter case only.
+    {"map_name_in_other_case", "MAP7K3", 0, 0, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
     // A binary code image would draw the code warning outside expert mode.
@@ -214,17 +258,28 @@ TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     EXPECT_EQ(Sent("CMD,PIUPLOAD"), 0);
 }
 
+// "Change file" replaces the file the dialog showed, and the kind stays.
 TEST_F(LifeCycle, ChangeFileSendsTheChosenFileInstead) {
-    ChoosePoi(20000);
-    const Bytes other = WriteImage("other.bin", samples::PoiDatabase(16000, 9));
-    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
-    ui.OnFileOpen().Choose("other");
-    const Run run = Upload();
-    EXPECT_EQ(run.result, ui::IDOK);
-    // The name as typed gets the picker's extension.
-    EXPECT_EQ(theUnit.dataPath, (dir.Path() / "other.bin").string());
-    EXPECT_EQ(Flash(0, other.size()), other);
-    EXPECT_EQ(Last(kUploadStatus, IDC_CURRENT_FILE), "Uploading POI file - " + theUnit.dataPath);
+    for (const char* model : {"Pathwick", "GPS7K1/7K2"}) {
+        SCOPED_TRACE(model);
+        ResetState();
+        ChoosePoi(20000, model);
+        const bool family2 = theUnit.family == 2;
+        const Bytes other = WriteImage("other.bin", family2 ? samples::CityDatabase(4, 16000, 9)
+                                                            : samples::PoiDatabase(16000, 9));
+        ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
+        ui.OnFileOpen().Choose("other");
+        const Run run = Upload();
+        EXPECT_EQ(run.result, ui::IDOK);
+        EXPECT_EQ(run.kind, 1);
+        // The name as typed gets the picker's extension.
+        EXPECT_EQ(theUnit.dataPath, (dir.Path() / "other.bin").string());
+        EXPECT_EQ(Flash(family2 ? 0xA0000 : 0, other.size()), other);
+        EXPECT_EQ(
+            Last(family2 ? kDatabaseStatus : kUploadStatus,
+                 family2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE),
+            (family2 ? "Uploading database file -  " : "Uploading POI file - ") + theUnit.dataPath);
+    }
 }
 
 }  // namespace
