@@ -20,18 +20,32 @@ void CGpsUnit::ResetForStart() {
     LoadSettingsFile();
 }
 
-void CGpsUnit::SetDefaults() {
+void CGpsUnit::ForgetReceiver() {
+    Close();
+    ClearIdentification();
+}
+
+void CGpsUnit::ClearIdentification() {
     family = 0;
     unitType = 0;
-    baud = 4800;
     fwMajor = 0;
     fwMinor = 0;
-    comIndex = 0;
     memInfo = {0, 0, 0};
     unitName.clear();
     productCode.clear();
     askMapHeader = 0;
     askPoiHeader = 0;
+    poiHeader.clear();
+    mapHeader.clear();
+    databaseType = 0;
+    lineBuf.fill(0);
+    lineLen = 0;
+}
+
+void CGpsUnit::SetDefaults() {
+    ClearIdentification();
+    baud = 4800;
+    comIndex = 0;
     bootReloadPass = 0;
     expertMode = 0;
     isOpen = 0;
@@ -40,14 +54,9 @@ void CGpsUnit::SetDefaults() {
     autoFirstPass = 1;
     dataPath.clear();
     codePath.clear();
-    poiHeader.clear();
-    mapHeader.clear();
     autoMapName.clear();
     codeChosen = 0;
     dataChosen = 0;
-    databaseType = 0;
-    lineBuf.fill(0);
-    lineLen = 0;
 }
 
 void CGpsUnit::LoadSettingsFile() {

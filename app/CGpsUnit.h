@@ -27,6 +27,10 @@ class CGpsUnit {
 
     // Back to the state of program start: channel closed, defaults, then "orvane.cfg".
     void ResetForStart();
+    // Before a receiver is identified: closes the channel and forgets what an earlier
+    // receiver said (family, model, versions, memory, headers, a half-read line), so
+    // that only this receiver's replies can end the scan and the header wait.
+    void ForgetReceiver();
 
     // The command channel. Open and Reopen report through isOpen and openFailed; with
     // showErrors a failure also shows "COULD NOT OPEN COM PORT".
@@ -83,6 +87,7 @@ class CGpsUnit {
 
   private:
     void SetDefaults();
+    void ClearIdentification();
     void LoadSettingsFile();
 };
 

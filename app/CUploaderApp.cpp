@@ -1,12 +1,19 @@
 #include "app/CUploaderApp.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/AutoUploadFile.h"
 #include "app/CGpsUnit.h"
+#include "app/CMainFrame.h"
+#include "app/MapInfoText.h"
 #include "app/SettingsFile.h"
+#include "image/ImageReader.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
+
+CUploaderApp::CUploaderApp() = default;
+CUploaderApp::~CUploaderApp() = default;
 
 bool CUploaderApp::InitInstance() {
     // Control containment and 3-D controls are what every backend draws anyway.
@@ -56,13 +63,72 @@ void CUploaderApp::SaveSettings() {
     }
 }
 
-void CUploaderApp::CreateMainFrame() {}
-
-void CUploaderApp::AutoUpload() {}
-
-// Filled in with the main window's code.
-bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* /*reader*/) {
-    return true;
+void CUploaderApp::CreateMainFrame() {
+    mainWindow = nullptr;
+    mainFrame_ = std::make_unique<CMainFrame>();
+    if (mainFrame_->Create())
+        mainWindow = mainFrame_.get();
 }
 
-void CUploaderApp::ReadMapInfo() {}
+void CUploaderApp::SetStatusText(const std::string& text) {
+    if (mainWindow != nullptr)
+        mainWindow->SetPaneText(0, text);
+}
+
+namespace {
+
+std::string Cut(std::string text, std::size_t length) {
+    if (text.size() > length)
+        text.resize(length);
+    return text;
+}
+
+}  // namespace
+
+bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {
+    if (theUnit.expertMode)
+        return true;
+    // A raw code image carries no version record; its version reads 0.00.
+    auto takeVersion = [](const ImageReader& image, unsigned& major, unsigned& minor) {
+        major = image.versionFound ? image.versionMajor : 0;
+        minor = image.versionFound ? image.versionMinor : 0;
+    };
+    unsigned newMajor = 0;
+    unsigned newMinor = 0;
+    if (reader != nullptr) {
+        takeVersion(*reader, newMajor, newMinor);
+    } else {
+        ImageReader own;
+        if (!own.Open(theUnit.codePath) || own.Validate(2, false) == 0)
+            return false;
+        takeVersion(own, newMajor, newMinor);
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Unit currently contains firmware\nversion %d.%02d\n\nThis will overwrite\nwith "
+                  "version %u.%02u",
+                  theUnit.fwMajor, theUnit.fwMinor, newMajor, newMinor);
+    return ui::MessageBox(mainWindow, text, "Confirm", ui::MB_OKCANCEL | ui::MB_ICONQUESTION) ==
+           ui::IDOK;
+}
+
+void CUploaderApp::ReadMapInfo() {
+    if (!theUnit.mapHeader.empty()) {
+        unitMapName = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 2), kMapTextLength);
+        unitMapVersion = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 3), kMapTextLength);
+    } else {
+        unitMapName.clear();
+    }
+
+    imageMapName.clear();
+    if (theUnit.dataPath.empty())
+        return;
+    std::optional<std::string> section = MapInfoText::ReadSection(theUnit.dataPath);
+    if (!section)
+        return;
+    std::optional<std::string> name = MapInfoText::Value(*section, "MAP_NAME=");
+    if (!name)
+        return;
+    imageMapName = Cut(*name, kMapTextLength);
+    imageMapVersion = Cut(MapInfoText::Value(*section, "VERSION=").value_or(""), kMapTextLength);
+}

@@ -1,15 +1,24 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "app/UploadDriver.h"
 #include "ui/Application.h"
 
+class CMainFrame;
 class ImageReader;
 
 // The application object: start-up, and the state the upload commands share.
 class CUploaderApp : public ui::Application {
   public:
     static constexpr std::size_t kMapTextLength = 39;
+
+    using DriverFactory = std::function<std::unique_ptr<UploadDriver>(int family)>;
+
+    CUploaderApp();
+    ~CUploaderApp() override;
 
     bool InitInstance() override;
     // Reads "orvane.ini"; true when an automatic upload is to run.
@@ -23,6 +32,27 @@ class CUploaderApp : public ui::Application {
     // Fills the four map texts from the receiver's map header and the chosen map image.
     void ReadMapInfo();
 
+    // The Upload command: identifies the receiver (or trusts the expert setup), runs the
+    // driver of its family and the passes that follow it.
+    void OnUpload();
+    // The automatic upload of what "orvane.ini" named, run once at start.
+    void AutoUpload();
+    // After a family-5 code upload: identifies the receiver again and uploads the map.
+    void ContinueMapUpload();
+
+    // The main window, or none before InitInstance.
+    CMainFrame* MainFrame() const { return mainFrame_.get(); }
+    // Sets the status bar's message pane.
+    void SetStatusText(const std::string& text);
+
+    // Makes the driver of a family; tests put their own drivers here.
+    DriverFactory driverFactory = CreateUploadDriver;
+    // The running driver of each family while its sequence lasts.
+    std::unique_ptr<UploadDriver> databaseUpload;  // family 2
+    std::unique_ptr<UploadDriver> mapUpload4;      // family 5
+    std::unique_ptr<UploadDriver> mapUpload3;      // family 6
+    std::unique_ptr<UploadDriver> poiUpload;       // family 15
+
     int manualMode = 1;
     int baudChosenByUser = 0;
     int autoUnitType = 1;
@@ -35,10 +65,20 @@ class CUploaderApp : public ui::Application {
     std::string registryKey;
 
   private:
-    // The main window and the automatic upload belong to the main window's code;
-    // start-up calls them at the moments they are due.
     void CreateMainFrame();
-    void AutoUpload();
+    // Shows an outcome: owned by the main window, OK button, information icon.
+    void Inform(const char* text, const char* caption);
+    // Scans for a receiver and names it in the status bar; false when the scan was
+    // cancelled or the receiver is not supported.
+    bool ConnectToReceiver();
+    std::unique_ptr<UploadDriver>& DriverSlot(int family);
+    // Makes the family's driver in its slot; true when it is ready and its run ended with OK.
+    bool RunDriver(int family);
+    void RunSimpleSequence(int family);
+    void RunFamily5Sequence();
+    void RunFamily2Sequence();
+
+    std::unique_ptr<CMainFrame> mainFrame_;
 };
 
 extern CUploaderApp theApp;

@@ -22,10 +22,21 @@ bool SettingsFile::Read(const char* path, Values& values) {
 }
 
 bool SettingsFile::Write(const char* path, const Values& values) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%2d %2d %8ld\n", values.family, values.comIndex,
+                  static_cast<long>(values.baud));
+    // A value wider than its field would read back cut and shift the fields after it:
+    // such a file is not written at all, and the one already there stays.
+    int family = 0;
+    int comIndex = 0;
+    long baud = 0;
+    if (std::sscanf(line, "%2d %2d %8ld", &family, &comIndex, &baud) != 3 ||
+        family != values.family || comIndex != values.comIndex || baud != values.baud)
+        return false;
+
     std::FILE* file = std::fopen(path, "w");
     if (file == nullptr)
         return false;
-    std::fprintf(file, "%2d %2d %8ld\n", values.family, values.comIndex,
-                 static_cast<long>(values.baud));
-    return std::fclose(file) == 0;
+    bool written = std::fputs(line, file) >= 0;
+    return std::fclose(file) == 0 && written;
 }

@@ -15,6 +15,8 @@ class SettingsFile {
     // Reads what the file holds into values; fields that cannot be read keep their value.
     // Answers whether the file could be opened.
     static bool Read(const char* path, Values& values);
-    // Creates or truncates the file; answers false when it cannot be written.
+    // Creates or truncates the file; answers false when it cannot be written, or when a
+    // value does not fit its field (the file would read back differently) and nothing
+    // was written.
     static bool Write(const char* path, const Values& values);
 };

@@ -71,3 +71,32 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsReported) {
     EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
     std::filesystem::remove("orvane.cfg");
 }
+
+TEST_F(SettingsFileTest, ValuesThatWouldReadBackDifferentlyAreNeverWritten) {
+    ScriptedUi ui;
+    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Repeat().Press(ui::IDOK);
+    struct Case {
+        int family, comIndex, baud;
+        bool written;
+    };
+    for (const Case& c : {Case{5, 99, 4800, true}, Case{5, -1, 0, true}, Case{5, -9, 4800, true},
+                          Case{5, 100, 4800, false}, Case{100, 1, 4800, false},
+                          Case{5, -10, 4800, false}, Case{5, 1, 123456789, false}}) {
+        SCOPED_TRACE(std::to_string(c.family) + " " + std::to_string(c.comIndex) + " " +
+                     std::to_string(c.baud));
+        TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
+        theUnit.family = c.family;
+        theUnit.comIndex = c.comIndex;
+        theUnit.baud = c.baud;
+        theApp.SaveSettings();
+        theUnit.ResetForStart();
+        if (c.written) {
+            EXPECT_EQ(theUnit.family, c.family);
+            EXPECT_EQ(theUnit.comIndex, c.comIndex);
+            EXPECT_EQ(theUnit.baud, c.baud);
+        } else {
+            EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
+        }
+    }
+    EXPECT_EQ(ui.Log().MessageBoxes().size(), 4u);
+}

@@ -1,0 +1,30 @@
+#include "app/CUploadConfirmDlg.h"
+
+#include <cstdio>
+
+#include "app/CGpsUnit.h"
+#include "image/ImageReader.h"
+#include "res/Resource.h"
+#include "res/UploadConfirmTemplate.h"
+
+CUploadConfirmDlg::CUploadConfirmDlg(ui::Window* parent)
+    : ui::Dialog(UploadConfirmTemplate(), parent) {
+    ImageReader reader;
+    if (theUnit.codeChosen != 0) {
+        // A raw code image carries no version record: its version is not known.
+        if (reader.Open(theUnit.codePath) && reader.Validate(2, true) != 0 && reader.versionFound) {
+            char text[64];
+            std::snprintf(text, sizeof text, "Updating to version %u.%02u", reader.versionMajor,
+                          reader.versionMinor);
+            versionText = text;
+        } else {
+            versionText = "UPDATING TO UNKNOWN VERSION!";
+        }
+    } else if (reader.Open(theUnit.dataPath) && reader.Validate(3, false) != 0) {
+        versionText = "Updating map to " + theUnit.autoMapName;
+    }
+}
+
+void CUploadConfirmDlg::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(IDC_VERSION_TEXT, versionText);
+}

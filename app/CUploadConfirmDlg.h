@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "ui/Dialog.h"
+
+// "Upload": asks before an automatic upload starts and names the version or map about to
+// be loaded. YES answers OK, NO Cancel. The text is fixed when the dialog is built.
+class CUploadConfirmDlg : public ui::Dialog {
+  public:
+    explicit CUploadConfirmDlg(ui::Window* parent = nullptr);
+
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+    std::string versionText;
+};

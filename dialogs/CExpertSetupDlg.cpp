@@ -1,0 +1,102 @@
+#include "dialogs/CExpertSetupDlg.h"
+
+#include <iterator>
+
+#include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "dialogs/CBaudRateDlg.h"
+#include "res/ExpertSetupTemplate.h"
+#include "res/Resource.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+constexpr int kFirstOtherPort = 4;  // the "COM" button's index in the port group
+
+}  // namespace
+
+const CExpertSetupDlg::Model CExpertSetupDlg::kModels[13] = {
+    {2, 2},  {5, 5},  {5, 7},  {6, 6},  {5, 9},  {5, 8},  {15, 15},
+    {5, 11}, {5, 13}, {5, 12}, {5, 14}, {5, 16}, {5, 17},
+};
+
+static_assert(std::size(CExpertSetupDlg::kModels) == kExpertModelNames.size());
+
+CExpertSetupDlg::CExpertSetupDlg(ui::Window* parent) : ui::Dialog(ExpertSetupTemplate(), parent) {}
+
+int CExpertSetupDlg::DoModal() {
+    int result = ui::Dialog::DoModal();
+    // Expert mode starts from no chosen files, whichever way the dialog closed.
+    if (theUnit.expertMode != 0) {
+        theUnit.codeChosen = 0;
+        theUnit.dataChosen = 0;
+    }
+    return result;
+}
+
+bool CExpertSetupDlg::OnInitDialog() {
+    modelChoice = 0;  // "GPS 7K1/7K2" for a unit type without a button of its own
+    for (std::size_t i = 0; i < std::size(kModels); ++i) {
+        if (kModels[i].unitType == theUnit.unitType) {
+            modelChoice = static_cast<int>(i);
+            break;
+        }
+    }
+    expertChoice = theUnit.expertMode != 0 ? 1 : 0;
+    otherComNumber = 0;
+    if (theUnit.comIndex < 0) {
+        portChoice = -1;
+    } else if (theUnit.comIndex < kFirstOtherPort) {
+        portChoice = theUnit.comIndex;
+    } else {
+        portChoice = kFirstOtherPort;
+        otherComNumber = static_cast<unsigned>(theUnit.comIndex) + 1;
+    }
+    return ui::Dialog::OnInitDialog();
+}
+
+void CExpertSetupDlg::DoDataExchange(ui::DataExchange& dx) {
+    dx.Radio(IDC_EXPERT_COM1, portChoice);
+    dx.Radio(IDC_EXPERT_UNIT_FIRST, modelChoice);
+    dx.Radio(IDC_EXPERT_OFF, expertChoice);
+    dx.Unsigned(IDC_EXPERT_COM_NUMBER, otherComNumber);
+}
+
+bool CExpertSetupDlg::StoreChoices() {
+    if (!UpdateData(true))
+        return false;
+    if (portChoice == kFirstOtherPort && otherComNumber > kHighestComNumber) {
+        ui::MessageBox(this, "There is no COM port above COM16.", Caption(),
+                       ui::MB_OK | ui::MB_ICONEXCLAMATION);
+        SetFocus(IDC_EXPERT_COM_NUMBER);
+        return false;
+    }
+    theUnit.expertMode = expertChoice == 1 ? 1 : 0;
+    if (portChoice == kFirstOtherPort) {
+        theUnit.comIndex = static_cast<int>(otherComNumber) - 1;
+    } else {
+        theUnit.comIndex = portChoice;  // -1 when no port button is selected
+    }
+    if (modelChoice >= 0 && static_cast<std::size_t>(modelChoice) < std::size(kModels)) {
+        theUnit.family = kModels[modelChoice].family;
+        theUnit.unitType = kModels[modelChoice].unitType;
+    }
+    return true;
+}
+
+void CExpertSetupDlg::OnOK() {
+    if (StoreChoices())
+        EndDialog(ui::IDOK);
+}
+
+void CExpertSetupDlg::OnCommand(int id) {
+    if (id == IDC_EXPERT_SAVE) {
+        if (!StoreChoices())
+            return;
+        theApp.SaveSettings();
+        EndDialog(ui::IDOK);
+    } else if (id == IDC_EXPERT_BAUD_BUTTON) {
+        CBaudRateDlg baudRate;
+        baudRate.DoModal();
+    }
+}
