@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     binutils srecord socat
+    dpkg-dev man-db
 )
 
 missing=()

@@ -52,9 +52,12 @@ std::string DialogText::ControlLine(const Dialog& dialog, std::size_t index) {
     const std::string greyed = control.enabled ? "" : kGreyed;
     switch (control.source->kind) {
         case ControlKind::StaticText:
-            return control.text.empty() ? std::string() : Indented(control.text);
+            return control.text.empty() ? std::string()
+                                        : Indented(ChoiceName::WithoutMarkers(control.text));
         case ControlKind::GroupBox:
-            return control.text.empty() ? std::string() : Indented("[" + control.text + "]");
+            return control.text.empty()
+                       ? std::string()
+                       : Indented("[" + ChoiceName::WithoutMarkers(control.text) + "]");
         case ControlKind::EditText:
             if (!IsEditable(control))
                 return control.text.empty() ? std::string() : Indented(control.text);
