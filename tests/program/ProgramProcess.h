@@ -101,6 +101,15 @@ class ProgramProcess {
                 return std::nullopt;
         }
     }
+    // Waits until text has been printed; false when the program ended or timeoutMs passed.
+    bool WaitFor(const std::string& text, int timeoutMs) {
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (all_.find(text) == std::string::npos) {
+            if (!ReadSome(deadline))
+                return false;
+        }
+        return true;
+    }
     // The output between the last answer and the current prompt.
     std::string Pending() const { return all_.substr(consumed_); }
 

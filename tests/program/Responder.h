@@ -30,8 +30,10 @@ struct Responder {
         if (shown.find("Type the file's path") != std::string::npos)
             return path;
         for (const std::string& name : agreeable) {
-            if ((", " + buttons_ + ",").find(", " + name + ",") != std::string::npos)
+            if ((", " + buttons_ + ",").find(", " + name + ",") != std::string::npos ||
+                shown.find("( ) " + name + "\n") != std::string::npos) {
                 return name;
+            }
         }
         return "OK";
     }
