@@ -28,6 +28,7 @@ class FrameWindow : public Window {
     // Sets a status bar pane; the text is shown at once.
     void SetPaneText(int pane, std::string_view text);
     std::string PaneText(int pane) const;
+    int PaneCount() const { return static_cast<int>(panes_.size()); }
     void ShowStatusBar(bool show);
     bool StatusBarVisible() const { return statusBarVisible_; }
 

@@ -1,0 +1,229 @@
+// The main window, its menu and status bar, and dialogs drawn from the program's
+// templates, with screenshots kept as test artefacts.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "res/BaudRateTemplate.h"
+#include "res/ConnectDlgTemplate.h"
+#include "res/DatabaseTypeDlgTemplate.h"
+#include "res/ExpertSetupTemplate.h"
+#include "res/FirmwareWarningTemplate.h"
+#include "res/HelpTemplates.h"
+#include "res/ProtocolDlgTemplate.h"
+#include "res/Resource.h"
+#include "res/UploadConfirmTemplate.h"
+#include "tests/desktop/TestWindows.h"
+#include "tests/desktop/XSession.h"
+#include "ui/Application.h"
+#include "ui/FileOpenDialog.h"
+
+using desktoptest::TestDialog;
+using desktoptest::TestFrame;
+
+namespace {
+
+const ui::MenuTemplate& TestMenu() {
+    static const ui::MenuTemplate menu{
+        IDR_MAINFRAME,
+        "Tarnwick Firmware Uploader",
+        {
+            {"&File",
+             0,
+             {
+                 {"Select Code File...",
+                  ID_FILE_SELECT_CODE,
+                  {},
+                  "Choose file containing binary program code"},
+                 {"E&xit", ID_APP_EXIT},
+             }},
+            {"&Upload", ID_UPLOAD},
+            {"&Expert", ID_EXPERT},
+            {"&View", 0, {{"&Status Bar", ID_VIEW_STATUS_BAR}}},
+        },
+    };
+    return menu;
+}
+
+}  // namespace
+
+TEST_F(DesktopTest, TheMainWindowRunsItsMenuByKeyboardAndShowsPrompts) {
+    ui::Application app;
+    TestFrame frame;
+    bool uploadEnabled = false;
+    frame.isEnabled = [&](int id) { return id != ID_UPLOAD || uploadEnabled; };
+    ASSERT_TRUE(frame.Create(TestMenu()));
+    app.mainWindow = &frame;
+
+    const std::string title = "Tarnwick Firmware Uploader";
+    int step = 0;
+    std::string promptShown;
+    std::string restoredText;
+    std::string screenshot;
+    frame.onTimer = [&](TestFrame& f, int) {
+        switch (step++) {
+            case 0:
+                EXPECT_EQ(Desktop().ShownStatusText(f, 0), "Ready");
+                EXPECT_FALSE(Desktop().ShownCommandEnabled(f, ID_UPLOAD));
+                EXPECT_EQ(Desktop().BarCommandShortcut(f, ID_UPLOAD), "Ctrl+U");
+                EXPECT_TRUE(PressKeys(title, {"ctrl+u"}));  // greyed: nothing happens
+                break;
+            case 1:
+                uploadEnabled = true;
+                break;
+            case 2:
+                EXPECT_TRUE(Desktop().ShownCommandEnabled(f, ID_UPLOAD));
+                EXPECT_TRUE(PressKeys(title, {"ctrl+u"}));
+                break;
+            case 3:
+                EXPECT_TRUE(PressKeys(title, {"alt+f"}));  // opens File on its first item
+                break;
+            case 4:
+                promptShown = Desktop().ShownStatusText(f, 0);
+                RunTool({"xdotool", "key", "Escape", "Escape", "Escape"});
+                break;
+            case 5:
+                restoredText = Desktop().ShownStatusText(f, 0);
+                f.SetPaneText(0, "XR-5 Receiver");  // shown at once
+                EXPECT_EQ(Desktop().ShownStatusText(f, 0), "XR-5 Receiver");
+                break;
+            case 6:
+                EXPECT_EQ(WindowTitle(FindWindow(title)), title);
+                screenshot = Screenshot(FindWindow(title), "main-window");
+                EXPECT_TRUE(PressKeys(title, {"alt+f", "x"}));  // E&xit
+                break;
+            default:
+                break;
+        }
+    };
+    frame.SetTimer(1, 250);
+
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_GE(step, 7);
+    EXPECT_EQ(frame.commands, std::vector<int>{ID_UPLOAD});
+    EXPECT_EQ(promptShown, "Choose file containing binary program code");
+    EXPECT_EQ(restoredText, "Ready");
+    EXPECT_GT(DistinctColours(screenshot), 20);
+    frame.Destroy();
+}
+
+TEST_F(DesktopTest, TheFileDialogTakesATypedPathAndTheDefaultExtensionApplies) {
+    std::filesystem::path folder = std::filesystem::current_path() / "file-dialog";
+    std::filesystem::create_directories(folder);
+    std::string typed = (folder / "firmware").string();
+    std::FILE* file = std::fopen(typed.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+
+    TestDialog below("Below");
+    std::optional<std::string> chosen;
+    int ticksUnderFileDialog = 0;
+    bool fileDialogOpen = false;
+    below.onInit = [](TestDialog& d) {
+        d.SetTimer(1, 50);
+        d.SetTimer(2, 100);
+    };
+    below.onTimer = [&](TestDialog& d, int id) {
+        if (id == 1) {
+            d.KillTimer(1);
+            fileDialogOpen = true;
+            chosen = ui::FileOpenDialog(
+                {&d, "Select Code File", "bin",
+                 "Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*||", ""});
+            fileDialogOpen = false;
+            d.EndDialog(ui::IDOK);
+            return;
+        }
+        if (fileDialogOpen && ++ticksUnderFileDialog == 8) {
+            EXPECT_TRUE(PressKeys("Select Code File", {"ctrl+l"}));
+            EXPECT_TRUE(TypeText("Select Code File", typed));
+            EXPECT_TRUE(PressKeys("Select Code File", {"Return"}));
+        }
+    };
+    EXPECT_EQ(below.DoModal(), ui::IDOK);
+    EXPECT_GE(ticksUnderFileDialog, 8);
+    EXPECT_EQ(chosen, typed + ".bin");
+}
+
+namespace {
+
+struct TemplateShot {
+    std::string name;
+    const ui::DialogTemplate& (*dialogTemplate)();
+    std::function<void(TestDialog&)> fill;
+};
+
+}  // namespace
+
+TEST_F(DesktopTest, TemplatesAreDrawnWithEveryControlFittingItsBox) {
+    auto nothing = [](TestDialog&) {};
+    const std::vector<TemplateShot> shots = {
+        {"connection-scan", ConnectDlgTemplate,
+         [](TestDialog& d) {
+             d.SetControlText(IDC_STATUS_TEXT, "COM1 at 4800 baud");
+             d.SetControlText(IDC_PROMPT_TEXT, "Turn the receiver on");
+         }},
+        {"database-type", DatabaseTypeDlgTemplate,
+         [](TestDialog& d) {
+             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
+             d.SetControlText(IDC_ELAPSED_TEXT, "3 sec");
+         }},
+        {"protocol", ProtocolDlgTemplate,
+         [](TestDialog& d) {
+             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
+             d.SetControlText(IDC_ELAPSED_TEXT, "7 sec");
+         }},
+        {"firmware-warning", FirmwareWarningTemplate,
+         [](TestDialog& d) {
+             d.SetControlText(IDC_WARNING_UPPER, "The receiver runs firmware version 3.70");
+             d.SetControlText(IDC_WARNING_LOWER, "The image holds the older version 2.10");
+         }},
+        {"expert-setup", ExpertSetupTemplate,
+         [](TestDialog& d) {
+             d.CheckRadioButton(IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_UNIT_FIRST + 12,
+                                IDC_EXPERT_UNIT_FIRST + 9);
+             d.CheckRadioButton(IDC_EXPERT_COM1, IDC_EXPERT_COM_OTHER, IDC_EXPERT_COM_OTHER);
+             d.SetControlText(IDC_EXPERT_COM_NUMBER, "12");
+             d.CheckRadioButton(IDC_EXPERT_OFF, IDC_EXPERT_ON, IDC_EXPERT_ON);
+         }},
+        {"baud-rate", BaudRateTemplate,
+         [](TestDialog& d) {
+             d.CheckRadioButton(IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9, IDC_BAUD_FIRST + 5);
+         }},
+        {"upload-confirm", UploadConfirmTemplate,
+         [](TestDialog& d) { d.SetControlText(IDC_VERSION_TEXT, "Code version 3.70"); }},
+        {"about", AboutTemplate, nothing},
+        {"file-help", FileHelpTemplate, nothing},
+        {"expert-help", ExpertHelpTemplate, nothing},
+        {"upload-help", UploadHelpTemplate, nothing},
+    };
+    for (const TemplateShot& shot : shots) {
+        const ui::DialogTemplate& dialogTemplate = shot.dialogTemplate();
+        TestDialog dialog(dialogTemplate);
+        dialog.exchange = false;
+        std::string path;
+        std::vector<int> cut;
+        std::string title;
+        dialog.onInit = [&](TestDialog& d) {
+            shot.fill(d);
+            d.SetTimer(1, 300);
+        };
+        dialog.onTimer = [&](TestDialog& d, int) {
+            d.KillTimer(1);
+            std::string window = FindWindow(dialogTemplate.caption);
+            title = WindowTitle(window);
+            path = Screenshot(window, shot.name);
+            cut = Desktop().ControlsCutShort(d);
+            d.EndDialog(ui::IDOK);
+        };
+        EXPECT_EQ(dialog.DoModal(), ui::IDOK) << shot.name;
+        EXPECT_EQ(title, dialogTemplate.caption) << shot.name;
+        EXPECT_GT(DistinctColours(path), 20) << shot.name;
+        EXPECT_EQ(cut, std::vector<int>{}) << shot.name;
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/desktop/DesktopBackend.h"
+
+// The desktop tests' display: a virtual X server started for this test program, and
+// the desktop backend on it. When the server cannot start, the tests that need it skip.
+class XSession : public ::testing::Environment {
+  public:
+    static XSession& Get();
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // The backend, installed as the framework's backend; nullptr without a display.
+    ui::DesktopBackend* Backend() const { return backend_.get(); }
+
+  private:
+    bool StartServer();
+
+    pid_t server_ = -1;
+    std::unique_ptr<ui::DesktopBackend> backend_;
+};
+
+// Skips the running test when there is no display.
+#define REQUIRE_DISPLAY()                                      \
+    do {                                                       \
+        if (XSession::Get().Backend() == nullptr)              \
+            GTEST_SKIP() << "no virtual X server could start"; \
+    } while (false)
+
+// Runs an X tool to its end (at most ten seconds); answers its exit status and output.
+struct ToolResult {
+    int status = -1;
+    std::string output;
+};
+ToolResult RunTool(const std::vector<std::string>& args);
+
+// Visible top-level windows of this process, and their titles as the window manager
+// reads them.
+std::vector<std::string> VisibleWindowIds();
+std::string WindowTitle(const std::string& windowId);
+// The visible window of this process with exactly this title; empty when there is none.
+std::string FindWindow(const std::string& title);
+
+// Gives the window with this title the keyboard focus and presses keys ("Return",
+// "ctrl+u", ...); answers whether the window was there.
+bool PressKeys(const std::string& title, const std::vector<std::string>& keys);
+bool TypeText(const std::string& title, const std::string& text);
+
+// Saves the window's picture as a PNG under the test's artefact folder; answers the path,
+// empty on failure.
+std::string Screenshot(const std::string& windowId, const std::string& name);
+// Distinct colours of a picture: a blank or unpainted window has one or two.
+int DistinctColours(const std::string& path);
+
+// A test on the display: the framework's state is fresh before and after it.
+class DesktopTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    ui::DesktopBackend& Desktop() { return *XSession::Get().Backend(); }
+};
