@@ -20,7 +20,9 @@ Win32CommPort::Win32CommPort(int portIndex, int rxQueueSize, int txQueueSize, in
     readIo_ = ZeroNew<OVERLAPPED>();
     writeIo_ = ZeroNew<OVERLAPPED>();
     if (dcb_ == nullptr || readIo_ == nullptr || writeIo_ == nullptr) {
-        ReleaseBuffers();
+        dcb_.reset();
+        readIo_.reset();
+        writeIo_.reset();
         Record(CL_ERR_NO_MEMORY);
         return;
     }
@@ -39,10 +41,8 @@ Win32CommPort::Win32CommPort(int portIndex, int rxQueueSize, int txQueueSize, in
 }
 
 Win32CommPort::~Win32CommPort() {
-    ZeroFree(readIo_);
-    ZeroFree(writeIo_);
-    readIo_ = nullptr;
-    writeIo_ = nullptr;
+    readIo_.reset();
+    writeIo_.reset();
     if (dcb_ != nullptr && holdsOpenCount_ && PortOpenCount::Get(portIndex_) == 1 &&
         device_ != nullptr) {
         CloseDevice();
@@ -52,18 +52,7 @@ Win32CommPort::~Win32CommPort() {
         device_->Close();
         device_.reset();
     }
-    ZeroFree(dcb_);
-    dcb_ = nullptr;
-    // The CommPort part lowers the open count.
-}
-
-void Win32CommPort::ReleaseBuffers() {
-    ZeroFree(dcb_);
-    ZeroFree(readIo_);
-    ZeroFree(writeIo_);
-    dcb_ = nullptr;
-    readIo_ = nullptr;
-    writeIo_ = nullptr;
+    // The settings block goes with its owner; the CommPort part lowers the open count.
 }
 
 template <typename Call>
@@ -75,7 +64,23 @@ bool Win32CommPort::Device(Call&& call) {
     if (call(*device_))
         return true;
     systemError_ = device_->LastSystemError();
+    if (systemError_ == IE_HARDWARE && !deviceLost_) {
+        // The device has gone (an unplugged adapter): said once, as a device error.
+        deviceLost_ = true;
+        Record(CL_ERR_DEVICE);
+    }
     return false;
+}
+
+int Win32CommPort::ApplySettings() {
+    if (Device([&](SerialDevice& d) { return d.SetCommState(*dcb_); })) {
+        applied_ = *dcb_;
+        return 0;
+    }
+    // The block goes back to what the device has, so that one refused value does not
+    // make every later setting fail with it.
+    *dcb_ = applied_;
+    return Record(TranslateSystemError());
 }
 
 bool Win32CommPort::CollectErrors(COMSTAT& stat) {
@@ -90,7 +95,8 @@ bool Win32CommPort::CollectErrors(COMSTAT& stat) {
 }
 
 int Win32CommPort::Idle() {
-    return 0;
+    // A wait on a device that has gone ends at once.
+    return deviceLost_ ? CL_ERR_DEVICE : 0;
 }
 
 int Win32CommPort::RefreshStatus() {
@@ -122,6 +128,7 @@ void Win32CommPort::Configure() {
     Device([&](SerialDevice& d) { return d.SetupComm(rxQueueSize_, txQueueSize_); });
     Device([](SerialDevice& d) { return d.SetCommMask(0); });
     Device([&](SerialDevice& d) { return d.GetCommState(*dcb_); });
+    applied_ = *dcb_;
     dcb_->BaudRate = 19200;
     dcb_->ByteSize = 8;
     dcb_->Parity = NOPARITY;
@@ -141,9 +148,7 @@ void Win32CommPort::Configure() {
     // Reads return at once with whatever has arrived.
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
     Device([&](SerialDevice& d) { return d.SetCommTimeouts(timeouts); });
-    if (!Device([&](SerialDevice& d) { return d.SetCommState(*dcb_); })) {
-        Record(TranslateSystemError());
-    }
+    ApplySettings();
 }
 
 int Win32CommPort::OpenDevice() {
@@ -203,10 +208,7 @@ int Win32CommPort::SetQueues(int rxSize, int xoffLimit, int txSize) {
     Device([&](SerialDevice& d) { return d.SetupComm(rxQueueSize_, txQueueSize_); });
     Purge(PURGE_RECEIVE, 0);
     Purge(PURGE_TRANSMIT, 0);
-    if (!Device([&](SerialDevice& d) { return d.SetCommState(*dcb_); })) {
-        return Record(TranslateSystemError());
-    }
-    return 0;
+    return ApplySettings();
 }
 
 int Win32CommPort::SetHandshake(int rxCode, int txCode) {
@@ -255,9 +257,8 @@ int Win32CommPort::SetHandshake(int rxCode, int txCode) {
         default:
             return Record(CL_ERR_TX_HANDSHAKE);
     }
-    if (!Device([&](SerialDevice& d) { return d.SetCommState(*dcb_); })) {
-        return Record(TranslateSystemError());
-    }
+    if (int result = ApplySettings(); result != 0)
+        return result;
     rxHandshake_ = rxCode;
     txHandshake_ = txCode;
     return 0;
@@ -297,7 +298,10 @@ int Win32CommPort::LineControl(int code, int value) {
             dcb_->fRtsControl = raise ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
             function = raise ? SETRTS : CLRRTS;
         }
-        // The block is changed but not applied; the line itself moves at once.
+        // The block is changed but not applied; the line itself moves at once, so what
+        // the device has moves with it.
+        applied_.fDtrControl = dcb_->fDtrControl;
+        applied_.fRtsControl = dcb_->fRtsControl;
         Device([&](SerialDevice& d) { return d.EscapeCommFunction(function); });
     }
     switch (code) {
@@ -353,10 +357,7 @@ int Win32CommPort::SetLine(std::int32_t baud, char parity, int dataBits, int sto
     } else {
         dcb_->StopBits = stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     }
-    if (!Device([&](SerialDevice& d) { return d.SetCommState(*dcb_); })) {
-        return Record(TranslateSystemError());
-    }
-    return 0;
+    return ApplySettings();
 }
 
 void Win32CommPort::GetLine(std::int32_t& baud, char& parity, int& dataBits, int& stopBits) {
@@ -404,12 +405,12 @@ int Win32CommPort::WriteBlock(const void* buffer, int count) {
     }
     std::uint32_t written = 0;
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    if (!Device([&](SerialDevice& d) { return d.Write(bytes, wanted, written, writeIo_); })) {
+    if (!Device([&](SerialDevice& d) { return d.Write(bytes, wanted, written, writeIo_.get()); })) {
         CollectErrors(stat);
     }
     int result = static_cast<int>(written);
     if (result < count)
-        Record(CL_ERR_SHORT_WRITE);
+        Record(deviceLost_ ? CL_ERR_DEVICE : CL_ERR_SHORT_WRITE);
     return result;
 }
 
@@ -435,7 +436,7 @@ int Win32CommPort::ReadBlock(void* buffer, int count) {
                                : stat.cbInQue;
     std::uint32_t got = 0;
     auto* bytes = static_cast<std::uint8_t*>(buffer);
-    if (!Device([&](SerialDevice& d) { return d.Read(bytes, wanted, got, readIo_); })) {
+    if (!Device([&](SerialDevice& d) { return d.Read(bytes, wanted, got, readIo_.get()); })) {
         CollectErrors(stat);
     }
     return static_cast<int>(got);
@@ -537,6 +538,8 @@ int Win32CommPort::ModemLine(int which) {
 
 int Win32CommPort::TranslateSystemError() {
     switch (systemError_) {
+        case EOPNOTSUPP:  // a setting the device cannot honour
+            return CL_ERR_UNSUPPORTED;
         case IE_BAUDRATE:
             return CL_ERR_BAUD;
         case IE_BYTESIZE:

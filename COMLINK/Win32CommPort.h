@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "COMLINK/CommPort.h"
+#include "COMLINK/ZeroAlloc.h"
 #include "platform/SerialDevice.h"
 
 // The serial port over the platform's serial device API. The name and the "MS Win32" of
@@ -55,7 +56,7 @@ class Win32CommPort : public CommPort {
     virtual int TranslateSystemError();
 
     // The settings block as it is now (may hold values not yet applied), or nullptr.
-    const platform::DCB* Settings() const { return dcb_; }
+    const platform::DCB* Settings() const { return dcb_.get(); }
     bool IsOpen() const { return device_ != nullptr; }
 
   private:
@@ -64,11 +65,13 @@ class Win32CommPort : public CommPort {
     bool Device(Call&& call);
     // ClearCommError, or-ing the error mask into the accumulated bits.
     bool CollectErrors(platform::COMSTAT& stat);
-    void ReleaseBuffers();
+    // SetCommState with the settings block: 0, or the recorded code of the refusal.
+    int ApplySettings();
 
-    platform::DCB* dcb_ = nullptr;
-    platform::OVERLAPPED* readIo_ = nullptr;
-    platform::OVERLAPPED* writeIo_ = nullptr;
+    ZeroPtr<platform::DCB> dcb_;
+    ZeroPtr<platform::OVERLAPPED> readIo_;
+    ZeroPtr<platform::OVERLAPPED> writeIo_;
+    platform::DCB applied_{};                         // the block the device last took
     std::shared_ptr<platform::SerialDevice> device_;  // null until the open succeeds
     std::int32_t rxHandshake_ = 0;
     std::int32_t txHandshake_ = 0;
@@ -79,4 +82,5 @@ class Win32CommPort : public CommPort {
     std::uint16_t txQueueSize_ = 0;
     std::uint16_t rxQueueSize_ = 0;
     int systemError_ = 0;
+    bool deviceLost_ = false;  // the device has gone; reported once as CL_ERR_DEVICE
 };

@@ -1,11 +1,15 @@
 #include "image/ImageReader.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "image/SRecordCheck.h"
 
 namespace {
 
@@ -49,7 +53,10 @@ bool ImageReader::Open(const std::string& path) {
     versionMajor = 0;
     versionMinor = 0;
     versionFound = false;
-    startsWithS0_ = false;
+    problem.clear();
+    fileLength_ = 0;
+    textStart_ = 0;
+    readFailed_ = false;
     if (path.empty())
         return false;
 
@@ -71,21 +78,53 @@ bool ImageReader::Open(const std::string& path) {
     if (std::fseek(file_, 0, SEEK_SET) != 0)
         return false;
     size = endAddress = static_cast<std::uint32_t>(length);
+    fileLength_ = static_cast<std::uint64_t>(length);
     valid = 1;
-
-    char start[2] = {};
-    std::size_t got = std::fread(start, 1, sizeof start, file_);
-    bool sRecord = got == 2 && start[0] == 'S' && (start[1] == '0' || start[1] == '3');
-    if (!sRecord)
+    if (!LooksLikeSRecords())
         return true;
 
     isSRecord = 1;
-    startsWithS0_ = start[1] == '0';
-    auto fileLength = static_cast<std::uint64_t>(length);
-    if (!MeasureTail(fileLength, kTail) && !MeasureTail(fileLength, kLongTail))
+    if (!CheckLines()) {
         valid = 0;
+    } else if (!MeasureTail(fileLength_, kTail) && !MeasureTail(fileLength_, kLongTail)) {
+        problem = fileName + " is not a valid S-record image: no S3 line near its end.";
+        valid = 0;
+    }
     Rewind();
     return valid != 0;
+}
+
+bool ImageReader::LooksLikeSRecords() {
+    std::array<char, 4096> start{};
+    std::size_t got = std::fread(start.data(), 1, start.size(), file_);
+    std::string_view text(start.data(), got);
+    const bool byteOrderMark = text.starts_with("\xEF\xBB\xBF");
+    if (byteOrderMark)
+        text.remove_prefix(3);
+    std::size_t first = text.find_first_not_of("\r\n \t");
+    if (first == std::string_view::npos || first + 1 >= text.size())
+        return false;
+    if (text[first] != 'S' || text[first + 1] < '0' || text[first + 1] > '9')
+        return false;
+    textStart_ = byteOrderMark ? 3 : 0;
+    return true;
+}
+
+bool ImageReader::CheckLines() {
+    Rewind();
+    SRecordCheck check;
+    while (lines_.Next()) {
+        if (!check.Add(lines_.Line())) {
+            problem = fileName + " is not a valid S-record image: line " +
+                      std::to_string(check.LineNumber()) + " " + check.Fault() + ".";
+            return false;
+        }
+    }
+    if (std::ferror(file_)) {
+        problem = fileName + " could not be read.";
+        return false;
+    }
+    return true;
 }
 
 bool ImageReader::MeasureTail(std::uint64_t fileLength, std::size_t tailLength) {
@@ -115,12 +154,18 @@ bool ImageReader::MeasureTail(std::uint64_t fileLength, std::size_t tailLength) 
 void ImageReader::Rewind() {
     if (file_ == nullptr)
         return;
-    std::fseek(file_, 0, SEEK_SET);
+    std::clearerr(file_);
+    std::fseek(file_, textStart_, SEEK_SET);
     lines_.Attach(file_);
-    if (startsWithS0_)
-        lines_.Next();
     needLine_ = true;
     lineTaken_ = 0;
+}
+
+bool ImageReader::ReachedEndOfFile() {
+    if (std::ferror(file_))
+        return false;
+    long at = std::ftell(file_);
+    return at >= 0 && static_cast<std::uint64_t>(at) == fileLength_;
 }
 
 void ImageReader::Close() {
@@ -138,7 +183,10 @@ int ImageReader::ReadRecord(std::uint8_t* buffer, std::size_t capacity, std::uin
 
 int ImageReader::ReadRecord(std::span<std::uint8_t> buffer, std::size_t capacity,
                             std::uint32_t& address) {
-    if (file_ == nullptr || capacity == 0 || buffer.empty())
+    // A reader that did not open as a valid image has nothing to give, and that is no
+    // end of an image either.
+    readFailed_ = valid == 0;
+    if (file_ == nullptr || valid == 0 || capacity == 0 || buffer.empty())
         return 0;
     // The count is answered as an int.
     if (buffer.size() > INT_MAX)
@@ -150,10 +198,16 @@ int ImageReader::ReadRecord(std::span<std::uint8_t> buffer, std::size_t capacity
 
 int ImageReader::ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity,
                             std::uint32_t address) {
-    if (std::fseek(file_, static_cast<long>(address), SEEK_SET) != 0)
+    if (address >= fileLength_)
         return 0;
-    std::size_t wanted = std::min(capacity, buffer.size());
-    return static_cast<int>(std::fread(buffer.data(), 1, wanted, file_));
+    // Up to the end the file had at open: anything less is a failed read.
+    std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::min(capacity, buffer.size()), fileLength_ - address));
+    std::size_t got = 0;
+    if (std::fseek(file_, static_cast<long>(address), SEEK_SET) == 0)
+        got = std::fread(buffer.data(), 1, wanted, file_);
+    readFailed_ = got < wanted;
+    return static_cast<int>(got);
 }
 
 // The engine pads an odd record with one 0x00 byte, which the receiver programs at the
@@ -244,6 +298,8 @@ int ImageReader::ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacit
         }
         if (lineCount > 0)
             address = recordAddress;
+        if (atEnd && length == 0)
+            readFailed_ = !ReachedEndOfFile();
         // Lines without data make empty records; they must not end the image early.
         if (length > 0 || atEnd)
             return static_cast<int>(length);

@@ -12,9 +12,11 @@
 // One image file (program code, map, POI or city database), handed out as blocks of
 // bytes with the receiver address of their first byte.
 //
-// The encoding comes from the file's first two characters: "S0" or "S3" make it a
-// Motorola S-record text image, anything else a raw binary image whose file offset is
-// the offset from the load address.
+// The encoding comes from the content: a file whose first line (after a UTF-8 byte
+// order mark and blank lines) begins with "S" and a digit is a Motorola S-record text
+// image, anything else a raw binary image whose file offset is the offset from the load
+// address. An S-record image is checked line by line when it is opened (SRecordCheck):
+// a damaged image is not valid, and problem names the file and the first bad line.
 //
 // Records of an S-record image: ReadRecord merges consecutive S3 lines (each line's
 // address follows on from the bytes before it) into one record, and ends it
@@ -32,7 +34,8 @@
 // A record that the image continues at the very next address has an even length, so
 // that the pad byte the engine adds to an odd record never lands on image data.
 //
-// ReadRecord answers 0 only at the end of the image.
+// ReadRecord answers 0 at the end of the image, and when the file can no longer be read
+// as it was at open (gone short, a read error); ReadFailed tells the two apart.
 class ImageReader {
   public:
     // Lines merged into one record at most.
@@ -64,6 +67,12 @@ class ImageReader {
 
     void Close();
 
+    // The last ReadRecord answered 0 because the file could not be read to the end it
+    // had when it was opened, not because the image is over.
+    bool ReadFailed() const { return readFailed_; }
+    // The file's length in bytes when it was opened.
+    std::uint64_t FileLength() const { return fileLength_; }
+
     // Checks that the image fits what is about to be loaded; answers 1 to go on, 0 to stop.
     //   kind 0: family-2 program code (binary, "024" at offset 1024)
     //   kind 1: POI or city database (binary, 7-bit text at offsets 220 to 347)
@@ -83,10 +92,20 @@ class ImageReader {
     std::uint32_t versionMinor = 0;
     // Set when Validate kind 2 found the version line.
     bool versionFound = false;
+    // Why Open refused an S-record image, naming the file and the first bad line; empty
+    // when it opened, and for a file that is missing (the drivers have their own text).
+    std::string problem;
 
   private:
+    // True when the first line (after a byte order mark and blank lines) begins with
+    // "S" and a digit; textStart_ is then past the mark.
+    bool LooksLikeSRecords();
+    // Checks every line; false with problem set at the first bad one.
+    bool CheckLines();
     bool MeasureTail(std::uint64_t fileLength, std::size_t tailLength);
-    // Back to the first record: the start of the file, after an S0 line.
+    // The line reader stopped at the end the file had at open, without a read error.
+    bool ReachedEndOfFile();
+    // Back to the first record: the start of the text.
     void Rewind();
     int ReadBinary(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t address);
     int ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
@@ -96,7 +115,9 @@ class ImageReader {
     int Warn(int kind);
 
     std::FILE* file_ = nullptr;
-    bool startsWithS0_ = false;
+    std::uint64_t fileLength_ = 0;
+    long textStart_ = 0;  // past a byte order mark
+    bool readFailed_ = false;
     LineReader lines_;
     // The current data line; it stays here when it does not belong to the record just
     // ended, and the next record begins with it.

@@ -6,33 +6,14 @@
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/CommResult.h"
-#include "app/CGpsUnit.h"
 #include "image/ImageReader.h"
+#include "loader/LoaderProtocol.h"
 #include "loader/LoaderStatusText.h"
 #include "platform/Clock.h"
 
 namespace {
 
-// Bytes the PC sends.
-constexpr std::uint8_t kAnswerHello = 0x55;
-constexpr std::uint8_t kHandshakeDone = 0x6A;
-constexpr std::uint8_t kEraseDone = 0x69;
-
-// Bytes the receiver sends.
-constexpr int kOk = 0x55;
-constexpr int kRecWait = 0x77;
-constexpr int kHello = 0xAA;
-constexpr int kBadCmd = 0x83;
-constexpr int kFail = 0x84;
-constexpr int kBadType = 0x86;
-constexpr int kReset = 0x87;
-constexpr int kRecNumber = 0x89;
-constexpr int kDebug = 0x8E;
-constexpr int kSectorErased = 0x8F;
-
-bool IsResendCode(int value) {
-    return value == 0x81 || value == 0x82 || value == 0x85 || value == 0x88;
-}
+using namespace loader_protocol;
 
 // Trace values: "%04x" shows a negative link code as its 32-bit pattern, "%ld" and
 // "%lx" take the unsigned 32-bit addresses as they are.
@@ -64,13 +45,14 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     sectorsErased_ = 0;
     endChecksum = 0;
     receivedSize = 0;
+    stopReason_.clear();
 
     reader_ = reader;
     loadAddress_ = loadAddress;
     sendPosition_ = loadAddress;
     if (reader == nullptr) {
         endAddress_ = loadAddress;
-    } else if (theUnit.bootReloadPass) {
+    } else if (target_.bootReloadPass) {
         endAddress_ = reader->endAddress;
     } else {
         endAddress_ = loadAddress + reader->endAddress + 0x10000;
@@ -121,7 +103,8 @@ bool FlashLoader::Step() {
                 secondImageDue_ = true;
                 StartImage(firstImage_);
             }
-            RewindImage();
+            if (!RewindImage())
+                return false;
             recordNumber_ = 0;
             state = LoaderState::NoConnect;
             return true;
@@ -190,7 +173,7 @@ bool FlashLoader::StepNoConnect() {
     trace_.Line("NO CONNECT - other\n");
     // Whatever piles up while nobody answers is dropped now and then, so that a hello
     // behind it is seen soon.
-    if (++noConnectCount_ >= 15) {
+    if (++noConnectCount_ >= kNoConnectDiscardSteps) {
         noConnectCount_ = 0;
         link_->DiscardInput(0);
     }
@@ -248,7 +231,7 @@ bool FlashLoader::StepEraseCmd() {
         default:
             break;
     }
-    if (TimedOut(1.5)) {
+    if (TimedOut(kEraseCmdTimeoutSeconds)) {
         link_->DiscardInput(0);
         link_->SendByte(kHandshakeDone);
         timeStamp_ = Now();
@@ -280,7 +263,7 @@ bool FlashLoader::StepEraseAdr() {
             state = LoaderState::WriteFail;
             break;
         case CL_ERR_TIMEOUT:
-            if (TimedOut(2.5)) {
+            if (TimedOut(kEraseAdrTimeoutSeconds)) {
                 SendEraseCommand();
                 trace_.Line("ERASE ADR - timeout\n");
                 return true;
@@ -306,6 +289,11 @@ bool FlashLoader::StepErasing() {
             trace_.Line("ERASING - sector erased\n");
             ++sectorsErased_;
             break;
+        case kFail:
+            // The erase failed: programming on would write over what was not erased.
+            trace_.Line("ERASING - fail\n");
+            state = LoaderState::WriteFail;
+            break;
         case CL_ERR_TIMEOUT:
             break;
         default:
@@ -322,7 +310,10 @@ bool FlashLoader::StepWaitCold() {
         state = LoaderState::SendRec;
         return true;
     }
-    if (value != CL_ERR_TIMEOUT)
+    if (value == kFail) {
+        trace_.Line("WAIT COLD - fail\n");
+        state = LoaderState::WriteFail;
+    } else if (value != CL_ERR_TIMEOUT)
         trace_.Line("WAIT COLD - error %04x\n", Hex(value));
     return AfterRead(value);
 }
@@ -339,11 +330,21 @@ bool FlashLoader::StepSendRec() {
     }
     if (!resendLoaded_) {
         int count = 0;
+        bool readFailed = false;
         if (sendPosition_ > endAddress_) {
             trace_.Line("SEND REC - Address %08lx past end %08lx\n", Address(sendPosition_),
                         Address(endAddress_));
         } else {
             count = ReadNextRecord();
+            readFailed = count <= 0 && reader_->ReadFailed();
+        }
+        if (readFailed) {
+            // The file went short or unreadable before its end: sending the end record
+            // now would close an image the receiver holds only in part.
+            trace_.Line("SEND REC - read failed\n");
+            Stop("Reading " + reader_->fileName +
+                 " failed before its end; the upload was stopped.");
+            return false;
         }
         if (count <= 0) {
             if (secondImageDue_) {
@@ -352,7 +353,8 @@ bool FlashLoader::StepSendRec() {
                 secondImageDue_ = false;
                 onSecondImage_ = true;
                 StartImage(secondImage_);
-                RewindImage();
+                if (!RewindImage())
+                    return false;
                 trace_.Line("SECOND FILE - %08lx to %08lx\n", Address(loadAddress_),
                             Address(endAddress_));
                 return true;
@@ -381,7 +383,7 @@ bool FlashLoader::StepSendRec() {
 int FlashLoader::ReadNextRecord() {
     // The boot block pass sends part of a whole image: the image's own offsets are the
     // receiver addresses.
-    if (sendPosition_ == loadAddress_ && theUnit.bootReloadPass)
+    if (sendPosition_ == loadAddress_ && target_.bootReloadPass)
         loadAddress_ = 0;
     std::uint32_t offset = sendPosition_ - loadAddress_;
     CurrentImage().used = true;
@@ -397,10 +399,7 @@ int FlashLoader::ReadNextRecord() {
 bool FlashLoader::StepWaitRec() {
     const int value = link_->ReadByteTimed(0);
     if (IsResendCode(value)) {
-        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
-                    static_cast<int>(FrameLength()));
-        trace_.Frame(frame_.data(), FrameLength());
-        SendRecordAgain();
+        ResendRecord(value);
         return AfterRead(value);
     }
     switch (value) {
@@ -409,6 +408,8 @@ bool FlashLoader::StepWaitRec() {
             debugWord_ = 0;
             reportedValue_ = 0;
             debugWordCount_ = 0;
+            // Programming is waited for from the moment the record arrived.
+            timeStamp_ = Now();
             state = LoaderState::Prog;
             return true;
         case kFail:
@@ -425,17 +426,15 @@ bool FlashLoader::StepWaitRec() {
             // stands. A record number says where the receiver stores the record, so in
             // that mode the numbers start again with the image.
             trace_.Line("WAIT REC - reset\n");
-            RewindImage();
+            if (!RewindImage())
+                return false;
             if (recordNumbered_)
                 recordNumber_ = 0;
             state = LoaderState::WaitCold;
             return true;
         case CL_ERR_TIMEOUT:
-            if (TimedOut(4.0)) {
-                trace_.Line("WAIT REC - timeout resend %d bytes:", static_cast<int>(FrameLength()));
-                trace_.Frame(frame_.data(), FrameLength());
-                SendRecordAgain();
-            }
+            if (TimedOut(kWaitRecTimeoutSeconds))
+                ResendRecord(std::nullopt);
             break;
         default:
             trace_.Line("WAIT REC - error %04x\n", Hex(value));
@@ -447,10 +446,7 @@ bool FlashLoader::StepWaitRec() {
 bool FlashLoader::StepProg() {
     const int value = link_->ReadByteTimed(0);
     if (IsResendCode(value)) {
-        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(value),
-                    static_cast<int>(FrameLength()));
-        trace_.Frame(frame_.data(), FrameLength());
-        SendRecordAgain();
+        ResendRecord(value);
         state = LoaderState::WaitRec;
         return AfterRead(value);
     }
@@ -473,12 +469,37 @@ bool FlashLoader::StepProg() {
             state = LoaderState::Debug1;
             break;
         case CL_ERR_TIMEOUT:
+            if (TimedOut(kProgTimeoutSeconds))
+                return ProgTimedOut();
             break;
         default:
             trace_.Line("PROG - error %04x\n", Hex(value));
             break;
     }
     return AfterRead(value);
+}
+
+bool FlashLoader::ProgTimedOut() {
+    if (recordNumbered_) {
+        // The receiver stores a numbered record at its next number: the same record
+        // again could land in the place of the one after it.
+        trace_.Line("PROG - timeout\n");
+        Stop("The receiver did not confirm that record " + std::to_string(recordNumber_) +
+             " was programmed; the upload was stopped.");
+        return false;
+    }
+    // An addressed record carries its place: sent again it can only put the same bytes
+    // at the same addresses.
+    trace_.Line("PROG - timeout resend %d bytes:", static_cast<int>(FrameLength()));
+    trace_.Frame(frame_.data(), FrameLength());
+    SendRecordAgain();
+    state = LoaderState::WaitRec;
+    return false;
+}
+
+void FlashLoader::Stop(std::string reason) {
+    stopReason_ = std::move(reason);
+    state = LoaderState::SystemFailure;
 }
 
 void FlashLoader::AcceptRecord(bool recWait) {
@@ -515,7 +536,7 @@ bool FlashLoader::StepSendEnd() {
         return true;
     }
     if (value == CL_ERR_TIMEOUT) {
-        if (TimedOut(2.5)) {
+        if (TimedOut(kSendEndTimeoutSeconds)) {
             SendFrame(LoaderFrame::kEndRecord.data(), LoaderFrame::kEndRecord.size());
             trace_.Line("SEND END - timeout, resend\n");
             return true;
@@ -579,7 +600,7 @@ void FlashLoader::AddDebugWord(std::uint8_t low) {
             std::optional<int> phase;
             if (phaseSource_ != nullptr)
                 phase = phaseSource_->UploadPhase();
-            wordOrder_ = DecideWordOrder(theUnit.family, phase, firstDebugWord_, debugWord_);
+            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase, firstDebugWord_, debugWord_);
         }
         reportedValue_ = CombineWords(wordOrder_, firstDebugWord_, debugWord_);
     }
@@ -689,23 +710,30 @@ void FlashLoader::StartImage(const Image& image) {
     recordsInImage_ = 0;
 }
 
-void FlashLoader::RewindImage() {
+bool FlashLoader::RewindImage() {
     Image& image = CurrentImage();
     StartImage(image);
     // A binary image is read by offset; an S-record image reads on from where it
     // stopped and must be opened again to start over.
-    if (image.used && reader_ != nullptr && reader_->isSRecord) {
-        // Opening measures the image again but forgets what validation found.
-        const std::string path = reader_->fileName;
-        const std::uint32_t major = reader_->versionMajor;
-        const std::uint32_t minor = reader_->versionMinor;
-        const bool found = reader_->versionFound;
-        reader_->Open(path);
-        reader_->versionMajor = major;
-        reader_->versionMinor = minor;
-        reader_->versionFound = found;
-        image.used = false;
+    if (!image.used || reader_ == nullptr || !reader_->isSRecord)
+        return true;
+    image.used = false;
+    // Opening measures the image again but forgets what validation found.
+    const std::string path = reader_->fileName;
+    const std::uint64_t length = reader_->FileLength();
+    const std::uint32_t major = reader_->versionMajor;
+    const std::uint32_t minor = reader_->versionMinor;
+    const bool found = reader_->versionFound;
+    if (!reader_->Open(path) || reader_->FileLength() != length) {
+        // Gone, damaged or changed since it was checked: nothing of it is sent.
+        trace_.Line("RESET - image not readable\n");
+        Stop(path + " could not be opened again as it was; the upload was stopped.");
+        return false;
     }
+    reader_->versionMajor = major;
+    reader_->versionMinor = minor;
+    reader_->versionFound = found;
+    return true;
 }
 
 void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
@@ -717,6 +745,16 @@ void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
 
 void FlashLoader::SendRecordAgain() {
     SendFrame(frame_.data(), FrameLength());
+}
+
+void FlashLoader::ResendRecord(std::optional<int> code) {
+    const int length = static_cast<int>(FrameLength());
+    if (code)
+        trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(*code), length);
+    else
+        trace_.Line("WAIT REC - timeout resend %d bytes:", length);
+    trace_.Frame(frame_.data(), FrameLength());
+    SendRecordAgain();
 }
 
 void FlashLoader::SendEraseCommand() {

@@ -3,10 +3,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "loader/LoaderFrame.h"
 #include "loader/LoaderState.h"
+#include "loader/LoaderTarget.h"
 #include "loader/LoaderTrace.h"
 #include "loader/UploadPhaseSource.h"
 #include "loader/WordOrder.h"
@@ -36,7 +38,8 @@ class FlashLoader {
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
 
-    FlashLoader() = default;
+    // target: what the driver knows of the receiver (upload family, boot block pass).
+    explicit FlashLoader(const LoaderTarget& target) : target_(target) {}
     ~FlashLoader() = default;
     FlashLoader(const FlashLoader&) = delete;
     FlashLoader& operator=(const FlashLoader&) = delete;
@@ -55,6 +58,11 @@ class FlashLoader {
     void Finish();
     // Goes on with a second image in the same session: no handshake, no erase.
     void SecondFile(ImageReader* reader, std::uint32_t loadAddress);
+
+    // Why the run stopped in SYSTEM FAILURE (the image could not be read to its end or
+    // opened again, or a numbered record was never confirmed); empty otherwise. For the
+    // driver's message: the run is not complete and no end record was sent.
+    const std::string& StopReason() const { return stopReason_; }
 
     // The status text of the current state; the rec number states leave it as it was.
     void StatusText(std::string& textField) const;
@@ -121,13 +129,21 @@ class FlashLoader {
     int ReadNextRecord();
     void SendFrame(const std::uint8_t* frame, std::size_t length);
     void SendRecordAgain();
+    // Sends the data record again after a resend code, or after the wait for its
+    // acknowledge ran out (no code).
+    void ResendRecord(std::optional<int> code);
     void SendEraseCommand();
     void TraceFrame(const std::uint8_t* frame, std::size_t length);
     void AcceptRecord(bool recWait);
     void StepBack();
     void AddDebugWord(std::uint8_t low);
-    // The image starts again from its load address.
-    void RewindImage();
+    // The image starts again from its load address; false (and stopped) when an image
+    // that must be opened again cannot be.
+    bool RewindImage();
+    // PROG waited too long for the programmed acknowledge.
+    bool ProgTimedOut();
+    // Ends the run in SYSTEM FAILURE, where Step does nothing more.
+    void Stop(std::string reason);
     void StartImage(const Image& image);
     bool TimedOut(double limitSeconds) const;
     std::int64_t Now() const;
@@ -138,6 +154,7 @@ class FlashLoader {
     bool AfterRead(int value) const;
     Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }
 
+    const LoaderTarget target_;
     int recordLength_ = 0;
     std::int64_t timeStamp_ = 0;
     std::uint32_t sendPosition_ = 0;
@@ -177,4 +194,5 @@ class FlashLoader {
     // Records of the current image accepted since it started.
     std::uint32_t recordsInImage_ = 0;
     const UploadPhaseSource* phaseSource_ = nullptr;
+    std::string stopReason_;
 };

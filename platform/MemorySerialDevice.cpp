@@ -39,8 +39,9 @@ bool MemorySerialDevice::Present() const {
 bool MemorySerialDevice::Usable(Call call) {
     if (!open_)
         return Fail(EBADF);
+    // As the termios device answers once it has noticed the device is gone.
     if (!Present())
-        return Fail(EIO);
+        return Fail(IE_HARDWARE);
     auto index = static_cast<std::size_t>(call);
     if (failTimes_[index] > 0) {
         --failTimes_[index];

@@ -90,7 +90,7 @@ class MemorySerialDevice : public SerialDevice {
     void SetBaudFilter(std::function<bool(std::uint32_t)> accept) {
         baudFilter_ = std::move(accept);
     }
-    // False: the device has gone (an unplugged adapter); its calls fail.
+    // False: the device has gone (an unplugged adapter); its calls fail with IE_HARDWARE.
     void SetPresent(bool present) { present_ = present; }
     // The settings the device reports before the host changes them.
     void Preset(const DCB& dcb) { state_ = dcb; }

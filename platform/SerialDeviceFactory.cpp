@@ -1,6 +1,7 @@
 #include "platform/SerialDeviceFactory.h"
 
 #include "platform/ComPortNames.h"
+#include "platform/SerialDiagnostics.h"
 #include "platform/TermiosSerialDevice.h"
 
 namespace platform {
@@ -9,6 +10,7 @@ namespace {
 
 std::shared_ptr<SerialDevice> MakeTermiosDevice(int portIndex) {
     std::string path = ComPortNames::PathOf(portIndex);
+    SerialDiagnostics::NamePort(portIndex, path);
     if (path.empty())
         return nullptr;
     return std::make_shared<TermiosSerialDevice>(path);

@@ -9,9 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <mutex>
 #include <set>
+
+#include "platform/SerialDiagnostics.h"
 
 namespace platform {
 
@@ -95,6 +96,11 @@ bool NoModemLines(int error) {
     return error == ENOTTY || error == EINVAL;
 }
 
+// What an unplugged adapter (or a pseudo-terminal whose other end has gone) answers.
+bool DeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 }  // namespace
 
 TermiosSerialDevice::TermiosSerialDevice(std::string path)
@@ -110,8 +116,25 @@ bool TermiosSerialDevice::Fail(int systemError) {
     return false;
 }
 
-bool TermiosSerialDevice::NotOpen() {
-    return Fail(EBADF);
+bool TermiosSerialDevice::CallFailed(const char* call, int error) {
+    if (gone_)
+        return Fail(IE_HARDWARE);
+    if (DeviceGone(error)) {
+        // Said once; from now on every call fails at once as a hardware failure.
+        gone_ = true;
+        SerialDiagnostics::Failure(call, path_, error);
+        return Fail(IE_HARDWARE);
+    }
+    SerialDiagnostics::Failure(call, path_, error);
+    return Fail(error);
+}
+
+bool TermiosSerialDevice::Usable() {
+    if (fd_ < 0)
+        return Fail(EBADF);
+    if (gone_)
+        return Fail(IE_HARDWARE);
+    return true;
 }
 
 bool TermiosSerialDevice::SpeedSupported(std::uint32_t baud) {
@@ -131,18 +154,18 @@ void TermiosSerialDevice::PermissionHint() const {
     const struct group* owner = nullptr;
     if (::stat(path_.c_str(), &info) == 0 && info.st_gid != 0)
         owner = ::getgrgid(info.st_gid);
+    const std::string start = "Cannot open " + path_ + ": permission denied. To get access, ";
     if (owner != nullptr) {
-        std::fprintf(stderr,
-                     "Cannot open %s: permission denied. To get access, join the group '%s' that "
-                     "owns it (sudo usermod -aG %s $USER), then log out and in again.\n",
-                     path_.c_str(), owner->gr_name, owner->gr_name);
+        const std::string name = owner->gr_name;
+        SerialDiagnostics::Advice(path_, start + "join the group '" + name +
+                                             "' that owns it (sudo usermod -aG " + name +
+                                             " $USER), then log out and in again.");
     } else {
         // Owned by root's group: joining it is no advice to give.
-        std::fprintf(stderr,
-                     "Cannot open %s: permission denied. To get access, have it given to a group "
-                     "you belong to (usually dialout, e.g. by a udev rule), then log out and in "
-                     "again.\n",
-                     path_.c_str());
+        SerialDiagnostics::Advice(path_, start +
+                                             "have it given to a group you belong to (usually "
+                                             "dialout, e.g. by a udev rule), then log out and in "
+                                             "again.");
     }
 }
 
@@ -152,33 +175,36 @@ bool TermiosSerialDevice::Open() {
     int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         int error = errno;
+        SerialDiagnostics::Failure("open", path_, error);
         if (error == EACCES || error == EPERM)
             PermissionHint();
         return Fail(error);
     }
-    auto refuse = [fd, this](int error) {
+    auto refuse = [fd, this](const char* call, int error) {
         ::close(fd);
+        SerialDiagnostics::Failure(call, path_, error);
         return Fail(error);
     };
     if (!::isatty(fd))
-        return refuse(ENOTTY);
+        return refuse("isatty", ENOTTY);
     // The advisory lock also keeps out a second program running as root, which TIOCEXCL
     // does not, and a second port object of this program on the same device.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return refuse(errno == EWOULDBLOCK ? EBUSY : errno);
+        return refuse("flock", errno == EWOULDBLOCK ? EBUSY : errno);
     if (::ioctl(fd, TIOCEXCL) != 0 && !NoModemLines(errno))
-        return refuse(errno);
+        return refuse("ioctl TIOCEXCL", errno);
     termios t{};
     if (::tcgetattr(fd, &t) != 0)
-        return refuse(errno);
+        return refuse("tcgetattr", errno);
     original_ = t;
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &t) != 0)
-        return refuse(errno);
+        return refuse("tcsetattr", errno);
     fd_ = fd;
+    gone_ = false;
     state_ = DcbFromTermios(t);
     tx_.Clear();
     serial_icounter_struct counts{};
@@ -190,27 +216,63 @@ bool TermiosSerialDevice::Open() {
         counters_[3] = counts.brk;
         counters_[4] = counts.buf_overrun;
     }
+    AskLowLatency();
+    SerialDiagnostics::Opened(path_);
     return true;
+}
+
+void TermiosSerialDevice::AskLowLatency() {
+    // A USB serial adapter holds received bytes back for its latency timer (16 ms on
+    // some) unless asked not to; every acknowledgement of the loader would wait for it.
+    // Devices without the setting (pseudo-terminals, some built-in ports) go on as they are.
+    lowLatencySet_ = false;
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY) != 0)
+        return;
+    serialFlags_ = serial.flags;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    lowLatencySet_ = ::ioctl(fd_, TIOCSSERIAL, &serial) == 0;
+}
+
+void TermiosSerialDevice::RestoreLowLatency() {
+    if (!lowLatencySet_)
+        return;
+    lowLatencySet_ = false;
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.flags = (serial.flags & ~ASYNC_LOW_LATENCY) | (serialFlags_ & ASYNC_LOW_LATENCY);
+    ::ioctl(fd_, TIOCSSERIAL, &serial);
 }
 
 bool TermiosSerialDevice::Close() {
     if (fd_ < 0)
-        return NotOpen();
+        return Fail(EBADF);
     tx_.Clear();
-    // Leave the line as we found it.
-    ::tcsetattr(fd_, TCSANOW, &original_);
-    ::ioctl(fd_, TIOCNXCL);
+    if (!gone_) {
+        // Output still in the kernel would hold close() for the driver's drain time
+        // (up to half a minute with the line held): it is dropped, as Close promises.
+        ::tcflush(fd_, TCOFLUSH);
+        RestoreLowLatency();
+        // Leave the line as we found it.
+        ::tcsetattr(fd_, TCSANOW, &original_);
+        ::ioctl(fd_, TIOCNXCL);
+    }
+    lowLatencySet_ = false;
     int result = ::close(fd_);
     int error = errno;
     fd_ = -1;
-    if (result != 0 && error != EINTR)
+    gone_ = false;
+    if (result != 0 && error != EINTR) {
+        SerialDiagnostics::Failure("close", path_, error);
         return Fail(error);
+    }
     return true;
 }
 
 bool TermiosSerialDevice::SetupComm(std::uint32_t rxSize, std::uint32_t txSize) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     if (rxSize == 0 || txSize == 0)
         return Fail(EINVAL);
     Pump();
@@ -220,25 +282,28 @@ bool TermiosSerialDevice::SetupComm(std::uint32_t rxSize, std::uint32_t txSize) 
 }
 
 bool TermiosSerialDevice::GetCommState(DCB& dcb) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     dcb = state_;
     return true;
 }
 
 bool TermiosSerialDevice::SetCommState(const DCB& dcb) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     speed_t speed;
     if (!SpeedCode(dcb.BaudRate, speed))
-        return Fail(IE_BAUDRATE);
+        return CallFailed("tcsetattr", IE_BAUDRATE);
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return Fail(IE_BYTESIZE);
+        return CallFailed("tcsetattr", IE_BYTESIZE);
     if (dcb.Parity > SPACEPARITY || dcb.StopBits > TWOSTOPBITS)
-        return Fail(EINVAL);
+        return CallFailed("tcsetattr", EINVAL);
+    // Termios has no handshake on DTR and DSR: refused rather than quietly ignored.
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE || dcb.fOutxDsrFlow != 0)
+        return CallFailed("tcsetattr", EOPNOTSUPP);
     termios before{};
     if (::tcgetattr(fd_, &before) != 0)
-        return Fail(errno);
+        return CallFailed("tcgetattr", errno);
     termios t = before;
     ::cfmakeraw(&t);
     ::cfsetispeed(&t, speed);
@@ -278,15 +343,18 @@ bool TermiosSerialDevice::SetCommState(const DCB& dcb) {
     t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
-        return Fail(errno == EINVAL ? IE_BAUDRATE : errno);
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0) {
+        int error = errno;
+        return CallFailed("tcsetattr",
+                          error == EINVAL && !SpeedAccepted(before, speed) ? IE_BAUDRATE : error);
+    }
     // tcsetattr succeeds when any part was taken; a driver may quietly keep its old speed.
     termios now{};
     if (::tcgetattr(fd_, &now) == 0) {
         // (Data bits and parity are not checked: a pseudo-terminal always carries 8N.)
         if (cfgetospeed(&now) != speed) {
             ::tcsetattr(fd_, TCSANOW, &before);
-            return Fail(IE_BAUDRATE);
+            return CallFailed("tcsetattr", IE_BAUDRATE);
         }
     }
     LineIoctl(dcb.fDtrControl == DTR_CONTROL_DISABLE ? TIOCMBIC : TIOCMBIS, TIOCM_DTR);
@@ -297,24 +365,34 @@ bool TermiosSerialDevice::SetCommState(const DCB& dcb) {
     return true;
 }
 
+bool TermiosSerialDevice::SpeedAccepted(const termios& before, speed_t speed) {
+    // An EINVAL names no field: try the speed alone on the settings the device has.
+    termios probe = before;
+    ::cfsetispeed(&probe, speed);
+    ::cfsetospeed(&probe, speed);
+    bool accepted = ::tcsetattr(fd_, TCSANOW, &probe) == 0;
+    ::tcsetattr(fd_, TCSANOW, &before);
+    return accepted;
+}
+
 bool TermiosSerialDevice::SetCommTimeouts(const COMMTIMEOUTS& timeouts) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     // Reads here always return at once with what has arrived; nothing else is offered.
     timeouts_ = timeouts;
     return true;
 }
 
 bool TermiosSerialDevice::GetCommMask(std::uint32_t& mask) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     mask = eventMask_;
     return true;
 }
 
 bool TermiosSerialDevice::SetCommMask(std::uint32_t mask) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     eventMask_ = mask;
     return true;
 }
@@ -335,12 +413,12 @@ bool TermiosSerialDevice::LineIoctl(unsigned long request, int bits) {
     int result = bits == 0 ? ::ioctl(fd_, request) : ::ioctl(fd_, request, &bits);
     if (result == 0 || NoModemLines(errno))
         return true;
-    return Fail(errno);
+    return CallFailed("ioctl", errno);
 }
 
 bool TermiosSerialDevice::EscapeCommFunction(std::uint32_t function) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     switch (function) {
         case SETDTR:
             return LineIoctl(TIOCMBIS, TIOCM_DTR);
@@ -355,23 +433,25 @@ bool TermiosSerialDevice::EscapeCommFunction(std::uint32_t function) {
         case CLRBREAK:
             return ClearCommBreak();
         case SETXOFF:
-            return ::tcflow(fd_, TCOOFF) == 0 || NoModemLines(errno) ? true : Fail(errno);
+            return ::tcflow(fd_, TCOOFF) == 0 || NoModemLines(errno) ? true
+                                                                     : CallFailed("tcflow", errno);
         case SETXON:
-            return ::tcflow(fd_, TCOON) == 0 || NoModemLines(errno) ? true : Fail(errno);
+            return ::tcflow(fd_, TCOON) == 0 || NoModemLines(errno) ? true
+                                                                    : CallFailed("tcflow", errno);
         default:
             return Fail(EINVAL);
     }
 }
 
 bool TermiosSerialDevice::SetCommBreak() {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     return LineIoctl(TIOCSBRK, 0);
 }
 
 bool TermiosSerialDevice::ClearCommBreak() {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     return LineIoctl(TIOCCBRK, 0);
 }
 
@@ -380,7 +460,7 @@ bool TermiosSerialDevice::ReadModemStatus(std::uint32_t& status) {
     int lines = 0;
     if (::ioctl(fd_, TIOCMGET, &lines) != 0) {
         // No modem lines (a pseudo-terminal): every input reads as off.
-        return NoModemLines(errno) ? true : Fail(errno);
+        return NoModemLines(errno) ? true : CallFailed("ioctl TIOCMGET", errno);
     }
     if ((lines & TIOCM_CTS) != 0)
         status |= MS_CTS_ON;
@@ -394,8 +474,8 @@ bool TermiosSerialDevice::ReadModemStatus(std::uint32_t& status) {
 }
 
 bool TermiosSerialDevice::GetCommModemStatus(std::uint32_t& status) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     return ReadModemStatus(status);
 }
 
@@ -419,12 +499,12 @@ std::uint32_t TermiosSerialDevice::TakeCounterErrors() {
 }
 
 bool TermiosSerialDevice::ClearCommError(std::uint32_t& errors, COMSTAT* stat) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     Pump();
     int waiting = 0;
     if (::ioctl(fd_, FIONREAD, &waiting) != 0)
-        return Fail(errno);
+        return CallFailed("ioctl FIONREAD", errno);
     errors = TakeCounterErrors();
     if (stat != nullptr) {
         *stat = COMSTAT{};
@@ -446,16 +526,16 @@ bool TermiosSerialDevice::ClearCommError(std::uint32_t& errors, COMSTAT* stat) {
 }
 
 bool TermiosSerialDevice::PurgeComm(std::uint32_t flags) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     if ((flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0) {
         tx_.Clear();
         if (::tcflush(fd_, TCOFLUSH) != 0)
-            return Fail(errno);
+            return CallFailed("tcflush", errno);
     }
     if ((flags & (PURGE_RXABORT | PURGE_RXCLEAR)) != 0) {
         if (::tcflush(fd_, TCIFLUSH) != 0)
-            return Fail(errno);
+            return CallFailed("tcflush", errno);
     }
     return true;
 }
@@ -469,7 +549,7 @@ bool TermiosSerialDevice::Pump() {
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return true;
-            return Fail(errno);
+            return CallFailed("write", errno);
         }
         tx_.Drop(static_cast<std::size_t>(written));
         if (static_cast<std::size_t>(written) < length)
@@ -481,8 +561,8 @@ bool TermiosSerialDevice::Pump() {
 bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint32_t& got,
                                OVERLAPPED* io) {
     got = 0;
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     // (Queued output is pushed by ClearCommError, which the port calls before every read.)
     while (size > 0) {
         ssize_t count = ::read(fd_, data, size);
@@ -491,7 +571,7 @@ bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 break;
-            return Fail(errno);
+            return CallFailed("read", errno);
         }
         got = static_cast<std::uint32_t>(count);
         break;
@@ -504,8 +584,8 @@ bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint
 bool TermiosSerialDevice::Write(const std::uint8_t* data, std::uint32_t size, std::uint32_t& queued,
                                 OVERLAPPED* io) {
     queued = 0;
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     if (!Pump())
         return false;
     if (tx_.Empty()) {
@@ -517,7 +597,7 @@ bool TermiosSerialDevice::Write(const std::uint8_t* data, std::uint32_t size, st
                     continue;
                 if (errno == EAGAIN || errno == EWOULDBLOCK)
                     break;
-                return Fail(errno);
+                return CallFailed("write", errno);
             }
             if (written == 0)
                 break;
@@ -531,8 +611,8 @@ bool TermiosSerialDevice::Write(const std::uint8_t* data, std::uint32_t size, st
 }
 
 bool TermiosSerialDevice::TransmitCommChar(std::uint8_t byte) {
-    if (fd_ < 0)
-        return NotOpen();
+    if (!Usable())
+        return false;
     if (!Pump())
         return false;
     if (tx_.Empty()) {
@@ -540,7 +620,7 @@ bool TermiosSerialDevice::TransmitCommChar(std::uint8_t byte) {
         if (written == 1)
             return true;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return Fail(errno);
+            return CallFailed("write", errno);
         }
     }
     if (!tx_.PushFront(byte))

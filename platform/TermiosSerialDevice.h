@@ -11,9 +11,12 @@ namespace platform {
 
 // A serial device through POSIX termios: real ports, USB serial adapters and
 // pseudo-terminals. Opened non-blocking, raw, with CLOCAL and exclusively (TIOCEXCL plus
-// an advisory lock). What the kernel does not take at once waits in a transmit queue of
-// the port's size here and is pushed out on later calls, so no call ever blocks. The
-// terminal settings found at open are put back at close.
+// an advisory lock), with low latency where the driver offers it. What the kernel does
+// not take at once waits in a transmit queue of the port's size here and is pushed out on
+// later calls, so no call ever blocks. The terminal settings found at open are put back at
+// close. Failing system calls are told to SerialDiagnostics. A device that has gone
+// (unplugged adapter, pseudo-terminal without its other end) is reported there once; from
+// then on every call fails with IE_HARDWARE until it is closed.
 class TermiosSerialDevice : public SerialDevice {
   public:
     static constexpr std::uint32_t kDefaultQueueSize = 4096;
@@ -52,7 +55,14 @@ class TermiosSerialDevice : public SerialDevice {
 
   private:
     bool Fail(int systemError);
-    bool NotOpen();
+    // A system call failed: told to the diagnostics, and a vanished device noticed.
+    bool CallFailed(const char* call, int error);
+    // Open and not gone; otherwise fails with EBADF or IE_HARDWARE.
+    bool Usable();
+    // Whether the device takes the speed on the settings it had (to name an EINVAL).
+    bool SpeedAccepted(const termios& before, speed_t speed);
+    void AskLowLatency();
+    void RestoreLowLatency();
     // Pushes queued output into the kernel as far as it takes it; false on a device error.
     bool Pump();
     // Runs a modem-line or break ioctl; devices without modem lines (pseudo-terminals)
@@ -65,6 +75,9 @@ class TermiosSerialDevice : public SerialDevice {
     std::string path_;
     int fd_ = -1;
     int lastError_ = 0;
+    bool gone_ = false;
+    bool lowLatencySet_ = false;
+    int serialFlags_ = 0;  // the driver's flags before low latency was asked for
     termios original_{};
     DCB state_{};
     COMMTIMEOUTS timeouts_{};

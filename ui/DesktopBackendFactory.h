@@ -6,7 +6,8 @@
 
 namespace ui {
 
-// The desktop front end, or nullptr when it cannot start (no display).
+// The desktop front end, when the program was built with one and it can start
+// (a display is there); nullptr otherwise. It may take its own options out of argv.
 std::unique_ptr<Backend> CreateDesktopBackend(int& argc, char** argv);
 
 }  // namespace ui

@@ -26,6 +26,11 @@ void TimerQueue::KillAll(Window* owner) {
     std::erase_if(timers_, [&](const Timer& t) { return t.owner == owner; });
 }
 
+bool TimerQueue::HasTimers(const Window* owner) const {
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [&](const Timer& t) { return t.owner == owner; });
+}
+
 TimerQueue::Timer* TimerQueue::Find(Window* owner, int id) {
     for (Timer& timer : timers_) {
         if (timer.owner == owner && timer.id == id)

@@ -23,6 +23,8 @@ class TimerQueue {
     // Fires every timer due at nowMs once; answers whether any fired.
     bool DispatchDue(std::uint64_t nowMs);
     bool Empty() const { return timers_.empty(); }
+    // Whether the window has a timer set.
+    bool HasTimers(const Window* owner) const;
 
   private:
     struct Timer {

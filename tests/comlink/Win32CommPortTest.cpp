@@ -148,16 +148,23 @@ TEST_F(PortTest, SetLineChecksFieldsInOrderAndKeepsWhatItWrote) {
     EXPECT_EQ(device.Line().dataBits, 7);
     // Refusals of the device become library codes.
     using namespace platform;
-    const int kRefusals[][2] = {{IE_BAUDRATE, CL_ERR_BAUD},    {IE_BYTESIZE, CL_ERR_DATA_BITS},
-                                {IE_HARDWARE, CL_ERR_DEVICE},  {IE_NOPEN, CL_ERR_DEVICE},
-                                {IE_BADID, CL_ERR_DEVICE},     {IE_DEFAULT, CL_ERR_TX_HANDSHAKE},
-                                {IE_MEMORY, CL_ERR_NO_MEMORY}, {IE_OPEN, CL_ERR_IN_USE},
-                                {EIO, CL_ERR_GENERAL},         {EACCES, CL_ERR_GENERAL}};
+    const int kRefusals[][2] = {{IE_BAUDRATE, CL_ERR_BAUD},      {IE_BYTESIZE, CL_ERR_DATA_BITS},
+                                {IE_HARDWARE, CL_ERR_DEVICE},    {IE_NOPEN, CL_ERR_DEVICE},
+                                {IE_BADID, CL_ERR_DEVICE},       {IE_DEFAULT, CL_ERR_TX_HANDSHAKE},
+                                {IE_MEMORY, CL_ERR_NO_MEMORY},   {IE_OPEN, CL_ERR_IN_USE},
+                                {EIO, CL_ERR_GENERAL},           {EACCES, CL_ERR_GENERAL},
+                                {EOPNOTSUPP, CL_ERR_UNSUPPORTED}};
     for (const auto& c : kRefusals) {
         device.FailCall(MemorySerialDevice::Call::SetCommState, c[0]);
         EXPECT_EQ(port.SetLine(9600, 'N', 8, 1), c[1]) << c[0];
         EXPECT_EQ(port.TakeLastError(), c[1]);
     }
+    // A value the device refused does not stay behind to fail every later setting.
+    EXPECT_EQ(port.Settings()->BaudRate, 2400u);
+    device.SetBaudFilter([](std::uint32_t baud) { return baud != 12345; });
+    EXPECT_EQ(port.SetLine(12345, 'N', 8, 1), CL_ERR_BAUD);
+    EXPECT_EQ(port.SetHandshake(0, 0), CL_OK);
+    EXPECT_EQ(device.Line().baud, 2400u);
 }
 
 TEST_F(PortTest, GetLineGivesBackWhatSetLineAppliedAndFiveBitsGetOneAndAHalfStopBits) {

@@ -56,9 +56,10 @@ TEST_F(ImageReaderBinary, ReadsAtTheFileOffsetGivenInAddressAndNeverPastTheBuffe
     EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + 4, data.begin() + 50));
 }
 
-TEST_F(ImageReaderBinary, TextsThatAreNotS0OrS3ImagesAreReadByteForByte) {
-    for (std::string text : {"", "S", "S1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n",
-                             "S214000000000102030405060708090A0B0C0D0E0F73\n"}) {
+TEST_F(ImageReaderBinary, FilesWhoseFirstLineIsNoSRecordAreReadByteForByte) {
+    for (std::string text :
+         std::vector<std::string>{"", "S", "\n\n", "SX0000\n", "Hello S1 line\n",
+                                  std::string("\0S3150000", 9), "\xEF\xBB\xBFnot S-records\n"}) {
         ImageReader reader;
         ASSERT_TRUE(reader.Open(Write("text.bin", text)));
         EXPECT_EQ(reader.isSRecord, 0);
@@ -67,5 +68,6 @@ TEST_F(ImageReaderBinary, TextsThatAreNotS0OrS3ImagesAreReadByteForByte) {
         std::uint32_t address = 0;
         int count = reader.ReadRecord(std::span<std::uint8_t>(buffer), 1980, address);
         EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + count), text);
+        EXPECT_FALSE(reader.ReadFailed());
     }
 }

@@ -81,12 +81,12 @@ TEST_F(ImageReaderSRecord, RecordsEndAtTheCapacityAfter201LinesAndNeverOverrunTh
 }
 
 TEST_F(ImageReaderSRecord, EmptyLinesAreSkippedAndGapsS1AndS2LinesStartRecordsOfTheirOwn) {
-    // Count 05 (no data) and count 02 (less than an address) lines, an S1 line without data.
-    std::string empty = "S0030000FC\n" + Bare({{0x1000, {1, 2, 3}}}) +
-                        "S30500003000CA\nS30200004000FF\n" + Bare({{0x5000, {4, 5}}}) +
-                        "S1034000BC\n" + Bare({{0x6000, {6}}}) + "S705000000FA\n";
+    // A count 05 line (no data) and an S1 line without data.
+    std::string empty = "S0030000FC\n" + Bare({{0x1000, {1, 2, 3}}}) + "S30500003000CA\n" +
+                        Bare({{0x5000, {4, 5}}}) + "S1034000BC\n" + Bare({{0x6000, {6}}}) +
+                        "S70500000000FA\n";
     // An S1 line in the middle of S3 lines must not replace the S3 bytes before it.
-    std::string mixed = "S0030000FC\n" + Bare({{0x1000, {1, 2, 3, 4}}}) + "S1070200AABBCCDD7C\n" +
+    std::string mixed = "S0030000FC\n" + Bare({{0x1000, {1, 2, 3, 4}}}) + "S1070200AABBCCDDE8\n" +
                         "S2060301001122C2\n" + Bare({{0x1004, {5, 6}}});
     for (const auto& [text, expected] : std::vector<std::pair<std::string, std::vector<Record>>>{
              {empty, {{0x1000, {1, 2, 3}}, {0x5000, {4, 5}}, {0x6000, {6}}}},
@@ -96,7 +96,7 @@ TEST_F(ImageReaderSRecord, EmptyLinesAreSkippedAndGapsS1AndS2LinesStartRecordsOf
                {0x030100, {0x11, 0x22}},
                {0x1004, {5, 6}}}}}) {
         ImageReader reader;
-        ASSERT_TRUE(reader.Open(Write("lines.srec", text)));
+        ASSERT_TRUE(reader.Open(Write("lines.srec", text))) << reader.problem;
         EXPECT_EQ(ReadAll(reader, 1980), expected);
     }
 }

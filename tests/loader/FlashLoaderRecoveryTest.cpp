@@ -44,11 +44,11 @@ TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
     Ack(r2);
     // The short last record arrived but was not programmed: the one before it again.
     Expect({0x55, 0x89, 0x00, 0x00, 0x00, 0x01}, r1);
-    EXPECT_EQ(engine.bytesSent, 1980u);
+    EXPECT_EQ(engine->bytesSent, 1980u);
     Ack(r2);
     Ack({});
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
-    EXPECT_EQ(engine.bytesSent, 4060u);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
+    EXPECT_EQ(engine->bytesSent, 4060u);
 }
 
 TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
@@ -61,18 +61,18 @@ TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
     EXPECT_EQ(Sent(), Record(0, Slice(code, 0, 1980)));
     Ack(Record(1980, Slice(code, 1980, 520)));
     Ack({});
-    engine.SecondFile(&dataReader, 0xA0000);
-    EXPECT_EQ(engine.bytesSent, 0u);
-    EXPECT_EQ(engine.RecordNumber(), 2);
+    engine->SecondFile(&dataReader, 0xA0000);
+    EXPECT_EQ(engine->bytesSent, 0u);
+    EXPECT_EQ(engine->RecordNumber(), 2);
     EXPECT_NE(Trace().find("SECOND FILE - 000a0000 to 000a05dc\n"), std::string::npos);
     Expect({}, Record(0xA0000, data));
     Ack({});
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
-    EXPECT_EQ(engine.bytesSent, 1500u);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
+    EXPECT_EQ(engine->bytesSent, 1500u);
 }
 
 TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
-    theUnit.bootReloadPass = 1;
+    target.bootReloadPass = true;
     const Bytes code = Load(samples::RandomBytes(0x70000 + 3000, 5), 0, 0x70000, 0x9FFFF);
     ToFirstRecord();
     EXPECT_EQ(Slice(handshakeBytes, 2, 14), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x07, 0x00, 0x00, 0x00,
@@ -80,7 +80,7 @@ TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
     EXPECT_EQ(Sent(), Record(0x70000, Slice(code, 0x70000, 1980)));
     Ack(Record(0x70000 + 1980, Slice(code, 0x70000 + 1980, 1020)));
     Ack({});
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
 }
 
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
@@ -100,7 +100,7 @@ TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
 }
 
 TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
-    theUnit.family = 15;
+    target.uploadFamily = 15;
     const Bytes image = Load(samples::RandomBytes(3 * 1980, 1), 0, 0x1000, 0);
 
     ToFirstRecord();
@@ -109,19 +109,19 @@ TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
     // Record 1 is programmed, but the receiver says it holds data up to record 0 only.
     ArriveWithWords({0x0000, 0x1000});
     Expect({0x55}, Record(0x1000 + 1980, Slice(image, 1980, 1980)));
-    EXPECT_EQ(engine.bytesSent, 1980u);
+    EXPECT_EQ(engine->bytesSent, 1980u);
     EXPECT_NE(Trace().find("Got 00001000 back\nHandshake error - resending\nPROG - OK\n"),
               std::string::npos);
     // Three reports: the count passes two and the value is ignored.
     ArriveWithWords({0x0000, 0x1000, 0x0000});
-    EXPECT_EQ(engine.DebugWordCount(), 3);
+    EXPECT_EQ(engine->DebugWordCount(), 3);
     Expect({0x55}, Record(0x1000 + 3960, Slice(image, 3960, 1980)));
     // Below the load address: no position of this image (read from before the file's start,
     // it would end the upload as if complete).
     ArriveWithWords({0x0000, 0x0800});
     Expect({0x55}, {});
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
-    EXPECT_EQ(engine.bytesSent, 3u * 1980u);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
+    EXPECT_EQ(engine->bytesSent, 3u * 1980u);
     // Without the address check nothing moves.
     Create(0, 0x1000, 0, 0);
     ToFirstRecord();
@@ -133,17 +133,17 @@ TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
 }
 
 TEST_F(Recovery, FamilyTwoDecidesTheWordOrderOnceByItsPhase) {
-    theUnit.family = 2;
+    target.uploadFamily = 2;
     Load(samples::RandomBytes(6 * 1980, 1), 0, 0, 0x9FFFF);
     ToFirstRecord();
     FixedPhase phase;
     const auto report = [&](const FixedPhase* source, int now, std::uint16_t low, WordOrder order,
                             std::uint32_t value) {
         phase.phase = now;
-        engine.SetPhaseSource(source);
+        engine->SetPhaseSource(source);
         ArriveWithWords({0x0000, low});
-        EXPECT_EQ(engine.Order(), order);
-        EXPECT_EQ(engine.ReportedValue(), value);
+        EXPECT_EQ(engine->Order(), order);
+        EXPECT_EQ(engine->ReportedValue(), value);
         Receive({0x55});
     };
     report(nullptr, 0, 0x0123, WordOrder::Undecided, 0);  // no phase known: the value stays 0

@@ -16,26 +16,26 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
     Expect({0x55},
            {0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0xFF, 0xFF, 0xFF, 0xF6, 0x5D});
     Expect({0x55, 0x8F, 0x8F}, {});
-    EXPECT_EQ(engine.SectorsErased(), 2);
+    EXPECT_EQ(engine->SectorsErased(), 2);
     Expect({0x77}, {0x69});
     const Bytes record{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00,
                        0x01, 0x02, 0x03, 0x00, 0x02, 0x02, 0x5D};
     Expect({0x55}, record);
     Expect({0x13}, {});
     Expect({0x81}, record);
-    EXPECT_EQ(engine.bytesSent, 0u);
+    EXPECT_EQ(engine->bytesSent, 0u);
     Ack({});
-    EXPECT_EQ(engine.bytesSent, 4u);  // the pad byte counts
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine->bytesSent, 4u);  // the pad byte counts
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
     // The end record's wait is counted from the end of the image, not from Finish.
     clock.AdvanceTo(3000);
-    engine.Finish();
+    engine->Finish();
     EXPECT_EQ(Sent(), (Bytes{0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D}));
     Expect({}, {0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D});
     // ALL DONE lasts one step; the load would start over.
     Expect({0x55}, {});
-    EXPECT_EQ(engine.state, LoaderState::Reset);
-    engine.CloseTrace();
+    EXPECT_EQ(engine->state, LoaderState::Reset);
+    engine->CloseTrace();
     EXPECT_EQ(Trace(),
               "RESET\nNO CONNECT - other\nNO CONNECT - hello\nHAND - OK\n"
               "ERASE CMD - Erasing 00000000:00655359\nERASE CMD - Erasing 00000000:0009ffff\n"
@@ -56,10 +56,10 @@ TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
     EXPECT_EQ(Slice(handshakeBytes, 5, 8), (Bytes{0, 0, 0x20, 0, 0, 0x01, 0x27, 0xBD}));
     EXPECT_EQ(Sent(), Record(0x2000, Slice(image, 0, 1980)));
     Ack(Record(0x2000 + 1980, Slice(image, 1980, 1)));
-    EXPECT_EQ(engine.bytesSent, 1980u);
+    EXPECT_EQ(engine->bytesSent, 1980u);
     Ack({});
-    EXPECT_EQ(engine.bytesSent, 1982u);
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine->bytesSent, 1982u);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
 }
 
 TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
@@ -83,7 +83,7 @@ TEST_F(Wire, RecordNumbersStartFromZeroAfterAReset) {
     Ack(r1);
     // The receiver resets: the image again from record 0.
     Expect({0x87}, {});
-    EXPECT_EQ(engine.bytesSent, 0u);
+    EXPECT_EQ(engine->bytesSent, 0u);
     Expect({0x77}, r0);
     Ack(r1);
     Ack(Record(2, Slice(image, 3960, 1980)));
@@ -92,28 +92,28 @@ TEST_F(Wire, RecordNumbersStartFromZeroAfterAReset) {
 TEST_F(Wire, NoPortOnAPendingErrorAndFailingReadsEndTheBurst) {
     Load(samples::RandomBytes(8, 1), 0, 0, 0x9FFFF);
     device().FailCall(platform::MemorySerialDevice::Call::Write, 5);
-    theUnit.link->Write("x", 1);
+    line.link->Write("x", 1);
     Create(0, 0, 0x9FFFF);
     Expect({0xAA}, {});
-    EXPECT_EQ(engine.state, LoaderState::NoPort);
+    EXPECT_EQ(engine->state, LoaderState::NoPort);
     // Reported once; then reads that keep failing while input waits end each burst.
     Create(0, 0, 0x9FFFF);
     device().FailCall(platform::MemorySerialDevice::Call::Read, 5, 1000);
-    EXPECT_TRUE(engine.Step());  // RESET
-    EXPECT_FALSE(engine.Step());
+    EXPECT_TRUE(engine->Step());  // RESET
+    EXPECT_FALSE(engine->Step());
 }
 
 TEST_F(Wire, AnEmptyImageSendsNoRecordAndFinishIsBoundedWhenTheEndCannotLeave) {
     Load({}, 0, 0, 0x9FFFF);
     ToFirstRecord();
-    EXPECT_EQ(engine.state, LoaderState::FileDone);
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
     EXPECT_TRUE(Sent().empty());
     // Output held for good, as by a receiver that went away holding XOFF.
     device().SetXoffHold(true);
-    engine.Finish();
+    engine->Finish();
     EXPECT_GE(clock.MonotonicMs(), FlashLoader::kFinishDrainLimitMs);
     EXPECT_LE(clock.MonotonicMs(), FlashLoader::kFinishDrainLimitMs + 10);
-    EXPECT_EQ(engine.state, LoaderState::SendEnd);
+    EXPECT_EQ(engine->state, LoaderState::SendEnd);
 }
 
 TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
@@ -144,13 +144,13 @@ TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
     Expect({0x55, 0x85}, first);
     // A rec number of the first record steps back to the record itself.
     Expect({0x55, 0x89, 0, 0, 0, 0}, first);
-    EXPECT_EQ(engine.bytesSent, 0u);
+    EXPECT_EQ(engine->bytesSent, 0u);
     Receive({0x55, 0x55});
     Receive({0x55, 0x31, 0x8E, 0x00, 0x12, 0x55});
     Receive({0x55, 0x89, 0x00, 0x00, 0x00, 0x01});
     clock.AdvanceTo(10000);
     Burst();
-    engine.CloseTrace();
+    engine->CloseTrace();
     const std::string trace = Trace();
     for (const char* expected :
          {"NO CONNECT - hello\nHAND - hello\nHAND - error 0031\nHAND - OK\nERASE CMD - timeout\n"

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <source_location>
 
 #include "COMLINK/CommLink.h"
-#include "app/CGpsUnit.h"
+#include "COMLINK/LineSettings.h"
+#include "COMLINK/Win32CommPort.h"
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
 #include "loader/UploadPhaseSource.h"
@@ -22,16 +25,36 @@ struct FixedPhase : UploadPhaseSource {
     int phase = 0;
 };
 
+// A port at a speed and the link on it, as the command channel lends them to the engine.
+struct LoaderLine {
+    bool Open(int portIndex, int speed) {
+        port = std::make_unique<Win32CommPort>(portIndex, 4096, 2048, 0);
+        if (!port->IsOpen())
+            return false;
+        link = std::make_unique<CommLink>(*port);
+        settings = std::make_unique<LineSettings>(link.get());
+        return settings->SetBaud(speed) == 0 && link->SetTxQueueSize(6144) == 0;
+    }
+    ~LoaderLine() { Close(); }
+    // Down in reverse order: the settings put the line back before the link goes.
+    void Close() {
+        settings.reset();
+        link.reset();
+        port.reset();
+    }
+    std::unique_ptr<Win32CommPort> port;
+    std::unique_ptr<CommLink> link;
+    std::unique_ptr<LineSettings> settings;
+};
+
 // The engine in virtual time over a memory device on COM1 with no peer: the test plays the
 // receiver.
 class LoaderFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        theUnit.ResetForStart();
         bank.Attach(0);
-        theUnit.Open(0, 115200, false);
+        ASSERT_TRUE(line.Open(0, 115200));
     }
-    void TearDown() override { theUnit.ResetForStart(); }
 
     // Writes the image file, opens the reader on it and creates the engine.
     Bytes Load(const Bytes& image, std::uint8_t recordNumbered, std::uint32_t load,
@@ -41,15 +64,17 @@ class LoaderFixture : public ::testing::Test {
         Create(recordNumbered, load, eraseEnd, addressCheck);
         return image;
     }
+    // A new engine for the receiver that target describes.
     void Create(std::uint8_t recordNumbered, std::uint32_t load, std::uint32_t eraseEnd,
                 std::uint8_t addressCheck = 1) {
-        engine.Create(&reader, theUnit.link.get(), recordNumbered, load, eraseEnd, addressCheck);
+        engine.emplace(target);
+        engine->Create(&reader, line.link.get(), recordNumbered, load, eraseEnd, addressCheck);
     }
 
     // Steps as the drivers do, as long as the engine asks; a burst that does not end fails.
     void Burst() {
         int steps = 0;
-        while (engine.Step())
+        while (engine->Step())
             ASSERT_LT(++steps, 100000) << "a burst of Step does not end";
     }
     void Receive(std::initializer_list<int> bytes) {
@@ -98,8 +123,10 @@ class LoaderFixture : public ::testing::Test {
     platform::VirtualClock clock;
     platform::ScopedClock clockGuard{clock};
     platform::MemorySerialBank bank;
+    LoaderLine line;  // after the bank: the port closes before its device goes
     ImageReader reader;
-    FlashLoader engine;
+    LoaderTarget target{.uploadFamily = 15};
+    std::optional<FlashLoader> engine;
     Bytes handshakeBytes;
 };
 

@@ -105,7 +105,7 @@ TEST_F(MemoryDeviceTest, UnpluggedDeviceFailsLikeAVanishedAdapter) {
     std::uint32_t queued = 7;
     EXPECT_FALSE(device.Write(reinterpret_cast<const std::uint8_t*>("x"), 1, queued, nullptr));
     EXPECT_EQ(queued, 0u);
-    EXPECT_EQ(device.LastSystemError(), EIO);
+    EXPECT_EQ(device.LastSystemError(), IE_HARDWARE);
     EXPECT_TRUE(device.Close());
     EXPECT_FALSE(device.Open());
     EXPECT_EQ(device.LastSystemError(), ENOENT);

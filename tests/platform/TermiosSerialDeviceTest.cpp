@@ -3,17 +3,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/CommSignal.h"
 #include "COMLINK/Win32CommPort.h"
+#include "platform/SerialDiagnostics.h"
 #include "platform/TermiosSerialDevice.h"
 #include "tests/support/PtyPair.h"
 
 namespace {
 
+using platform::SerialDiagnostic;
+using platform::SerialDiagnostics;
 using platform::TermiosSerialDevice;
 
 // Real time, short: COM3 (and COM4) name the slave of a pseudo-terminal.
@@ -46,6 +52,8 @@ TEST_F(TermiosTest, OpensRawAndRefusesASecondOpener) {
         TermiosSerialDevice second(pty.SlavePath());
         EXPECT_FALSE(second.Open());
         EXPECT_EQ(second.LastSystemError(), EBUSY);
+        EXPECT_EQ(SerialDiagnostics::LastFailure(pty.SlavePath()),
+                  "flock " + pty.SlavePath() + ": device in use");
         ::setenv("ORVANE_COM4", pty.SlavePath().c_str(), 1);
         Win32CommPort com4(3, 4096, 2048, 0);  // another index, the same device
         ::unsetenv("ORVANE_COM4");
@@ -67,6 +75,8 @@ TEST_F(TermiosTest, MissingDeviceOrNotATerminalFailsToOpen) {
     ::setenv("ORVANE_COM3", "/dev/ttyNoSuchDevice99", 1);
     Win32CommPort port(2, 4096, 2048, 0);
     EXPECT_EQ(port.LastError(), CL_ERR_GENERAL);
+    EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(2),
+              "open /dev/ttyNoSuchDevice99: no such file or directory");
 }
 
 TEST_F(TermiosTest, EverySpeedOfTheDialogsIsVisibleFromTheOtherEnd) {
@@ -154,12 +164,56 @@ TEST_F(TermiosTest, LargeWriteIsQueuedAndDeliveredWholeAndInOrder) {
     EXPECT_EQ(stat.cbOutQue, 0u);
 }
 
-TEST_F(TermiosTest, VanishedOtherEndFailsInsteadOfBlocking) {
+TEST_F(TermiosTest, RefusedSettingAnswersItsOwnCodeAndLeavesLaterSettingsWorking) {
     Win32CommPort port(2, 4096, 2048, 0);
-    CommLink link(port);
-    pty.CloseMaster();
-    EXPECT_EQ(link.ReadByteTimed(0), CL_ERR_TIMEOUT);
-    EXPECT_EQ(link.SendByte('x'), CL_ERR_SHORT_WRITE);
+    ASSERT_EQ(port.LastError(), CL_OK);
+    struct Step {
+        std::function<int()> call;
+        int answer;
+        speed_t speed;  // of the line afterwards
+    };
+    const Step steps[] = {
+        {[&] { return port.SetLine(12345, 'N', 8, 1); }, CL_ERR_BAUD, B19200},
+        {[&] { return port.SetHandshake(CS_NONE, CS_NONE); }, CL_OK, B19200},
+        {[&] { return port.SetQueues(0, 0, 6144); }, CL_OK, B19200},
+        // No handshake on DTR or DSR here: refused, not quietly ignored.
+        {[&] { return port.SetHandshake(CS_DTR, CS_NONE); }, CL_ERR_UNSUPPORTED, B19200},
+        {[&] { return port.SetLine(4800, 'N', 8, 1); }, CL_OK, B4800},
+        {[&] { return port.SetHandshake(CS_NONE, CS_DSR); }, CL_ERR_UNSUPPORTED, B4800},
+        {[&] { return port.SetLine(9600, 'N', 8, 1); }, CL_OK, B9600},
+        {[&] { return port.SetLine(57600, 'N', 4, 1); }, CL_ERR_DATA_BITS, B9600},
+        {[&] { return port.SetHandshake(CS_XONXOFF, CS_XONXOFF); }, CL_OK, B9600},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        EXPECT_EQ(steps[i].call(), steps[i].answer) << "step " << i;
+        EXPECT_EQ(pty.SlaveSpeed(), steps[i].speed) << "step " << i;
+    }
+    int rx = -1, tx = -1;
+    port.GetHandshake(rx, tx);
+    EXPECT_EQ(std::pair(rx, tx), std::pair(int{CS_XONXOFF}, int{CS_XONXOFF}));
+    EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(2),
+              "tcsetattr " + pty.SlavePath() + ": data bits not supported");
+}
+
+TEST_F(TermiosTest, VanishedOtherEndIsOneDeviceErrorAndNoWait) {
+    std::vector<SerialDiagnostic> said;
+    platform::ScopedSerialDiagnosticSink sink(
+        [&](const SerialDiagnostic& diagnostic) { said.push_back(diagnostic); });
+    {
+        Win32CommPort port(2, 4096, 2048, 0);
+        CommLink link(port);
+        pty.CloseMaster();
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(link.ReadByteTimed(5000), CL_ERR_DEVICE);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        unsigned short summary = 0xFF;
+        EXPECT_EQ(link.LineErrors(summary), CL_ERR_DEVICE);
+        EXPECT_EQ(link.LineErrors(summary), CL_OK);  // handed over once
+        EXPECT_EQ(link.ReadByteTimed(0), CL_ERR_TIMEOUT);
+        EXPECT_EQ(link.SendByte('x'), CL_ERR_DEVICE);
+    }
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].text, "ioctl FIONREAD " + pty.SlavePath() + ": input/output error");
 }
 
 // The hint a user without access to the device gets. Runs in a child that gives up root
@@ -179,6 +233,8 @@ void OpenWithoutPermission(const std::string& path) {
     bool opened = device.Open();
     TermiosSerialDevice again(path);
     again.Open();  // said once per device
+    if (SerialDiagnostics::LastFailure(path) != "open " + path + ": permission denied")
+        std::_Exit(7);
     std::_Exit(opened ? 5 : (device.LastSystemError() == EACCES ? 0 : 6));
 }
 

@@ -208,3 +208,42 @@ TEST(FrameworkLoop, MainLoopRunsTimedCommandsUntilQuit) {
     EXPECT_EQ(ui.Clock().MonotonicMs(), 5000u);
     ui::Runtime::Get().SetApp(previous);
 }
+
+TEST(FrameworkLoop, RulesThatNeverFiredFailTheScriptWhenItEnds) {
+    std::string failure;
+    {
+        ui::ScriptedBackend ui;
+        ui.SetFailureHandler([&](const std::string& report) { failure = report; });
+        ui.OnMessageBox("Shown", "STATUS").Press(ui::IDOK);
+        ui.OnMessageBox("Never shown", "ERROR").Press(ui::IDOK);
+        ui.OnDialog("Never opened").Escape();
+        ui.OnControlText("Ticker", 1001, "tick 9").Escape();
+        ui.OnFileOpen().CancelFile();
+        ui.At(90'000).Escape();
+        ui.OnMessageBox("Maybe", "STATUS").Optional().Press(ui::IDOK);
+        ui.OnMessageBoxContaining("Again").Repeat().Press(ui::IDOK);
+        ui::MessageBox(nullptr, "Shown", "STATUS", ui::MB_OK);
+        EXPECT_EQ(ui.UnmetRules(),
+                  (std::vector<std::string>{"message box \"Never shown\" \"ERROR\"",
+                                            "dialog \"Never opened\"",
+                                            "control 1001 of dialog \"Ticker\" showing \"tick 9\"",
+                                            "file-open dialog", "time 90000 ms"}));
+        EXPECT_EQ(failure, "");
+    }
+    // The destructor ends the script when the test has not.
+    EXPECT_NE(failure.find("rules that never fired"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("\n  on dialog \"Never opened\""), std::string::npos) << failure;
+}
+
+TEST(FrameworkLoop, ARuleWhoseWindowClosedBeforeItsDelayHasNotFired) {
+    std::string failure;
+    ui::ScriptedBackend ui;
+    ui.SetFailureHandler([&](const std::string& report) { failure = report; });
+    ui.OnDialog("Quick").After(5000).Escape();
+    TestDialog dialog("Quick");
+    dialog.onInit = [](TestDialog& d) { d.SetTimer(10, 1000); };
+    dialog.onTimer = [](TestDialog& d, int) { d.EndDialog(ui::IDOK); };
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    ui.FinishScript();
+    EXPECT_NE(failure.find("on dialog \"Quick\""), std::string::npos) << failure;
+}

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    FlashLoader engine;
+    FlashLoader engine(LoaderTarget{.uploadFamily = theUnit.family});
     engine.Create(&reader, theUnit.link.get(), 0, 0, reader.size, 0);
 
     platform::Clock& clock = platform::GetClock();

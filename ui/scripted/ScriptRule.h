@@ -13,6 +13,10 @@ class ScriptedBackend;
 // One scripted reaction: when something appears (or at a time), wait, then act.
 // Actions run in the order given, on the window that triggered the rule (for a rule
 // keyed by time: on the window on top at that moment).
+//
+// A rule is an expectation: one whose actions never ran fails the test when the script
+// ends, unless it is marked Optional() (may happen, need not) or Repeat() (matches every
+// appearance, also none).
 class ScriptRule {
   public:
     enum class Trigger { MessageBox, MessageBoxContaining, Dialog, ControlText, FileOpen, Time };
@@ -31,9 +35,14 @@ class ScriptRule {
         delayMs_ = ms;
         return *this;
     }
-    // Matches every appearance, not only the first.
+    // Matches every appearance, not only the first; none at all is fine too.
     ScriptRule& Repeat() {
         repeat_ = true;
+        return *this;
+    }
+    // Need not fire: the script does not fail when its actions never ran.
+    ScriptRule& Optional() {
+        optional_ = true;
         return *this;
     }
     // A message box's button, or a dialog's push or radio button.
@@ -70,7 +79,9 @@ class ScriptRule {
     std::uint64_t atMs_ = 0;
     std::uint64_t delayMs_ = 0;
     bool repeat_ = false;
-    bool used_ = false;
+    bool optional_ = false;
+    bool used_ = false;   // matched (a rule that does not repeat matches once)
+    bool fired_ = false;  // its actions ran
     std::vector<Action> actions_;
 };
 

@@ -34,8 +34,57 @@ ScriptedBackend::ScriptedBackend()
 }
 
 ScriptedBackend::~ScriptedBackend() {
+    FinishScript();
     Runtime::Get().Reset();
     Runtime::Get().SetBackend(previousBackend_);
+}
+
+std::string ScriptedBackend::Describe(const ScriptRule& rule) {
+    switch (rule.trigger_) {
+        case ScriptRule::Trigger::MessageBox:
+            return "message box \"" + rule.text_ + "\"" +
+                   (rule.caption_.empty() ? std::string() : " \"" + rule.caption_ + "\"");
+        case ScriptRule::Trigger::MessageBoxContaining:
+            return "message box containing \"" + rule.text_ + "\"";
+        case ScriptRule::Trigger::Dialog:
+            return "dialog \"" + rule.text_ + "\"";
+        case ScriptRule::Trigger::ControlText:
+            return "control " + std::to_string(rule.controlId_) + " of dialog \"" + rule.caption_ +
+                   "\" showing \"" + rule.text_ + "\"";
+        case ScriptRule::Trigger::FileOpen:
+            return "file-open dialog" +
+                   (rule.text_.empty() ? std::string() : " \"" + rule.text_ + "\"");
+        case ScriptRule::Trigger::Time:
+            return "time " + std::to_string(rule.atMs_) + " ms";
+    }
+    return "rule";
+}
+
+std::vector<std::string> ScriptedBackend::UnmetRules() const {
+    std::vector<std::string> unmet;
+    for (const auto& rule : rules_) {
+        if (!rule->fired_ && !rule->optional_ && !rule->repeat_)
+            unmet.push_back(Describe(*rule));
+    }
+    return unmet;
+}
+
+void ScriptedBackend::FinishScript() {
+    if (finished_)
+        return;
+    finished_ = true;
+    // After a failure the rules it kept from firing say nothing new.
+    if (failed_)
+        return;
+    std::vector<std::string> unmet = UnmetRules();
+    if (unmet.empty())
+        return;
+    std::string reason =
+        "the script ended with rules that never fired (mark them Optional() "
+        "if that is intended):";
+    for (const std::string& line : unmet)
+        reason += "\n  on " + line;
+    Fail(reason);
 }
 
 ScriptRule& ScriptedBackend::NewRule(ScriptRule::Trigger trigger) {
@@ -178,6 +227,7 @@ bool ScriptedBackend::RunDueActions() {
         return false;
     Pending chosen = *due;
     pending_.erase(due);
+    chosen.rule->fired_ = true;
     // Actions run one at a time; each may open or close windows.
     std::vector<ScriptRule::Action> actions = chosen.rule->actions_;
     for (const ScriptRule::Action& action : actions) {

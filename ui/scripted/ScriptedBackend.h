@@ -19,7 +19,9 @@ namespace ui {
 // The backend of the tests: a virtual clock that moves only to the next due timer or
 // scripted action, a script of user actions, and a transcript of everything shown.
 // A box nobody answers, or a modal loop nothing can end, fails the script instead of
-// hanging: the failure handler is told, and every modal loop ends with Cancel.
+// hanging: the failure handler is told, and every modal loop ends with Cancel. When the
+// script ends (FinishScript, or at the latest when the backend goes), a rule whose
+// actions never ran fails it too, unless the rule is optional or repeating.
 class ScriptedBackend : public Backend {
   public:
     // Installs itself and a virtual clock, and resets the framework's state.
@@ -46,6 +48,11 @@ class ScriptedBackend : public Backend {
         failureHandler_ = std::move(handler);
     }
     bool Failed() const { return failed_; }
+    // The rules that should have fired and have not, one readable line each.
+    std::vector<std::string> UnmetRules() const;
+    // Ends the script: unmet rules fail it. Called by the destructor if not before; call
+    // it earlier to check a script before the test looks at other things.
+    void FinishScript();
     // Virtual time after which a run that has not ended fails (default: one day).
     void SetTimeLimit(std::uint64_t ms) { timeLimitMs_ = ms; }
 
@@ -102,6 +109,7 @@ class ScriptedBackend : public Backend {
     TranscriptEntry Entry(TranscriptEntry::Kind kind) const;
     TranscriptEntry SnapshotEntry(TranscriptEntry::Kind kind, const Dialog& dialog) const;
     std::string Describe(const Surface& surface) const;
+    static std::string Describe(const ScriptRule& rule);
 
     platform::VirtualClock clock_;
     platform::ScopedClock clockGuard_;
@@ -114,6 +122,7 @@ class ScriptedBackend : public Backend {
     std::uint64_t nextOrder_ = 1;
     std::function<void(const std::string&)> failureHandler_;
     bool failed_ = false;
+    bool finished_ = false;
     std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
     std::map<int, std::function<void()>> watched_;
 };

@@ -1,0 +1,48 @@
+// tarnwick-uploader: the program's entry point. It picks a front end and hands over to
+// the application object, whose receiver and settings were set up before main.
+#include <cstdio>
+#include <string>
+
+#include "app/CUploaderApp.h"
+#include "program/FrontEnd.h"
+#include "program/PortList.h"
+#include "program/ProgramOptions.h"
+#include "ui/FrameWindow.h"
+#include "ui/Runtime.h"
+
+int main(int argc, char** argv) {
+    ProgramOptions options = ProgramOptions::Parse(argc, argv);
+    switch (options.action) {
+        case ProgramOptions::Action::Help:
+            std::fputs(ProgramOptions::Usage(), stdout);
+            return 0;
+        case ProgramOptions::Action::Version:
+            std::puts("tarnwick-uploader " TARNWICK_VERSION);
+            return 0;
+        case ProgramOptions::Action::ListPorts:
+            for (const std::string& line : PortList::Lines())
+                std::puts(line.c_str());
+            return 0;
+        case ProgramOptions::Action::Error:
+            std::fprintf(stderr, "tarnwick-uploader: %s\n%s", options.error.c_str(),
+                         ProgramOptions::Usage());
+            return 2;
+        case ProgramOptions::Action::Run:
+            break;
+    }
+
+    std::string error;
+    std::unique_ptr<ui::Backend> backend = FrontEnd::Choose(options.frontEnd, argc, argv, error);
+    if (backend == nullptr) {
+        std::fprintf(stderr, "tarnwick-uploader: %s\n", error.c_str());
+        return 1;
+    }
+    ui::Runtime::Get().SetBackend(backend.get());
+    theApp.InitInstance();
+    int code = theApp.Run();
+    // The main window goes while its front end is still there to see it go.
+    if (theApp.mainWindow != nullptr)
+        theApp.mainWindow->Destroy();
+    ui::Runtime::Get().SetBackend(nullptr);
+    return code;
+}

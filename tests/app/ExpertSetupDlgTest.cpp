@@ -1,0 +1,232 @@
+// The expert setup and the line-speed dialog: what they show when opened and what they
+// store in the receiver object.
+#include "dialogs/CExpertSetupDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "dialogs/CBaudRateDlg.h"
+#include "res/Resource.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempWorkDir.h"
+
+namespace {
+
+constexpr char kExpert[] = "Expert Setup";
+constexpr char kBaud[] = "Set Baud Rate";
+constexpr int kComOther = IDC_EXPERT_COM_OTHER;
+constexpr int kNumber = IDC_EXPERT_COM_NUMBER;
+
+class ExpertSetupTest : public ::testing::Test {
+  protected:
+    void SetUp() override { theUnit.ResetForStart(); }
+    void TearDown() override {
+        theUnit.ResetForStart();
+        theApp.baudChosenByUser = 0;
+    }
+
+    // The controls as the dialog first showed them after opening.
+    const ui::TranscriptEntry& Shown(const char* caption) {
+        for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
+            if (entry.kind == ui::TranscriptEntry::Kind::DialogRefresh && entry.caption == caption)
+                return entry;
+        }
+        static const ui::TranscriptEntry none;
+        ADD_FAILURE() << caption << " never showed";
+        return none;
+    }
+    // The checked buttons among ids first..last.
+    std::vector<int> Checked(const ui::TranscriptEntry& shown, int first, int last) {
+        std::vector<int> ids;
+        for (const auto& [id, text] : shown.controls) {
+            if (id >= first && id <= last && text == "(x)")
+                ids.push_back(id);
+        }
+        return ids;
+    }
+    int RunExpertSetup() {
+        ui.Log().Clear();
+        CExpertSetupDlg dialog;
+        return dialog.DoModal();
+    }
+    std::tuple<int, int, int, int> Unit() const {
+        return {theUnit.family, theUnit.unitType, theUnit.comIndex, theUnit.expertMode};
+    }
+
+    TempWorkDir dir;
+    ScriptedUi ui;
+};
+
+TEST_F(ExpertSetupTest, OpeningShowsTheModelPortAndModeOfTheReceiverObject) {
+    struct Case {
+        int comIndex, unitType, expertMode;
+        std::vector<int> port;
+        const char* number;
+        int model;
+        int mode;
+    } cases[] = {
+        {6, 12, 0, {kComOther}, "7", IDC_EXPERT_UNIT_FIRST + 9, IDC_EXPERT_OFF},
+        {2, 7, 1, {IDC_EXPERT_COM3}, "0", IDC_EXPERT_UNIT_FIRST + 2, IDC_EXPERT_ON},
+        {-1, 2, 0, {}, "0", IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_OFF},
+        {0, 10, 0, {IDC_EXPERT_COM1}, "0", IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_OFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.comIndex);
+        theUnit.comIndex = c.comIndex;
+        theUnit.unitType = c.unitType;
+        theUnit.expertMode = static_cast<unsigned char>(c.expertMode);
+        ui.OnDialog(kExpert).Press(ui::IDCANCEL);
+        RunExpertSetup();
+        const ui::TranscriptEntry& shown = Shown(kExpert);
+        EXPECT_EQ(Checked(shown, IDC_EXPERT_COM1, kComOther), c.port);
+        EXPECT_EQ(*shown.Control(kNumber), c.number);
+        EXPECT_EQ(Checked(shown, IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_UNIT_FIRST + 12),
+                  std::vector<int>{c.model});
+        EXPECT_EQ(Checked(shown, IDC_EXPERT_OFF, IDC_EXPERT_ON), std::vector<int>{c.mode});
+    }
+}
+
+TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
+    const std::tuple<int, int> pairs[13] = {{2, 2},  {5, 5},   {5, 7},  {6, 6},  {5, 9},
+                                            {5, 8},  {15, 15}, {5, 11}, {5, 13}, {5, 12},
+                                            {5, 14}, {5, 16},  {5, 17}};
+    for (int row = 0; row < 13; ++row) {
+        ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
+        EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+        EXPECT_EQ(std::tuple(theUnit.family, theUnit.unitType), pairs[row]) << row;
+    }
+}
+
+TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
+    struct Case {
+        int comIndexBefore;
+        int press;
+        const char* typed;  // nullptr: the box as shown
+        int comIndexAfter;
+    } cases[] = {
+        {6, IDC_EXPERT_COM2, nullptr, 1},
+        {0, kComOther, "12", 11},
+        {0, kComOther, "16", 15},
+        {0, kComOther, "0", -1},  // refused later, when the port is opened
+        {-1, 0, nullptr, -1},
+        {3, IDC_EXPERT_COM1, "99999", 0},  // the box counts only for "COM"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.comIndexBefore);
+        theUnit.comIndex = c.comIndexBefore;
+        ui::ScriptRule& rule = ui.OnDialog(kExpert);
+        if (c.press != 0)
+            rule.Press(c.press);
+        if (c.typed != nullptr)
+            rule.Type(kNumber, c.typed);
+        rule.Press(IDC_EXPERT_ON).Press(ui::IDOK);
+        EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+        EXPECT_EQ(theUnit.comIndex, c.comIndexAfter);
+        EXPECT_EQ(theUnit.expertMode, 1);
+    }
+}
+
+TEST_F(ExpertSetupTest, RefusedNumbersKeepTheDialogOpenAndStoreNothing) {
+    struct Case {
+        int port;
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {IDC_EXPERT_COM1, "", "Please enter a positive integer."},
+        {kComOther, "x3", "Please enter a positive integer."},
+        // "orvane.cfg" and the serial link know no port above COM16.
+        {kComOther, "17", "There is no COM port above COM16."},
+        {kComOther, "100", "There is no COM port above COM16."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        theUnit.comIndex = 2;
+        ui.OnDialog(kExpert)
+            .Press(c.port)
+            .Type(kNumber, c.typed)
+            .Press(IDC_EXPERT_UNIT_FIRST + 6)
+            .Press(ui::IDOK);
+        ui.OnMessageBox(c.message, kExpert).Press(ui::IDOK);
+        ui.At(ui.Clock().MonotonicMs() + 1000).Press(IDC_EXPERT_SAVE);
+        ui.OnMessageBox(c.message, kExpert).Press(ui::IDOK);
+        ui.At(ui.Clock().MonotonicMs() + 2000).Press(ui::IDCANCEL);
+        EXPECT_EQ(RunExpertSetup(), ui::IDCANCEL);
+        EXPECT_EQ(Unit(), std::tuple(0, 0, 2, 0));
+        EXPECT_FALSE(std::filesystem::exists("orvane.cfg"));
+        EXPECT_TRUE(ui.Log().Contains("[OK exclamation]"));
+    }
+}
+
+TEST_F(ExpertSetupTest, CancelStoresNothingButExpertModeStillDropsTheChosenFiles) {
+    theUnit.codeChosen = theUnit.dataChosen = 1;
+    ui.OnDialog(kExpert).Press(IDC_EXPERT_ON).Press(IDC_EXPERT_UNIT_FIRST + 3).Press(ui::IDCANCEL);
+    EXPECT_EQ(RunExpertSetup(), ui::IDCANCEL);
+    EXPECT_EQ(Unit(), std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(1, 1));
+
+    theUnit.expertMode = 1;
+    ui.OnDialog(kExpert).Close();
+    RunExpertSetup();
+    EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(0, 0));
+}
+
+TEST_F(ExpertSetupTest, SaveStoresWritesOrvaneCfgAndClosesEvenWhenTheFileCannotBeWritten) {
+    theUnit.baud = 9600;
+    ui.OnDialog(kExpert)
+        .Press(IDC_EXPERT_UNIT_FIRST + 1)
+        .Press(IDC_EXPERT_COM2)
+        .Press(IDC_EXPERT_SAVE);
+    EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+    EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), " 5  1     9600\n");
+
+    std::filesystem::remove("orvane.cfg");
+    std::filesystem::create_directory("orvane.cfg");
+    ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + 6).Press(IDC_EXPERT_SAVE);
+    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
+    EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+    EXPECT_EQ(theUnit.family, 15);
+}
+
+TEST_F(ExpertSetupTest, NonStandardBaudRatesStaysDisabled) {
+    ui.OnDialog(kExpert).Press(IDC_EXPERT_BAUD_BUTTON).Press(ui::IDOK);
+    EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+    EXPECT_EQ(ui.Log().Count(kBaud), 0);
+}
+
+TEST_F(ExpertSetupTest, BaudRateClicksTakeEffectAtOnceAndCancelPutsTheSpeedBack) {
+    struct Case {
+        int baudBefore;
+        int shownChecked;  // 0: none
+        int press;
+        int finish;
+        int baudAfter;
+        int chosenByUser;
+    } cases[] = {
+        {4800, IDC_BAUD_FIRST + 1, IDC_BAUD_FIRST + 4, ui::IDCANCEL, 4800, 0},
+        {4800, IDC_BAUD_FIRST + 1, IDC_BAUD_FIRST + 9, ui::IDOK, 0, 1},
+        {0, IDC_BAUD_FIRST + 9, IDC_BAUD_FIRST + 8, ui::IDOK, 921600, 1},
+        {38400, 0, IDC_BAUD_FIRST + 3, ui::IDCANCEL, 38400, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.baudBefore);
+        theUnit.baud = c.baudBefore;
+        theApp.baudChosenByUser = 0;
+        ui.Log().Clear();
+        int during = -1;
+        ui.OnDialog(kBaud).Press(c.press).Run([&] { during = theUnit.baud; }).Press(c.finish);
+        CBaudRateDlg dialog;
+        EXPECT_EQ(dialog.DoModal(), c.finish);
+        std::vector<int> shown = Checked(Shown(kBaud), IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9);
+        EXPECT_EQ(shown, c.shownChecked ? std::vector<int>{c.shownChecked} : std::vector<int>{});
+        EXPECT_NE(during, c.baudBefore);
+        EXPECT_EQ(theUnit.baud, c.baudAfter);
+        EXPECT_EQ(theApp.baudChosenByUser, c.chosenByUser);
+    }
+}
+
+}  // namespace

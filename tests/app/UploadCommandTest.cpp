@@ -1,0 +1,293 @@
+// The Upload command: identification of the receiver on the simulated line, then the
+// sequence of its family, run with driver doubles.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "res/Resource.h"
+#include "tests/app/UploadTestBench.h"
+
+using apptest::DriverPlan;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+constexpr char kConnect[] = "Establishing Communication with Receiver";
+constexpr char kDatabaseType[] = "Determining Database Type";
+
+class UploadCommandTest : public apptest::UploadTestBench {
+  protected:
+    void SetUp() override {
+        UploadTestBench::SetUp();
+        ASSERT_TRUE(Start());
+    }
+    // Runs Upload from the menu with both files chosen.
+    void Upload(int codeChosen = 1, int dataChosen = 1) {
+        theUnit.codeChosen = codeChosen;
+        theUnit.dataChosen = dataChosen;
+        ui.Log().Clear();
+        events.clear();
+        ASSERT_TRUE(theApp.MainFrame()->RunCommand(ID_UPLOAD));
+    }
+    std::tuple<int, int> Chosen() const { return {theUnit.codeChosen, theUnit.dataChosen}; }
+};
+
+TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOtherwise) {
+    struct Case {
+        const char* model;
+        DriverPlan plan;
+        Strings boxes;
+        Strings events;
+        std::tuple<int, int> chosen;
+    } cases[] = {
+        {"Pathwick", {}, {"STATUS: Upload complete"}, {"make 15", "run 15", "delete 15"}, {1, 1}},
+        {"Pathwick", {.result = ui::IDCANCEL}, {}, {"make 15", "run 15", "delete 15"}, {0, 0}},
+        {"Pathwick", {.ready = false}, {}, {"make 15", "delete 15"}, {0, 0}},
+        {"Solvanta GPS", {}, {"STATUS: Upload complete"}, {"make 6", "run 6", "delete 6"}, {1, 1}},
+        {"Solvanta GPS", {.result = ui::IDCANCEL}, {}, {"make 6", "run 6", "delete 6"}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        Plug(c.model);
+        plans.push_back(c.plan);
+        for (const std::string& box : c.boxes)
+            ExpectBox("STATUS", box.substr(8));
+        Upload();
+        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(Chosen(), c.chosen);
+        EXPECT_EQ(theApp.MainFrame()->PaneText(0), c.model);
+    }
+    // Every box of the command is the main window's, with OK and the information icon.
+    ui.Log().Clear();
+    Plug("Pathwick");
+    plans.push_back({});
+    ExpectBox("STATUS", "Upload complete");
+    Upload();
+    ASSERT_EQ(ui.Log().MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
+}
+
+TEST_F(UploadCommandTest, Family5ReportsWhatItUploadedAndClearsThatChoice) {
+    struct Case {
+        DriverPlan plan;
+        std::tuple<int, int> chosenBefore;
+        const char* box;  // nullptr: none
+        std::tuple<int, int> chosenAfter;
+    } cases[] = {
+        {{.kind = 0}, {1, 0}, "Upload of CODE complete", {0, 0}},
+        {{.kind = 1}, {1, 1}, "Upload of BASE MAP complete", {1, 0}},
+        {{.kind = 2}, {0, 1}, "Upload of DETAIL MAP complete", {0, 0}},
+        {{.kind = 3}, {1, 0}, "Upload complete", {1, 0}},
+        {{.result = ui::IDCANCEL}, {1, 1}, nullptr, {0, 0}},
+    };
+    Plug("Pathwick Color");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.plan.kind);
+        plans.push_back(c.plan);
+        if (c.box != nullptr)
+            ExpectBox("STATUS", c.box);
+        Upload(std::get<0>(c.chosenBefore), std::get<1>(c.chosenBefore));
+        EXPECT_EQ(Boxes(), c.box ? Strings{std::string("STATUS: ") + c.box} : Strings{});
+        EXPECT_EQ(Chosen(), c.chosenAfter);
+        EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
+    }
+}
+
+TEST_F(UploadCommandTest, Family5CodeWithAMapChosenIdentifiesAgainAndUploadsTheMap) {
+    Plug("Pathwick Color");
+    plans.push_back({.kind = 0});
+    plans.push_back({.kind = 1});
+    ExpectBox("STATUS", "Upload of CODE complete");
+    ExpectBox("CONTINUE UPLOAD", "Power on GPS unit\nto upload map file.");
+    ExpectBox("STATUS", "Upload of BASE MAP complete");
+    Upload();
+    EXPECT_EQ(Seen(), (Strings{
+                          "open " + std::string(kConnect),
+                          "close " + std::string(kConnect) + " 1",
+                          "status Pathwick Color",
+                          "open " + std::string(kDatabaseType),
+                          "close " + std::string(kDatabaseType) + " 1",
+                          "driver make 5",
+                          "driver run 5",
+                          "box STATUS: Upload of CODE complete",
+                          "driver delete 5",
+                          "box CONTINUE UPLOAD: Power on GPS unit\nto upload map file.",
+                          "open " + std::string(kConnect),
+                          "close " + std::string(kConnect) + " 1",
+                          "status Pathwick Color",
+                          "open " + std::string(kDatabaseType),
+                          "close " + std::string(kDatabaseType) + " 1",
+                          "driver make 5",
+                          "driver run 5 as 3",
+                          "box STATUS: Upload of BASE MAP complete",
+                          "driver delete 5",
+                      }));
+    EXPECT_EQ(Chosen(), std::tuple(0, 0));
+}
+
+TEST_F(UploadCommandTest, MapContinuationEndsWithoutADriverWhenTheSecondScanIsCancelled) {
+    Plug("Pathwick Color");
+    plans.push_back({.kind = 0});
+    ExpectBox("STATUS", "Upload of CODE complete");
+    ui.OnMessageBox("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD")
+        .Run([this] { bank.Detach(0); })
+        .Press(ui::IDOK);
+    ui.OnControlText(kConnect, IDC_STATUS_TEXT, "Using COM2 at 4800 baud").Press(ui::IDCANCEL);
+    Upload();
+    EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
+    EXPECT_EQ(Chosen(), std::tuple(0, 1));
+}
+
+TEST_F(UploadCommandTest, AutomaticUploadNeverContinuesWithTheMap) {
+    Plug("Pathwick Color");
+    plans.push_back({.kind = 0});
+    ExpectBox("STATUS", "Upload of CODE complete");
+    theUnit.autoUpload = 1;
+    Upload();
+    EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
+    EXPECT_EQ(Chosen(), std::tuple(0, 1));
+}
+
+TEST_F(UploadCommandTest, Family2ReloadsTheBootLoaderWhenTheDriverAsks) {
+    struct Case {
+        DriverPlan first;
+        DriverPlan second;
+        Strings boxes;
+        Strings events;
+        std::tuple<int, int> chosen;
+    } cases[] = {
+        {{.kind = 0, .secondPass = true},
+         {},
+         {"STATUS: Upload of CODE complete",
+          "Reload Boot Loader: Power on unit to continue loading\nand click OK",
+          "STATUS: Upload complete"},
+         {"make 2", "run 2", "delete 2", "make 2", "run 2 boot reload", "delete 2"},
+         {0, 1}},
+        // A cancelled first run still reloads the boot loader, outside the reload pass.
+        {{.result = ui::IDCANCEL, .secondPass = true},
+         {.result = ui::IDCANCEL},
+         {"Reload Boot Loader: Power on unit to continue loading\nand click OK"},
+         {"make 2", "run 2", "delete 2", "make 2", "run 2", "delete 2"},
+         {1, 1}},
+        {{.kind = 1},
+         {},
+         {"STATUS: Upload of DATABASE complete"},
+         {"make 2", "run 2", "delete 2"},
+         {1, 0}},
+        {{.result = ui::IDCANCEL}, {}, {}, {"make 2", "run 2", "delete 2"}, {1, 1}},
+    };
+    Plug("GPS7K1/7K2");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.events.size());
+        plans.push_back(c.first);
+        if (c.first.secondPass)
+            plans.push_back(c.second);
+        for (const std::string& box : c.boxes) {
+            std::size_t colon = box.find(": ");
+            ExpectBox(box.substr(0, colon), box.substr(colon + 2));
+        }
+        Upload();
+        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(Chosen(), c.chosen);
+        EXPECT_EQ(theUnit.bootReloadPass, 0);
+    }
+}
+
+TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
+    struct Case {
+        int family;
+        bool portThere;
+        Strings boxes;
+        Strings events;
+    } cases[] = {
+        {0, true, {"REMINDER: Expert upload mode is turned ON."}, {}},
+        {1, true, {"REMINDER: Expert upload mode is turned ON."}, {}},
+        {5,
+         true,
+         {"REMINDER: Expert upload mode is turned ON.", "STATUS: Upload complete"},
+         {"make 5", "run 5", "delete 5"}},
+        // The driver is started even when the port did not open.
+        {15,
+         false,
+         {"ERROR: COULD NOT OPEN COM PORT", "REMINDER: Expert upload mode is turned ON.",
+          "STATUS: Upload complete"},
+         {"make 15", "run 15", "delete 15"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.family);
+        theUnit.Close();
+        if (c.portThere)
+            bank.Attach(2);
+        else
+            bank.Detach(2);
+        theUnit.expertMode = 1;
+        theUnit.family = c.family;
+        theUnit.comIndex = 2;
+        if (!c.events.empty())
+            plans.push_back({.kind = 9});
+        for (const std::string& box : c.boxes) {
+            std::size_t colon = box.find(": ");
+            ExpectBox(box.substr(0, colon), box.substr(colon + 2));
+        }
+        Upload(1, 0);  // no map: no continuation
+        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(ui.Log().Count("dialog"), 0);
+    }
+}
+
+TEST_F(UploadCommandTest, UnsupportedReceiverOrCancelledScanEndsBeforeAnyDriver) {
+    sim::ReceiverOptions unknown;
+    unknown.SetUnknownCode("099");
+    Plug("", 0, unknown);
+    ExpectBox("ERROR", "UNSUPPORTED RECEIVER");
+    Upload();
+    EXPECT_EQ(theApp.MainFrame()->PaneText(0), "Connected receiver not supported");
+    EXPECT_EQ(ui.Log().Count(kDatabaseType), 0);
+
+    bank.Detach(0);
+    ui.OnDialog(kConnect).After(3000).Press(ui::IDCANCEL);
+    Upload();
+    EXPECT_TRUE(ui.Log().MessageBoxes().empty());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Chosen(), std::tuple(1, 1));
+}
+
+TEST_F(UploadCommandTest, SmallMapInTheHeaderMakesASolvantaTheFamily6Receiver) {
+    sim::ReceiverOptions solvanta;
+    solvanta.SetModel("Solvanta");
+    solvanta.mapHeader = "MAP,BASE,DEMOMAP,1.00,12";
+    Plug("", 0, solvanta);
+    plans.push_back({});
+    ExpectBox("STATUS", "Upload complete");
+    Upload();
+    EXPECT_EQ(events, (Strings{"make 6", "run 6", "delete 6"}));
+    EXPECT_EQ(ui.Log().StatusTexts(), (Strings{"Solvanta", "Solvanta GPS"}));
+}
+
+// A second receiver plugged in later must not pass for the first: its identification and
+// header wait start from nothing it has not said itself.
+TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdentification) {
+    Plug("Pathwick Color");
+    plans.push_back({.kind = 3});
+    ExpectBox("STATUS", "Upload complete");
+    Upload(0, 0);
+    ASSERT_FALSE(theUnit.mapHeader.empty());
+
+    // The next receiver never answers the map header query.
+    sim::ReceiverOptions silent;
+    silent.SetModel("Solvanta");
+    silent.mapHeader.clear();
+    Plug("", 0, silent);
+    ui.OnControlText(kDatabaseType, IDC_ELAPSED_TEXT, "00:00:05").Press(ui::IDCANCEL);
+    Upload();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(theUnit.unitName, "Solvanta");
+    EXPECT_EQ(theUnit.mapHeader, "");
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#pragma once
+
+// The Upload command in a test: the program started in a fresh working directory,
+// simulated receivers on the memory ports, and upload drivers replaced by doubles that
+// play a planned outcome and note what the command did with them.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CGpsUnit.h"
+#include "app/CMainFrame.h"
+#include "app/CUploaderApp.h"
+#include "app/UploadDriver.h"
+#include "platform/MemorySerialBank.h"
+#include "sim/SimulatedReceiver.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempWorkDir.h"
+
+namespace apptest {
+
+// What one driver double does.
+struct DriverPlan {
+    bool ready = true;
+    int result = ui::IDOK;
+    int kind = 0;  // the upload kind it reports after its run
+    bool secondPass = false;
+};
+
+class UploadTestBench;
+
+class DriverDouble : public UploadDriver {
+  public:
+    DriverDouble(UploadTestBench& bench, int family, DriverPlan plan)
+        : bench_(bench), family_(family), plan_(plan) {}
+    ~DriverDouble() override;
+
+    bool IsReady() const override { return plan_.ready; }
+    int RunModal() override;
+    int UploadKind() const override { return kind_; }
+    void SetUploadKind(int kind) override { kind_ = kind; }
+    bool SecondPassNeeded() const override { return plan_.secondPass; }
+
+  private:
+    UploadTestBench& bench_;
+    int family_;
+    DriverPlan plan_;
+    int kind_ = -1;
+};
+
+class UploadTestBench : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        theUnit.ResetForStart();
+        theApp.manualMode = 1;
+        theApp.driverFactory = [this](int family) -> std::unique_ptr<UploadDriver> {
+            Note("make " + std::to_string(family));
+            if (plans.empty()) {
+                ADD_FAILURE() << "no driver planned for family " << family;
+                return nullptr;
+            }
+            DriverPlan plan = plans.front();
+            plans.pop_front();
+            return std::make_unique<DriverDouble>(*this, family, plan);
+        };
+    }
+    void TearDown() override {
+        EXPECT_TRUE(plans.empty()) << plans.size() << " planned drivers were never made";
+        if (theApp.MainFrame() != nullptr)
+            theApp.MainFrame()->Destroy();
+        theApp.driverFactory = CreateUploadDriver;
+        theApp.manualMode = 1;
+        theUnit.ResetForStart();
+    }
+
+    // Starts the program as it starts for a user.
+    bool Start() { return theApp.InitInstance(); }
+
+    // A receiver of this model on a port, sentence mode at 4800 bit/s.
+    sim::SimulatedReceiver& Plug(const std::string& model, int port = 0,
+                                 sim::ReceiverOptions options = {}) {
+        if (!model.empty()) {
+            EXPECT_TRUE(options.SetModel(model)) << model;
+        }
+        receivers.push_back(std::make_unique<sim::SimulatedReceiver>(options));
+        bank.Attach(port, receivers.back().get());
+        return *receivers.back();
+    }
+
+    // A box that must appear; answered with OK.
+    void ExpectBox(const std::string& caption, const std::string& text) {
+        ui.OnMessageBox(text, caption).Press(ui::IDOK);
+    }
+
+    // Captions and texts of the boxes shown, "caption: text".
+    std::vector<std::string> Boxes() {
+        std::vector<std::string> boxes;
+        for (const ui::TranscriptEntry* box : ui.Log().MessageBoxes())
+            boxes.push_back(box->caption + ": " + box->text);
+        return boxes;
+    }
+
+    // What the user saw, without times: dialogs opening and closing, boxes, status texts,
+    // and the drivers' runs.
+    std::vector<std::string> Seen() {
+        std::vector<std::string> seen;
+        for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
+            using Kind = ui::TranscriptEntry::Kind;
+            switch (entry.kind) {
+                case Kind::DialogOpened:
+                    seen.push_back("open " + entry.caption);
+                    break;
+                case Kind::DialogClosed:
+                    seen.push_back("close " + entry.caption + " " + std::to_string(entry.value));
+                    break;
+                case Kind::MessageBox:
+                    seen.push_back("box " + entry.caption + ": " + entry.text);
+                    break;
+                case Kind::Status:
+                    seen.push_back("status " + entry.text);
+                    break;
+                case Kind::Action:
+                    if (entry.text.rfind("driver", 0) == 0)
+                        seen.push_back(entry.text);
+                    break;
+                default:
+                    break;
+            }
+        }
+        return seen;
+    }
+
+  public:
+    // Notes a driver event in the list and in the transcript, where it shows in order.
+    void Note(const std::string& event) {
+        events.push_back(event);
+        ui::TranscriptEntry entry;
+        entry.timeMs = ui.Clock().MonotonicMs();
+        entry.kind = ui::TranscriptEntry::Kind::Action;
+        entry.text = "driver " + event;
+        ui.Log().Add(entry);
+    }
+
+    TempWorkDir dir;  // first: the program reads its files from here
+    ScriptedUi ui;
+    platform::MemorySerialBank bank;
+    std::vector<std::unique_ptr<sim::SimulatedReceiver>> receivers;
+    std::deque<DriverPlan> plans;
+    std::vector<std::string> events;
+};
+
+inline DriverDouble::~DriverDouble() {
+    bench_.Note("delete " + std::to_string(family_));
+}
+
+inline int DriverDouble::RunModal() {
+    const UploadDriver* held = nullptr;
+    switch (family_) {
+        case 2:
+            held = theApp.databaseUpload.get();
+            break;
+        case 5:
+            held = theApp.mapUpload4.get();
+            break;
+        case 6:
+            held = theApp.mapUpload3.get();
+            break;
+        default:
+            held = theApp.poiUpload.get();
+            break;
+    }
+    EXPECT_EQ(held, this) << "the application holds the running driver of family " << family_;
+    std::string event = "run " + std::to_string(family_);
+    if (kind_ >= 0)
+        event += " as " + std::to_string(kind_);
+    if (theUnit.bootReloadPass != 0)
+        event += " boot reload";
+    if (theUnit.autoFirstPass == 0)
+        event += " second auto pass";
+    bench_.Note(event);
+    kind_ = plan_.kind;
+    return plan_.result;
+}
+
+}  // namespace apptest

@@ -1,0 +1,44 @@
+// How typed text names menu commands and buttons, and how input is cut into lines.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "ui/terminal/ChoiceName.h"
+#include "ui/terminal/LineReader.h"
+
+TEST(ChoiceName, DropsMarkersAcceleratorsAndTrailingDotsAndIgnoresCase) {
+    struct Case {
+        const char* text;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"&About UPLOAD...", "About UPLOAD"}, Case{"E&xit", "Exit"},
+                          Case{"Save && E&xit", "Save & Exit"}, Case{"&Open\tCtrl+O", "Open"},
+                          Case{"...", "..."}, Case{"  COM &2 ", "COM 2"}}) {
+        EXPECT_EQ(ui::ChoiceName::Shown(c.text), c.shown) << c.text;
+    }
+    EXPECT_TRUE(ui::ChoiceName::Matches("about upload", "&About UPLOAD..."));
+    EXPECT_TRUE(ui::ChoiceName::Matches(" YES ", "&Yes"));
+    EXPECT_FALSE(ui::ChoiceName::Matches("", ""));
+    EXPECT_FALSE(ui::ChoiceName::Matches("about", "&About UPLOAD..."));
+}
+
+TEST(LineReader, CutsLinesDropsCarriageReturnsAndBoundsLongLines) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ui::LineReader reader(fds[0]);
+    std::string overlong(ui::LineReader::kMaxLineLength + 500, 'x');
+    std::string text = "Upload\r\nyes\n" + overlong + "\nlast";
+    ASSERT_EQ(::write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fds[1]);
+    std::vector<std::string> lines;
+    while (!reader.Ended()) {
+        for (std::string& line : reader.ReadAvailable())
+            lines.push_back(std::move(line));
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Upload");
+    EXPECT_EQ(lines[1], "yes");
+    EXPECT_EQ(lines[2], std::string(ui::LineReader::kMaxLineLength, 'x'));
+    EXPECT_EQ(lines[3], "last");
+    ::close(fds[0]);
+}

@@ -1,0 +1,314 @@
+// The terminal front end's line contract, in-process: boxes, dialogs, the file dialog,
+// the main window, end of input, Ctrl-C and the descriptor watch.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <optional>
+
+#include "tests/terminal/TerminalUi.h"
+#include "ui/Application.h"
+#include "ui/FileOpenDialog.h"
+#include "ui/FrameWindow.h"
+#include "ui/MessageBox.h"
+
+using terminaltest::LabelledDialog;
+
+namespace {
+
+struct BoxCase {
+    unsigned buttons;
+    std::string typed;  // empty: the input ends
+    int answer;
+    std::string shown;  // a line the box printed
+};
+
+class MessageBoxAnswer : public ::testing::TestWithParam<BoxCase> {};
+
+}  // namespace
+
+TEST_P(MessageBoxAnswer, IsAButtonsNameInAnyCaseOrTheCancelAtTheEndOfInput) {
+    const BoxCase& c = GetParam();
+    TerminalUi ui;
+    ui.Type(c.typed);
+    ui.EndInput();
+    int answer = ui::MessageBox(nullptr, "Power on GPS unit\nto upload code.",
+                                "CONTINUE AUTO UPLOAD", c.buttons | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_TRUE(
+        ui.Printed("== CONTINUE AUTO UPLOAD (information) ==\nPower on GPS unit\n"
+                   "to upload code.\n"))
+        << ui.Output();
+    EXPECT_TRUE(ui.Printed("CONTINUE AUTO UPLOAD> ")) << ui.Output();
+    EXPECT_TRUE(ui.Printed(c.shown)) << ui.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TerminalBox, MessageBoxAnswer,
+    ::testing::Values(BoxCase{ui::MB_OK, "ok\n", ui::IDOK, "Buttons: OK\n"},
+                      BoxCase{ui::MB_OKCANCEL, "CANCEL\n", ui::IDCANCEL, "Buttons: OK, Cancel\n"},
+                      BoxCase{ui::MB_YESNO, "maybe\nYes\n", ui::IDYES, "Answer Yes, No.\n"},
+                      BoxCase{ui::MB_OKCANCEL, "yes\nOk\n", ui::IDOK, "Answer OK, Cancel.\n"},
+                      BoxCase{ui::MB_YESNO, "", ui::IDNO, "End of input: No\n"},
+                      BoxCase{ui::MB_OKCANCEL, "", ui::IDCANCEL, "End of input: Cancel\n"},
+                      BoxCase{ui::MB_OK, "", ui::IDOK, "End of input: OK\n"}));
+
+TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
+    TerminalUi ui;
+    LabelledDialog dialog;
+    int uploadFileClicks = 0;
+    dialog.onCommand = [&](LabelledDialog&, int id) {
+        uploadFileClicks += id == terminaltest::kUploadFile;
+    };
+    // A wrong number brings the framework's own box; the dialog stays open.
+    ui.Type(
+        "receiver name = Pathwick Topo\nCOM=x\nsave\nok\nCOM=7\ncom 2\nlater\n"
+        "upload file\nwhat\nSAVE\n");
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+
+    EXPECT_EQ(dialog.name, "Pathwick Topo");
+    EXPECT_EQ(dialog.count, 7u);
+    EXPECT_EQ(dialog.choice, 1);
+    EXPECT_EQ(uploadFileClicks, 1);
+    std::string out = ui.Output();
+    EXPECT_NE(
+        out.find("== Expert Setup ==\n  Receiver name:\n  Receiver name = \n  COM\n  COM = 0\n"
+                 "  ( ) Pathwick\n  ( ) COM 2\n  Progress: 0%\n"
+                 "Buttons: Save, Upload File, Later (greyed), Cancel\nExpert Setup> "),
+        std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Please enter a positive integer."), std::string::npos) << out;
+    EXPECT_NE(out.find("  (x) COM 2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Later is greyed out.\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Unknown answer \"what\""), std::string::npos) << out;
+}
+
+TEST(TerminalDialog, EndOfInputAnswersCancelAndGivesUpOnADialogThatStaysOpen) {
+    {
+        TerminalUi ui;
+        ui.EndInput();
+        LabelledDialog dialog;
+        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+        EXPECT_TRUE(ui.Printed("End of input: Cancel\n"));
+    }
+    {
+        TerminalUi ui;
+        ui.EndInput();
+        LabelledDialog stubborn;
+        int cancels = 0;
+        stubborn.onCancel = [&](LabelledDialog&) { ++cancels; };
+        EXPECT_EQ(stubborn.DoModal(), ui::IDCANCEL);
+        EXPECT_EQ(cancels, ui::TerminalBackend::kAnswersAtEndOfInput);
+        EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
+        EXPECT_TRUE(ui.Printed("\"Expert Setup\" does not close; quitting.")) << ui.Output();
+    }
+}
+
+TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOnce) {
+    TerminalUi ui;
+    LabelledDialog dialog;
+    int ticks = 0;
+    dialog.onInit = [](LabelledDialog& d) {
+        d.SetProgressRange(terminaltest::kProgress, 0, 400);
+        d.SetTimer(11, 2);
+    };
+    dialog.onTimer = [&](LabelledDialog& d, int) {
+        ++ticks;
+        d.SetProgressPos(terminaltest::kProgress, ticks);  // a quarter percent per tick
+        d.SetControlText(terminaltest::kStatus, ticks < 100 ? "Erasing" : "Sending records");
+        if (ticks == 200)
+            ui.Type("later\nlook at this later\ncancel\n");  // only Cancel is an enabled button
+    };
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_GE(ticks, 200);
+    EXPECT_EQ(ui.Count("  Erasing\n"), 1);
+    EXPECT_EQ(ui.Count("  Sending records\n"), 1);
+    for (int percent : {1, 25, 49})
+        EXPECT_EQ(ui.Count("  Progress: " + std::to_string(percent) + "%\n"), 1) << percent;
+    EXPECT_TRUE(ui.Printed("Pressed Cancel\n"));
+    EXPECT_FALSE(ui.Printed("Expert Setup> "));
+
+    // The lines that named no button wait for the next prompt.
+    ui.EndInput();
+    EXPECT_EQ(ui::MessageBox(nullptr, "Next?", "STATUS", ui::MB_YESNO), ui::IDNO);
+    EXPECT_TRUE(ui.Printed("STATUS> later\nAnswer Yes, No.\nSTATUS> look at this later\n"))
+        << ui.Output();
+}
+
+TEST(TerminalDialog, TimersBelowAnOpenBoxKeepTicking) {
+    TerminalUi ui;
+    LabelledDialog dialog;
+    int ticks = 0;
+    int ticksWhileBoxOpen = 0;
+    bool boxOpen = false;
+    LabelledDialog* running = &dialog;
+    dialog.onInit = [](LabelledDialog& d) {
+        d.SetTimer(10, 50);
+        d.SetTimer(11, 2);
+    };
+    dialog.onTimer = [&](LabelledDialog& d, int id) {
+        if (id == 11) {
+            ++ticks;
+            ticksWhileBoxOpen += boxOpen;
+            if (ticksWhileBoxOpen == 20)
+                ui.Type("ok\n");
+            return;
+        }
+        d.KillTimer(10);
+        boxOpen = true;
+        ui::MessageBox(running, "Cancel?", "WARNING", ui::MB_OK);
+        boxOpen = false;
+        d.EndDialog(ui::IDOK);
+    };
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_GE(ticksWhileBoxOpen, 20);
+}
+
+TEST(TerminalInterrupt, CancelsTheInnermostWindowAndASecondOneSoonQuits) {
+    TerminalUi ui;
+    LabelledDialog dialog;
+    int boxAnswer = 0;
+    dialog.onInit = [](LabelledDialog& d) { d.SetTimer(11, 5); };
+    dialog.onTimer = [](LabelledDialog& d, int) {
+        d.KillTimer(11);
+        ::raise(SIGINT);
+    };
+    // The first Ctrl-C is Cancel: the dialog asks; the second ends everything.
+    dialog.onCancel = [&](LabelledDialog& d) {
+        d.SetTimer(12, 5);
+        d.onTimer = [](LabelledDialog& inner, int) {
+            inner.KillTimer(12);
+            ::raise(SIGINT);
+        };
+        boxAnswer = ui::MessageBox(&d, "Cancel upload?", "WARNING", ui::MB_YESNO);
+    };
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(boxAnswer, ui::IDNO);
+    EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
+    EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kInterruptQuitCode);
+    EXPECT_TRUE(ui.Printed("Interrupt: Cancel\n== WARNING ==\nCancel upload?\n"));
+    EXPECT_TRUE(ui.Printed("Interrupted twice: quitting.\n"));
+}
+
+TEST(TerminalInterrupt, AnswersABoxWithItsCancelButton) {
+    TerminalUi ui;
+    ::raise(SIGINT);
+    EXPECT_EQ(ui::MessageBox(nullptr, "Overwrite?", "Confirm", ui::MB_OKCANCEL), ui::IDCANCEL);
+    EXPECT_TRUE(ui.Printed("Interrupt: Cancel\n"));
+}
+
+TEST(TerminalFileOpen, ReadsAPathAndAnEmptyLineOrTheEndCancels) {
+    TerminalUi ui;
+    ui::FileOpenRequest request{nullptr, "Select Code File", "bin",
+                                "S-record Files (*.srec)|*.srec|All Files (*.*)|*.*||", ""};
+    ui.Type("/images/code.srec\n\n");
+    ui.EndInput();
+    EXPECT_EQ(ui::FileOpenDialog(request), std::optional<std::string>("/images/code.srec"));
+    EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
+    EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
+    EXPECT_TRUE(
+        ui.Printed("== Select Code File ==\n  S-record Files (*.srec)  *.srec\n"
+                   "  All Files (*.*)  *.*\n"))
+        << ui.Output();
+    EXPECT_EQ(ui.Count("Select Code File> "), 3);
+}
+
+namespace {
+
+constexpr int kSelectCode = 32774;
+constexpr int kUpload = 32788;
+constexpr int kExit = 57665;
+
+const ui::MenuTemplate kMenu{
+    128,
+    "Tarnwick Firmware Uploader",
+    {{"&File", 0, {{"Select Code File...", kSelectCode}, {"E&xit", kExit}}},
+     {"&Upload", kUpload},
+     {"&Help", 0, {{"About UPLOAD...", 32794}}}}};
+
+class Frame : public ui::FrameWindow {
+  public:
+    bool uploadEnabled = false;
+    std::vector<int> ran;
+    bool IsCommandEnabled(int id) override { return id != kUpload || uploadEnabled; }
+    void OnCommand(int id) override {
+        ran.push_back(id);
+        if (id == kSelectCode) {
+            uploadEnabled = true;
+            SetPaneText(0, "Pathwick");
+        }
+    }
+};
+
+struct MainCase {
+    std::string typed;
+    bool endInput;
+    int code;
+    std::vector<int> ran;
+    std::string shown;
+};
+
+class MainWindow : public ::testing::TestWithParam<MainCase> {};
+
+}  // namespace
+
+TEST_P(MainWindow, RunsTypedMenuCommandsUntilExitOrTheEndOfInput) {
+    const MainCase& c = GetParam();
+    TerminalUi ui;
+    ui::Application app;
+    ui::Application* previous = ui::Runtime::Get().App();
+    ui::Runtime::Get().SetApp(&app);
+    Frame frame;
+    frame.Create(kMenu);
+    app.mainWindow = &frame;
+    ui.Type(c.typed);
+    if (c.endInput)
+        ui.EndInput();
+    EXPECT_EQ(app.Run(), c.code);
+    EXPECT_EQ(frame.ran, c.ran);
+    EXPECT_TRUE(ui.Printed(c.shown)) << ui.Output();
+    frame.Destroy();
+    ui::Runtime::Get().SetApp(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, MainWindow,
+    ::testing::Values(
+        MainCase{"",
+                 true,
+                 0,
+                 {},
+                 "Tarnwick Firmware Uploader\nMenu:\n  File: Select Code File, Exit\n"
+                 "  Upload (greyed)\n  Help: About UPLOAD\n"},
+        MainCase{"", true, 0, {}, "Status: Ready\nCommand> End of input: Exit\n"},
+        MainCase{"upload\nselect code file\nUPLOAD\nexit\n",
+                 false,
+                 0,
+                 {kSelectCode, kUpload},
+                 "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
+                 "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n"},
+        MainCase{"flash it\nabout upload\n", true, 0, {32794}, "Unknown command \"flash it\".\n"}));
+
+TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
+    TerminalUi ui;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    LabelledDialog dialog;
+    int calls = 0;
+    // A running dialog whose only timer is an hour away: only the watch can end it.
+    dialog.onInit = [&](LabelledDialog& d) {
+        d.SetTimer(11, 3600 * 1000);
+        ui::Runtime::Get().UseBackend().WatchFd(fds[0], [&] {
+            char byte;
+            [[maybe_unused]] ssize_t n = ::read(fds[0], &byte, 1);
+            ++calls;
+            d.EndDialog(ui::IDOK);
+        });
+        [[maybe_unused]] ssize_t n = ::write(fds[1], "x", 1);
+    };
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    ui::Runtime::Get().UseBackend().UnwatchFd(fds[0]);
+    EXPECT_EQ(calls, 1);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/Dialog.h"
+#include "ui/Runtime.h"
+#include "ui/terminal/TerminalBackend.h"
+
+// The terminal front end in-process: the test types into a pipe and reads what was
+// printed from a temporary file. Timers run on the real clock; keep them short.
+class TerminalUi {
+  public:
+    TerminalUi() {
+        if (::pipe2(input_, O_CLOEXEC) != 0)
+            return;
+        output_ = std::tmpfile();
+        backend_ = std::make_unique<ui::TerminalBackend>(input_[0], ::fileno(output_));
+        ui::Runtime::Get().SetBackend(backend_.get());
+    }
+    ~TerminalUi() {
+        backend_.reset();
+        ui::Runtime::Get().Reset();
+        ::close(input_[0]);
+        EndInput();
+        std::fclose(output_);
+    }
+    TerminalUi(const TerminalUi&) = delete;
+    TerminalUi& operator=(const TerminalUi&) = delete;
+
+    void Type(const std::string& text) {
+        [[maybe_unused]] ssize_t n = ::write(input_[1], text.data(), text.size());
+    }
+    void EndInput() {
+        if (input_[1] >= 0)
+            ::close(input_[1]);
+        input_[1] = -1;
+    }
+    std::string Output() const {
+        std::string text;
+        std::rewind(output_);
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, output_)) > 0)
+            text.append(buffer, n);
+        return text;
+    }
+    bool Printed(const std::string& text) const { return Output().find(text) != std::string::npos; }
+    int Count(const std::string& text) const {
+        std::string all = Output();
+        int count = 0;
+        for (std::size_t at = all.find(text); at != std::string::npos;
+             at = all.find(text, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+  private:
+    int input_[2] = {-1, -1};
+    std::FILE* output_ = nullptr;
+    std::unique_ptr<ui::TerminalBackend> backend_;
+};
+
+namespace terminaltest {
+
+constexpr int kName = 300;
+constexpr int kCount = 301;
+constexpr int kStatus = 302;
+constexpr int kProgress = 303;
+constexpr int kPathwick = 310;
+constexpr int kCom2 = 311;
+constexpr int kUploadFile = 320;
+constexpr int kLater = 321;
+
+// A dialog with labelled boxes, a radio group, a read-only status text, a progress
+// bar and buttons, whose handlers the test sets.
+class LabelledDialog : public ui::Dialog {
+  public:
+    static const ui::DialogTemplate& Template() {
+        using ui::ControlKind;
+        static const ui::DialogTemplate dialog{
+            7000,
+            "Expert Setup",
+            {0, 0, 200, 120},
+            {
+                {-1, ControlKind::StaticText, "Receiver name:"},
+                {kName, ControlKind::EditText, ""},
+                {-1, ControlKind::StaticText, "COM"},
+                {kCount, ControlKind::EditText, ""},
+                {kPathwick, ControlKind::RadioButton, "&Pathwick", {}, ui::kGroupStart},
+                {kCom2, ControlKind::RadioButton, "COM &2"},
+                {kStatus, ControlKind::EditText, "", {}, ui::kReadOnly},
+                {kProgress, ControlKind::ProgressBar, ""},
+                {ui::IDOK, ControlKind::PushButton, "&Save", {}, ui::kDefaultButton},
+                {kUploadFile, ControlKind::PushButton, "Upload &File..."},
+                {kLater, ControlKind::PushButton, "Later", {}, ui::kDisabled},
+                {ui::IDCANCEL, ControlKind::PushButton, "Cancel"},
+            }};
+        return dialog;
+    }
+
+    LabelledDialog() : ui::Dialog(Template()) {}
+
+    std::function<void(LabelledDialog&)> onInit;
+    std::function<void(LabelledDialog&, int)> onTimer;
+    std::function<void(LabelledDialog&, int)> onCommand;
+    std::function<void(LabelledDialog&)> onCancel;
+    std::string name;
+    unsigned count = 0;
+    int choice = -1;
+
+    bool OnInitDialog() override {
+        ui::Dialog::OnInitDialog();
+        if (onInit)
+            onInit(*this);
+        return true;
+    }
+    void OnTimer(int id) override {
+        if (onTimer)
+            onTimer(*this, id);
+    }
+    void OnCommand(int id) override {
+        if (onCommand)
+            onCommand(*this, id);
+    }
+    void OnCancel() override {
+        if (onCancel) {
+            onCancel(*this);
+        } else {
+            ui::Dialog::OnCancel();
+        }
+    }
+    void DoDataExchange(ui::DataExchange& dx) override {
+        dx.Text(kName, name);
+        dx.Unsigned(kCount, count);
+        dx.Radio(kPathwick, choice);
+    }
+};
+
+}  // namespace terminaltest
