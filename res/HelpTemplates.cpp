@@ -67,26 +67,26 @@ const ui::DialogTemplate& UploadHelpTemplate() {
     static const ui::DialogTemplate dialog{
         IDD_UPLOAD_HELP,
         "Upload Help",
-        {0, 0, 270, 130},
+        {0, 0, 270, 112},
         {
             {IDC_HELP_TEXT1,
              ControlKind::StaticText,
              "Use &Upload to start loading code and/or data files to GPS unit (if not using "
              "&Auto).  Just power on GPS unit and ORVANE will connect, identify the unit type, "
              "and start the upload process.  ",
-             {7, 7, 200, 50},
+             {7, 7, 200, 34},
              ui::kMultiline},
             {IDC_HELP_TEXT2,
              ControlKind::StaticText,
              "If code/data files have NOT been selected, the user will be prompted to select "
              "them.",
-             {7, 62, 200, 24},
+             {7, 46, 200, 24},
              ui::kMultiline},
             {IDC_HELP_TEXT3,
              ControlKind::StaticText,
              "If using &Expert mode, be sure GPS unit is in SOFTWARE UPLOAD MODE to load "
              "code/pois or in MAP UPLOAD to load map files.",
-             {7, 90, 200, 32},
+             {7, 74, 200, 32},
              ui::kMultiline},
             OkButton(270),
         },

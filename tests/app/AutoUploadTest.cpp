@@ -109,6 +109,19 @@ TEST_F(AutoUploadTest, NoToTheQuestionChangesNothing) {
     EXPECT_EQ(theApp.manualMode, 0);
 }
 
+TEST_F(AutoUploadTest, AMapRefusedByItsCheckLeavesTheQuestionWithoutText) {
+    samples::WriteFile("map.srec", samples::ToSRecords({{0x1000, samples::RandomBytes(64, 4)}}));
+    TempWorkDir::Write("orvane.ini", "[Pathwick Color]\nCODE=\n\nMAP=map.srec\nNAME = Lakes\n");
+    ui.OnDialog("WARNING - FIRMWARE PROBLEM").Press(ui::IDCANCEL);
+    ui.OnDialog("Upload").Press(ui::IDCANCEL);
+
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ConfirmText(), "");
+    EXPECT_EQ(Seen(),
+              (Strings{"status Ready", "open WARNING - FIRMWARE PROBLEM",
+                       "close WARNING - FIRMWARE PROBLEM 2", "open Upload", "close Upload 2"}));
+}
+
 TEST_F(AutoUploadTest, CancelledScanEndsTheAutomaticUploadWithoutTheSecondPass) {
     TempWorkDir::Write("code.hex", "S0");
     TempWorkDir::Write("orvane.ini", "[Pathwick]\nCODE=code.hex\n\nMAP=\n\n");
