@@ -86,6 +86,8 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
 }
 
 bool FlashLoader::Step() {
+    if (PortGone())
+        return false;
     switch (state) {
         case LoaderState::NoPort:
         case LoaderState::InvalidFlash:
@@ -495,6 +497,20 @@ bool FlashLoader::ProgTimedOut() {
     SendRecordAgain();
     state = LoaderState::WaitRec;
     return false;
+}
+
+bool FlashLoader::PortGone() {
+    const bool running = state != LoaderState::NoPort && state != LoaderState::InvalidFlash &&
+                         state != LoaderState::SystemFailure && state != LoaderState::FileDone;
+    // A device that has gone (a pulled cable, an unplugged adapter) answers nothing for
+    // ever: resending into it would keep the upload running without an end.
+    if (!running || link_->Port().Idle() != CL_ERR_DEVICE)
+        return false;
+    trace_.Line("PORT GONE\n");
+    Stop(
+        "The connection to the receiver was lost (was the cable pulled?); the upload was "
+        "stopped.");
+    return true;
 }
 
 void FlashLoader::Stop(std::string reason) {

@@ -147,6 +147,8 @@ class FlashLoader {
     bool RewindImage();
     // PROG waited too long for the programmed acknowledge.
     bool ProgTimedOut();
+    // Stops the upload when the port's device has gone; answers whether it did.
+    bool PortGone();
     // Ends the run in SYSTEM FAILURE, where Step does nothing more.
     void Stop(std::string reason);
     void StartImage(const Image& image);

@@ -80,7 +80,8 @@ const Fault kFaults[] = {
     {"silence_a_while", {"silence:at=3,for=9000"}},
     {"silence_at_handshake", {"silence:on=handshake,for=3000"}},
     {"silence_for_good", {"silence:at=3,for=0"}, LoaderState::WaitRec},
-    {"disconnect", {"disconnect:at=2"}, LoaderState::WaitRec},
+    // A device that has gone stops the run instead of resending into it for ever.
+    {"disconnect", {"disconnect:at=2"}, LoaderState::SystemFailure},
 };
 
 // What ctest shows of a case.
