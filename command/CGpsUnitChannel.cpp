@@ -1,6 +1,8 @@
 // The command channel of the receiver object: opening the port for text, sending
 // command sentences and collecting reply lines.
 #include <algorithm>
+#include <cerrno>
+#include <string>
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/LineSettings.h"
@@ -9,6 +11,7 @@
 #include "app/CUploaderApp.h"
 #include "command/CommandSentence.h"
 #include "platform/Clock.h"
+#include "platform/SerialDiagnostics.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
@@ -37,6 +40,25 @@ void ShowOpenFailure() {
                    ui::MB_OK | ui::MB_ICONINFORMATION);
 }
 
+// A port that another program holds, or that the user may not open, needs the user to act:
+// the status bar names the device and the reason ("open /dev/ttyUSB0: device in use").
+// A port without a receiver behind it is what a scan meets every time and says nothing.
+void ShowOpenReason(int portIndex) {
+    std::string reason = platform::SerialDiagnostics::LastFailureOfPort(portIndex);
+    auto endsWith = [&reason](const std::string& tail) {
+        return reason.size() >= tail.size() &&
+               reason.compare(reason.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    using platform::SerialDiagnostics;
+    if (endsWith(": " + SerialDiagnostics::Describe(EBUSY)) ||
+        endsWith(": " + SerialDiagnostics::Describe(EACCES)) ||
+        endsWith(": " + SerialDiagnostics::Describe(EPERM))) {
+        // A scan tries the port again and again: said once while it stays the same.
+        if (theApp.mainWindow == nullptr || theApp.mainWindow->PaneText(0) != reason)
+            theApp.SetStatusText(reason);
+    }
+}
+
 // Time the transmit queue needs at the line speed, twice over, and a second to spare.
 std::uint64_t DrainLimitMs(int pending, int baud) {
     int bitsPerSecond = baud > 0 ? baud : 1200;
@@ -54,6 +76,7 @@ void CGpsUnit::Open(int portIndex, int speed, bool showErrors) {
 
     auto fail = [&] {
         openFailed = 1;
+        ShowOpenReason(portIndex);
         if (showErrors)
             ShowOpenFailure();
     };

@@ -85,6 +85,7 @@ class ProgramProcess {
         input_ = -1;
     }
     void Signal(int signal) { ::kill(pid_, signal); }
+    pid_t Pid() const { return pid_; }
 
     // Waits until the output, past what was answered already, ends in a prompt; answers
     // the prompt's line, or nothing when the program ended or timeoutMs passed.
