@@ -7,7 +7,7 @@ FUZZ_SECONDS       ?= 120
 FUZZ_SMOKE_SECONDS ?= 5
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast demo format clean bench
+.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast demo package format clean bench
 
 all: build
 
@@ -15,10 +15,10 @@ deps:
 	bash tools/install-deps.sh
 
 $(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON
 
 $(ASAN_DIR)/build.ninja:
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON -DTARNWICK_WERROR=ON
 
 build: $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -55,6 +55,10 @@ test-fast: build
 
 demo: deps build
 	@bash tools/demo.sh $(BUILD_DIR)
+
+# The Debian package of the plain build, in $(BUILD_DIR)/packages/.
+package: deps build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD_DIR)/tools/bench-*; do [ -x "$$b" ] && "$$b"; done; true
