@@ -23,7 +23,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=0
 for target in "${targets[@]}"; do
     log="$logs/$target.log"
-    "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -len_control=0 \
         -print_final_stats=1 -artifact_prefix="$crashes/$target-" \
         "$corpus/$target" >"$log" 2>&1
     status=$?

@@ -1,11 +1,14 @@
 // The flash loader engine on a memory serial device in virtual time, fed any sequence of
-// receiver bytes (LoaderFuzzInput.h), as a driver steps it: bursts of Step, Finish once
-// the image is sent. After every step:
+// receiver bytes (LoaderFuzzInput.h), as a driver steps it: bursts of Step, a second image
+// or Finish once the image is sent. The image file may be cut short during the run. After
+// every step, for the image being sent:
 //   - the bytes counted as sent never exceed the image and its pad byte;
 //   - a data record on the wire lies within the image and its pad byte;
 //   - FILE DONE comes only once the image is read to its end, unless the reader failed.
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/LineSettings.h"
@@ -53,22 +56,43 @@ void Require(bool condition) {
         std::abort();
 }
 
-// Writes the image file when the set-up asks for another one than the file holds.
-void WriteImage(const Setup& setup) {
-    static int writtenConfig = -1;
-    static std::size_t writtenSize = 0;
-    if (writtenConfig == int{setup.sRecord} && writtenSize == setup.imageSize)
-        return;
-    const std::string file = setup.ImageFile();
-    fuzzwork::WriteFile("image", reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
-    writtenConfig = setup.sRecord;
-    writtenSize = setup.imageSize;
-}
+// Writes the image files (unless they hold these images already).
+class ImageFiles {
+  public:
+    static void Write(const Setup& setup) {
+        if (written_ && written_->sRecord == setup.sRecord &&
+            written_->imageSize == setup.imageSize && written_->secondSize == setup.secondSize)
+            return;
+        const std::string file = setup.ImageFile();
+        fuzzwork::WriteFile("image", reinterpret_cast<const std::uint8_t*>(file.data()),
+                            file.size());
+        const samples::Bytes second = setup.SecondImageBytes();
+        fuzzwork::WriteFile("second", second.data(), second.size());
+        written_ = setup;
+    }
+    // Cuts the image file to half its length; it is written again for the next input.
+    static void Truncate() {
+        std::error_code ignored;
+        std::filesystem::resize_file("image", std::filesystem::file_size("image", ignored) / 2,
+                                     ignored);
+        written_.reset();
+    }
+
+  private:
+    static inline std::optional<Setup> written_;
+};
+
+// An image of the session as the checks need it.
+struct Image {
+    ImageReader* reader;
+    std::uint32_t loadAddress;
+    std::size_t size;
+};
 
 class Run {
   public:
-    Run(const Setup& setup, ImageReader& reader, FlashLoader& engine)
-        : setup_(setup), reader_(reader), engine_(engine) {}
+    Run(const Setup& setup, Image first, Image second, FlashLoader& engine)
+        : setup_(setup), first_(first), second_(second), engine_(engine) {}
 
     void Burst() {
         for (int steps = 0;; ++steps) {
@@ -79,36 +103,54 @@ class Run {
             if (!again)
                 break;
         }
-        if (engine_.state == LoaderState::FileDone)
+        if (setup_.truncate && !truncated_ && engine_.bytesSent > 0) {
+            ImageFiles::Truncate();
+            truncated_ = true;
+        }
+        if (engine_.state != LoaderState::FileDone)
+            return;
+        if (setup_.secondImage && !secondStarted_) {
+            secondStarted_ = true;
+            engine_.SecondFile(second_.reader, second_.loadAddress);
+            Burst();
+        } else {
             engine_.Finish();
+        }
     }
 
   private:
+    const Image& Current() const {
+        return secondStarted_ && engine_.LoadAddress() == second_.loadAddress ? second_ : first_;
+    }
     void Check(LoaderState before) {
-        const std::uint32_t limit = static_cast<std::uint32_t>(setup_.imageSize) + kPadBytes;
+        const Image& image = Current();
+        const std::uint32_t limit = static_cast<std::uint32_t>(image.size) + kPadBytes;
         Require(engine_.bytesSent <= limit);
         if (engine_.state == LoaderState::WaitRec) {
-            const std::uint32_t offset = engine_.SendPosition() - setup_.loadAddress;
+            const std::uint32_t offset = engine_.SendPosition() - image.loadAddress;
             const std::size_t length = engine_.FrameLength() - LoaderFrame::kRecordOverhead;
-            Require(engine_.SendPosition() >= setup_.loadAddress && offset <= limit &&
+            Require(engine_.SendPosition() >= image.loadAddress && offset <= limit &&
                     length <= limit - offset);
         }
         if (engine_.state == LoaderState::FileDone && before != LoaderState::FileDone &&
-            !reader_.ReadFailed())
-            Require(ReadToItsEnd());
+            !image.reader->ReadFailed())
+            Require(ReadToItsEnd(image));
     }
-    bool ReadToItsEnd() {
-        if (!reader_.isSRecord)
-            return engine_.SendPosition() - setup_.loadAddress >= setup_.imageSize;
+    bool ReadToItsEnd(const Image& image) {
+        if (!image.reader->isSRecord)
+            return engine_.SendPosition() - image.loadAddress >= image.size;
         // An S-record reader reads on from where it stopped: nothing must be left.
         std::array<std::uint8_t, FlashLoader::kMaxRecordData> probe{};
         std::uint32_t address = 0;
-        return reader_.ReadRecord(probe, FlashLoader::kRecordCapacity, address) == 0;
+        return image.reader->ReadRecord(probe, FlashLoader::kRecordCapacity, address) == 0;
     }
 
     const Setup& setup_;
-    ImageReader& reader_;
+    const Image first_;
+    const Image second_;
     FlashLoader& engine_;
+    bool truncated_ = false;
+    bool secondStarted_ = false;
 };
 
 }  // namespace
@@ -117,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2)
         return 0;
     const Setup setup = Setup::From(data[0], data[1]);
-    WriteImage(setup);
+    ImageFiles::Write(setup);
 
     platform::VirtualClock clock;
     platform::ScopedClock clockGuard{clock};
@@ -127,13 +169,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(line.Open());
     ImageReader reader;
     Require(reader.Open("image"));
+    ImageReader secondReader;
+    Require(secondReader.Open("second"));
     FlashLoader engine(LoaderTarget{.uploadFamily = setup.family});
     const std::uint32_t eraseEnd =
         setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
     engine.Create(&reader, line.link.get(), setup.recordNumbered, setup.loadAddress, eraseEnd,
                   setup.addressCheck);
 
-    Run run(setup, reader, engine);
+    Run run(setup, {&reader, setup.loadAddress, setup.imageSize},
+            {&secondReader, loaderfuzz::kSecondLoadAddress, setup.secondSize}, engine);
     run.Burst();
     for (std::size_t at = 2; at < size;) {
         const std::uint8_t header = data[at++];

@@ -194,6 +194,8 @@ std::vector<std::uint8_t> RecordUpload(const loaderfuzz::Setup& setup, std::uint
                 engine.Finish();
         }
         engine.CloseTrace();
+        if (engine.state != LoaderState::AllDone)
+            std::fprintf(stderr, "seed upload (config %02x) did not complete\n", input[0]);
     }
     return input;
 }

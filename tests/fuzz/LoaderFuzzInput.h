@@ -20,6 +20,8 @@ namespace loaderfuzz {
 constexpr std::array<std::uint64_t, 4> kQuietMs = {0, 100, 1000, 10000};
 constexpr std::size_t kMaxChunkBytes = 63;
 constexpr std::uint32_t kBinaryLoadAddress = 0xA0000;
+// A second image (a database after family-2 code) goes here.
+constexpr std::uint32_t kSecondLoadAddress = 0x1A0000;
 
 struct Setup {
     bool recordNumbered = false;
@@ -28,6 +30,11 @@ struct Setup {
     int family = 15;
     std::size_t imageSize = 0;  // data bytes of the image
     std::uint32_t loadAddress = 0;
+    // The image file is cut to half its length once the first record is programmed.
+    bool truncate = false;
+    // A second binary image follows the first (SecondFile), as a database follows code.
+    bool secondImage = false;
+    std::size_t secondSize = 0;
 
     static Setup From(std::uint8_t config, std::uint8_t sizeByte) {
         Setup s;
@@ -42,6 +49,9 @@ struct Setup {
             s.imageSize = std::size_t{sizeByte} * 29 + ((config >> 4) & 1);
             s.loadAddress = (config & 0x20) != 0 ? kBinaryLoadAddress : 0;
         }
+        s.truncate = (config & 0x40) != 0;
+        s.secondImage = (config & 0x80) != 0;
+        s.secondSize = std::size_t{sizeByte} * 13 + 1;
         return s;
     }
     std::uint8_t ConfigByte() const {
@@ -49,8 +59,10 @@ struct Setup {
         return static_cast<std::uint8_t>((recordNumbered ? 1 : 0) | (addressCheck ? 2 : 0) |
                                          (sRecord ? 4 : 0) | (family == 2 ? 8 : 0) |
                                          (odd ? 0x10 : 0) |
-                                         (loadAddress == kBinaryLoadAddress ? 0x20 : 0));
+                                         (loadAddress == kBinaryLoadAddress ? 0x20 : 0) |
+                                         (truncate ? 0x40 : 0) | (secondImage ? 0x80 : 0));
     }
+    samples::Bytes SecondImageBytes() const { return samples::RandomBytes(secondSize, 12); }
     // The image bytes and the file that carries them.
     samples::Bytes ImageBytes() const {
         return sRecord ? samples::CodeBytes("123", 3, 1, imageSize, 11)
