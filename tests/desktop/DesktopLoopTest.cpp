@@ -2,8 +2,11 @@
 // display, driven by real key presses.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/Clock.h"
 #include "tests/desktop/TestWindows.h"
@@ -226,4 +229,36 @@ TEST_F(DesktopTest, ABusyWaitRepaintsTheWindowButHoldsInputAndTimers) {
     std::string duringSum = RunTool({"identify", "-format", "%#", during}).output;
     EXPECT_NE(beforeSum, duringSum) << "the window was not repainted during the wait";
     EXPECT_GT(DistinctColours(during), 20);
+}
+
+TEST_F(DesktopTest, AnIdleDialogWakesOnlyForItsDescriptor) {
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    TestDialog dialog("Idle");
+    std::uint64_t roundsAtOpen = 0;
+    std::uint64_t roundsAtRead = 0;
+    int reads = 0;
+    dialog.onInit = [&](TestDialog& d) {
+        Desktop().WatchFd(pipeFds[0], [&] {
+            char byte = 0;
+            if (read(pipeFds[0], &byte, 1) == 1)
+                ++reads;
+            roundsAtRead = Desktop().DispatchRounds();
+            d.EndDialog(ui::IDOK);
+        });
+        roundsAtOpen = Desktop().DispatchRounds();
+    };
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_EQ(write(pipeFds[1], "x", 1), 1);
+    });
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    writer.join();
+    Desktop().UnwatchFd(pipeFds[0]);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    EXPECT_EQ(reads, 1);
+    // The dialog has no timer: the opening looks once at its loop, then nothing runs
+    // until the descriptor is readable.
+    EXPECT_LE(roundsAtRead - roundsAtOpen, 2u);
 }

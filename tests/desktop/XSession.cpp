@@ -87,6 +87,7 @@ bool XSession::StartServer() {
 }
 
 void XSession::SetUp() {
+    artefacts_ = (std::filesystem::current_path() / "screenshots").string();
     if (!StartServer())
         return;
     static char name[] = "desktop_tests";
@@ -145,9 +146,9 @@ ToolResult RunTool(const std::vector<std::string>& args) {
     return result;
 }
 
-std::vector<std::string> VisibleWindowIds() {
-    ToolResult found =
-        RunTool({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(getpid())});
+std::vector<std::string> VisibleWindowIds(pid_t process) {
+    ToolResult found = RunTool({"xdotool", "search", "--onlyvisible", "--pid",
+                                std::to_string(process != 0 ? process : getpid())});
     std::vector<std::string> ids;
     std::istringstream lines(found.output);
     for (std::string line; std::getline(lines, line);) {
@@ -164,18 +165,20 @@ std::string WindowTitle(const std::string& windowId) {
     return title;
 }
 
-std::string FindWindow(const std::string& title) {
-    for (const std::string& id : VisibleWindowIds()) {
+std::string FindWindow(const std::string& title, pid_t process) {
+    for (const std::string& id : VisibleWindowIds(process)) {
         if (WindowTitle(id) == title)
             return id;
     }
     return {};
 }
 
-bool PressKeys(const std::string& title, const std::vector<std::string>& keys) {
-    std::string id = FindWindow(title);
-    if (id.empty())
-        return false;
+bool PressKeys(const std::string& title, const std::vector<std::string>& keys, pid_t process) {
+    std::string id = FindWindow(title, process);
+    return !id.empty() && PressKeysIn(id, keys);
+}
+
+bool PressKeysIn(const std::string& id, const std::vector<std::string>& keys) {
     std::vector<std::string> args = {"xdotool", "windowfocus", "--sync", id,
                                      "key",     "--delay",     "40"};
     args.insert(args.end(), keys.begin(), keys.end());
@@ -191,8 +194,9 @@ bool TypeText(const std::string& title, const std::string& text) {
 }
 
 std::string Screenshot(const std::string& windowId, const std::string& name) {
-    std::filesystem::create_directories("screenshots");
-    std::string path = (std::filesystem::current_path() / "screenshots" / (name + ".png")).string();
+    const std::string& folder = XSession::Get().ArtefactFolder();
+    std::filesystem::create_directories(folder);
+    std::string path = folder + "/" + name + ".png";
     if (RunTool({"import", "-window", windowId, path}).status != 0)
         return {};
     return path;

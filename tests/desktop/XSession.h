@@ -20,11 +20,13 @@ class XSession : public ::testing::Environment {
 
     // The backend, installed as the framework's backend; nullptr without a display.
     ui::DesktopBackend* Backend() const { return backend_.get(); }
+    const std::string& ArtefactFolder() const { return artefacts_; }
 
   private:
     bool StartServer();
 
     pid_t server_ = -1;
+    std::string artefacts_;
     std::unique_ptr<ui::DesktopBackend> backend_;
 };
 
@@ -42,20 +44,21 @@ struct ToolResult {
 };
 ToolResult RunTool(const std::vector<std::string>& args);
 
-// Visible top-level windows of this process, and their titles as the window manager
-// reads them.
-std::vector<std::string> VisibleWindowIds();
+// Visible top-level windows of a process (this one by default), and their titles as the
+// window manager reads them.
+std::vector<std::string> VisibleWindowIds(pid_t process = 0);
 std::string WindowTitle(const std::string& windowId);
-// The visible window of this process with exactly this title; empty when there is none.
-std::string FindWindow(const std::string& title);
+// The visible window with exactly this title; empty when there is none.
+std::string FindWindow(const std::string& title, pid_t process = 0);
 
 // Gives the window with this title the keyboard focus and presses keys ("Return",
 // "ctrl+u", ...); answers whether the window was there.
-bool PressKeys(const std::string& title, const std::vector<std::string>& keys);
+bool PressKeys(const std::string& title, const std::vector<std::string>& keys, pid_t process = 0);
+bool PressKeysIn(const std::string& windowId, const std::vector<std::string>& keys);
 bool TypeText(const std::string& title, const std::string& text);
 
-// Saves the window's picture as a PNG under the test's artefact folder; answers the path,
-// empty on failure.
+// Saves the window's picture as a PNG in the artefact folder (screenshots/ in the folder
+// the test program started in); answers the path, empty on failure.
 std::string Screenshot(const std::string& windowId, const std::string& name);
 // Distinct colours of a picture: a blank or unpainted window has one or two.
 int DistinctColours(const std::string& path);

@@ -112,6 +112,7 @@ DesktopBackend::~DesktopBackend() {
 }
 
 void DesktopBackend::Work() {
+    ++dispatchRounds_;
     Runtime::Get().DispatchDueTimers();
     loops_.EndInnermostIfDone();
     Rearm();

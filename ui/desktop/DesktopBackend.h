@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,6 +53,8 @@ class DesktopBackend : public Backend {
     std::string ShownStatusText(const FrameWindow& frame, int pane) const;
     bool ShownCommandEnabled(const FrameWindow& frame, int systemId) const;
     std::string BarCommandShortcut(const FrameWindow& frame, int systemId) const;
+    // Rounds of timer dispatch so far: an idle program runs none.
+    std::uint64_t DispatchRounds() const { return dispatchRounds_; }
     // Modal loops running now, the main loop included.
     std::size_t LoopDepth() const { return loops_.Depth(); }
 
@@ -82,6 +85,7 @@ class DesktopBackend : public Backend {
     std::vector<const Dialog*> dialogOrder_;  // open dialogs, innermost last
     const Window* lastBoxOwner_ = nullptr;    // owner of the box that closed last
     bool repainting_ = false;
+    std::uint64_t dispatchRounds_ = 0;
 };
 
 }  // namespace ui
