@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test test-fast demo format clean bench
+.PHONY: all deps build build-asan test test-fast demo package format clean bench
 
 all: build
 
@@ -11,10 +11,10 @@ deps:
 	bash tools/install-deps.sh
 
 $(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON
 
 $(ASAN_DIR)/build.ninja:
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON -DTARNWICK_WERROR=ON
 
 build: $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -34,6 +34,10 @@ test-fast: build
 
 demo: deps build
 	@bash tools/demo.sh $(BUILD_DIR)
+
+# The Debian package of the plain build, in $(BUILD_DIR)/packages/.
+package: deps build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD_DIR)/tools/bench-*; do [ -x "$$b" ] && "$$b"; done; true

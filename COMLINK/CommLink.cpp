@@ -32,12 +32,14 @@ int CommLink::ReadByteTimed(int ms) {
     if (byte >= 0)
         return byte;
     for (;;) {
-        if (clock.MonotonicMs() >= end)
+        const std::uint64_t now = clock.MonotonicMs();
+        if (now >= end)
             return CL_ERR_TIMEOUT;
         int idle = port_.Idle();
         if (idle < 0)
             return idle;
-        clock.Yield();
+        // Sleeps on the device until input comes, instead of spinning on the clock.
+        port_.WaitInput(static_cast<unsigned>(end - now));
         byte = port_.ReadByte();
         if (byte >= 0)
             return byte;

@@ -10,7 +10,7 @@ class LineSettings;
 // The serial channel that callers hold: one byte with a time limit, sending, queue
 // counts, discarding and line errors, all forwarded to the port. It is the only place
 // where the library waits: it polls the port against the platform's millisecond clock
-// and yields the processor between polls.
+// and sleeps on the device between polls (never spinning).
 //
 // Built on a port that opened, it saves the port's line and handshake settings, runs the
 // line at 9600 8N1 without handshake, and puts the saved settings back when destroyed.
@@ -43,6 +43,9 @@ class CommLink {
     // overflow, 0x08 overrun, 0x10 break received. A recorded failure of the port is
     // answered first, once, with the summary 0.
     int LineErrors(unsigned short& summary);
+
+    // A descriptor that becomes readable when input arrives (for an fd watch), or -1.
+    int InputFd() const { return port_.InputFd(); }
 
     CommPort& Port() { return port_; }
     LineSettings* Line() { return line_.get(); }

@@ -2,6 +2,7 @@
 
 #include "COMLINK/LibraryReport.h"
 #include "COMLINK/PortOpenCount.h"
+#include "platform/Clock.h"
 
 namespace {
 constexpr const char* kModule = "COMLINK";
@@ -12,6 +13,11 @@ CommPort::~CommPort() {
     // because the port was in use leaves the count of the other alone.
     if (holdsOpenCount_)
         PortOpenCount::Lower(portIndex_);
+}
+
+void CommPort::WaitInput(unsigned ms) {
+    if (ms > 0)
+        platform::GetClock().Yield();
 }
 
 int CommPort::Idle() {

@@ -45,6 +45,11 @@ class CommPort {
     // Reserved for other port types.
     virtual int Reserved1() { return CL_ERR_UNSUPPORTED; }
     virtual int Reserved2() { return CL_ERR_UNSUPPORTED; }
+    // Waits until input may have arrived or ms have passed (the channel's waits), without
+    // spinning; by default a short sleep of the platform clock.
+    virtual void WaitInput(unsigned ms);
+    // A descriptor that becomes readable when input arrives, or -1.
+    virtual int InputFd() const { return -1; }
 
     int PortIndex() const { return portIndex_; }
     // The last recorded result code, 0 if none.

@@ -536,6 +536,13 @@ int Win32CommPort::ModemLine(int which) {
     return (status & static_cast<std::uint32_t>(which)) != 0 ? 1 : 0;
 }
 
+void Win32CommPort::WaitInput(unsigned ms) {
+    if (device_ != nullptr)
+        device_->WaitInput(ms);
+    else
+        CommPort::WaitInput(ms);
+}
+
 int Win32CommPort::TranslateSystemError() {
     switch (systemError_) {
         case EOPNOTSUPP:  // a setting the device cannot honour

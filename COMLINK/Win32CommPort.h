@@ -55,6 +55,9 @@ class Win32CommPort : public CommPort {
     // The library's code for the device's last system error.
     virtual int TranslateSystemError();
 
+    void WaitInput(unsigned ms) override;
+    int InputFd() const override { return device_ != nullptr ? device_->InputFd() : -1; }
+
     // The settings block as it is now (may hold values not yet applied), or nullptr.
     const platform::DCB* Settings() const { return dcb_.get(); }
     bool IsOpen() const { return device_ != nullptr; }

@@ -4,21 +4,6 @@
 
 namespace {
 
-constexpr std::array<signed char, 256> MakeHexTable() {
-    std::array<signed char, 256> table{};
-    for (auto& value : table)
-        value = -1;
-    for (int i = 0; i < 10; ++i)
-        table['0' + i] = static_cast<signed char>(i);
-    for (int i = 0; i < 6; ++i) {
-        table['A' + i] = static_cast<signed char>(10 + i);
-        table['a' + i] = static_cast<signed char>(10 + i);
-    }
-    return table;
-}
-
-constexpr std::array<signed char, 256> kHex = MakeHexTable();
-
 // The value of digits hexadecimal digits at text; false when one is not a digit.
 bool ParseHexField(std::string_view text, std::size_t digits, std::uint32_t& value) {
     if (text.size() < digits)
@@ -35,10 +20,6 @@ bool ParseHexField(std::string_view text, std::size_t digits, std::uint32_t& val
 }
 
 }  // namespace
-
-int SRecordLine::HexValue(char c) {
-    return kHex[static_cast<unsigned char>(c)];
-}
 
 int SRecordLine::HexPair(const char* text) {
     int high = HexValue(text[0]);

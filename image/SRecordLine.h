@@ -5,6 +5,23 @@
 #include <cstdint>
 #include <string_view>
 
+namespace srecord_detail {
+constexpr std::array<signed char, 256> MakeHexDigits() {
+    std::array<signed char, 256> table{};
+    for (auto& value : table)
+        value = -1;
+    for (int i = 0; i < 10; ++i)
+        table['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i) {
+        table['A' + i] = static_cast<signed char>(10 + i);
+        table['a' + i] = static_cast<signed char>(10 + i);
+    }
+    return table;
+}
+// Value of each character as a hexadecimal digit, -1 for the others.
+inline constexpr std::array<signed char, 256> kHexDigits = MakeHexDigits();
+}  // namespace srecord_detail
+
 // One data line of a Motorola S-record image (S1, S2 or S3), decoded.
 //
 // Parsing is strict where a loose parse would put bytes at the wrong place: the count
@@ -28,8 +45,11 @@ struct SRecordLine {
 
     // The count and address fields of an S3 line that begins at text[0] ("S3...").
     static bool ParseS3Header(std::string_view text, unsigned& count, std::uint32_t& address);
-    // Value of the hexadecimal digit c, or -1.
-    static int HexValue(char c);
+    // Value of the hexadecimal digit c, or -1. Inline: image checks call it for every
+    // character of a file.
+    static int HexValue(char c) {
+        return srecord_detail::kHexDigits[static_cast<unsigned char>(c)];
+    }
     // Value of the two hexadecimal digits at text[0] and text[1], or -1.
     static int HexPair(const char* text);
 };

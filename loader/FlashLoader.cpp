@@ -336,11 +336,11 @@ bool FlashLoader::StepSendRec() {
                         Address(endAddress_));
         } else {
             count = ReadNextRecord();
-            readFailed = count <= 0 && reader_->ReadFailed();
+            readFailed = reader_->ReadFailed();
         }
         if (readFailed) {
-            // The file went short or unreadable before its end: sending the end record
-            // now would close an image the receiver holds only in part.
+            // The file went short or unreadable before the end it had when it was
+            // opened: ending the image now would close one the receiver holds in part.
             trace_.Line("SEND REC - read failed\n");
             Stop("Reading " + reader_->fileName +
                  " failed before its end; the upload was stopped.");

@@ -24,6 +24,11 @@ class ImageReader;
 // answers true. Step never waits: every read is a single attempt, and every wait is a
 // state that is looked at again on the next call. Timeouts are counted in whole
 // seconds of the monotonic clock, so setting the wall clock cannot cut or stretch them.
+//
+// A run never ends as complete when it is not: a fail during the erase restarts it, and
+// an image that can no longer be read to the end it had at open, a restart that cannot
+// open it again, or a numbered record whose programming is never confirmed stop it in
+// SYSTEM FAILURE without the end record (StopReason says why).
 class FlashLoader {
   public:
     // The reader is asked for records of this many bytes.

@@ -26,10 +26,14 @@ class Clock {
     virtual std::uint64_t MonotonicMs() = 0;
     // Monotonic whole seconds, for timeouts counted in seconds.
     std::int64_t MonotonicSeconds() { return static_cast<std::int64_t>(MonotonicMs() / 1000); }
-    // Gives up the processor for a moment (a zero-length sleep).
+    // Gives up the processor for a moment (a sleep of about a millisecond, never a spin).
     virtual void Yield() = 0;
     // Sleeps for a short time.
     virtual void SleepMs(unsigned ms) = 0;
+    // Waits until the descriptor is ready for one of the poll events, or ms have passed;
+    // answers the events that are ready (0 when the time ran out). A virtual clock looks
+    // once and, when nothing is ready, moves on by ms at once.
+    virtual short WaitFd(int fd, short events, unsigned ms) = 0;
     // The local date and time.
     virtual LocalDateTime LocalNow() = 0;
 };

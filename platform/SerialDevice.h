@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/Clock.h"
 #include "platform/SerialTypes.h"
 
 namespace platform {
@@ -46,6 +47,16 @@ class SerialDevice {
     virtual bool TransmitCommChar(std::uint8_t byte) = 0;
 
     virtual int LastSystemError() const = 0;
+
+    // Waits until input has arrived, the device has something to report, or ms have
+    // passed, on the platform clock; queued output keeps leaving meanwhile. By default a
+    // millisecond of the clock: a device in memory is serviced as the clock moves.
+    virtual void WaitInput(unsigned ms) {
+        if (ms > 0)
+            GetClock().SleepMs(1);
+    }
+    // A descriptor that becomes readable when input arrives, or -1 (for an fd watch).
+    virtual int InputFd() const { return -1; }
 };
 
 }  // namespace platform

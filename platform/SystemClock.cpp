@@ -1,5 +1,8 @@
 #include "platform/SystemClock.h"
 
+#include <poll.h>
+
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -17,11 +20,26 @@ std::uint64_t SystemClock::MonotonicMs() {
 }
 
 void SystemClock::Yield() {
-    std::this_thread::yield();
+    // A bare yield returns at once on an idle machine, and a loop around it spins.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void SystemClock::SleepMs(unsigned ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+short SystemClock::WaitFd(int fd, short events, unsigned ms) {
+    const std::uint64_t end = MonotonicMs() + ms;
+    for (;;) {
+        std::uint64_t now = MonotonicMs();
+        int left = now >= end ? 0 : static_cast<int>(end - now);
+        pollfd watched{fd, events, 0};
+        int ready = ::poll(&watched, 1, left);
+        if (ready > 0)
+            return watched.revents;
+        if (ready == 0 || errno != EINTR || left == 0)
+            return 0;
+    }
 }
 
 LocalDateTime SystemClock::LocalNow() {

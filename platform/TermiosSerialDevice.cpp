@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -556,6 +557,25 @@ bool TermiosSerialDevice::Pump() {
             return true;  // the kernel is full
     }
     return true;
+}
+
+void TermiosSerialDevice::WaitInput(unsigned ms) {
+    if (!Usable())
+        return;
+    Clock& clock = GetClock();
+    const std::uint64_t end = clock.MonotonicMs() + ms;
+    for (;;) {
+        if (!Pump())
+            return;
+        std::uint64_t now = clock.MonotonicMs();
+        if (now >= end)
+            return;
+        // While our own queue holds output, room in the kernel is worth waking for too.
+        short events = static_cast<short>(POLLIN | (tx_.Empty() ? 0 : POLLOUT));
+        short ready = clock.WaitFd(fd_, events, static_cast<unsigned>(end - now));
+        if (ready == 0 || (ready & ~POLLOUT) != 0)
+            return;  // time is up, input has come, or the device has hung up
+    }
 }
 
 bool TermiosSerialDevice::Read(std::uint8_t* data, std::uint32_t size, std::uint32_t& got,

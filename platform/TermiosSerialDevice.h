@@ -49,6 +49,8 @@ class TermiosSerialDevice : public SerialDevice {
                OVERLAPPED* io) override;
     bool TransmitCommChar(std::uint8_t byte) override;
     int LastSystemError() const override { return lastError_; }
+    void WaitInput(unsigned ms) override;
+    int InputFd() const override { return fd_; }
 
     // Speeds this backend can set (the termios speed table).
     static bool SpeedSupported(std::uint32_t baud);

@@ -13,7 +13,7 @@ namespace sim {
 // and decides, deterministically for a given seed, which faults strike now.
 class FaultPlan {
   public:
-    static constexpr std::size_t kKinds = 11;
+    static constexpr std::size_t kKinds = 12;
 
     // The faults that strike at one moment, at most one rule per kind.
     class Hits {

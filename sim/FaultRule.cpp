@@ -14,7 +14,7 @@ struct KindName {
     std::uint8_t code;  // resend aliases carry their code
 };
 
-constexpr std::array<KindName, 15> kKinds = {{
+constexpr std::array<KindName, 16> kKinds = {{
     {"resend", FaultKind::Resend, 0x81},
     {"resend81", FaultKind::Resend, 0x81},
     {"resend82", FaultKind::Resend, 0x82},
@@ -30,6 +30,7 @@ constexpr std::array<KindName, 15> kKinds = {{
     {"garbage", FaultKind::Garbage, 0},
     {"silence", FaultKind::Silence, 0},
     {"disconnect", FaultKind::Disconnect, 0},
+    {"drop", FaultKind::Drop, 0},
 }};
 
 constexpr std::array<std::pair<std::string_view, FaultEvent>, 5> kEvents = {{
@@ -62,6 +63,7 @@ bool EventAllowed(FaultKind kind, FaultEvent on) {
         case FaultKind::RecNumber:
         case FaultKind::Debug:
         case FaultKind::Reset:
+        case FaultKind::Drop:
             return on == FaultEvent::Record;
         case FaultKind::BadType:
             return on == FaultEvent::Handshake;
@@ -229,7 +231,7 @@ const char* FaultRule::Syntax() {
            "  kinds: resend (code=81|82|85|88; also resend81 .. resend88), lostack\n"
            "         (which=arrived|programmed|both), recnum, debug (words=N), reset, fail,\n"
            "         badtype, badcmd, garbage (n=BYTES), silence (for=MS, 0 = for good),\n"
-           "         disconnect\n"
+           "         disconnect, drop (a record acknowledged but not stored)\n"
            "  on=record|erase|handshake|sentence|reply: the moments the fault counts\n"
            "         (defaults: badtype handshake, badcmd erase, garbage reply, others record;\n"
            "         resend and fail also on=erase; silence and disconnect on any but reply)\n"

@@ -19,6 +19,7 @@ enum class FaultKind {
     Garbage,     // noise bytes before a reply
     Silence,     // the receiver stops answering (for a while or for good)
     Disconnect,  // the device goes away
+    Drop,        // a record is acknowledged as usual but never stored
 };
 
 // The moments at which a fault can strike; each fault counts its own moments.

@@ -393,6 +393,14 @@ void ReceiverLoader::OnDataRecord(std::uint64_t atUs) {
         return;
     }
 
+    // A dropped record is answered like any other; only the end report can tell.
+    const FaultRule* drop = hits.Get(FaultKind::Drop);
+    if (drop != nullptr) {
+        Note(drop);
+        Emit(arrivedAt, {0x55});
+        Emit(programmedAt, {Ready()});
+        return;
+    }
     const std::size_t corrupted = flash_.Program(address, frame_.Data(), size);
     counters_.bytesCorrupted += corrupted;
     if (corrupted > 0) {

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     binutils srecord socat
     libwxgtk3.2-dev libgtk-3-dev xvfb xdotool imagemagick x11-utils
+    dpkg-dev man-db
 )
 
 missing=()

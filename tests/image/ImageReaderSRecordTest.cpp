@@ -100,3 +100,56 @@ TEST_F(ImageReaderSRecord, EmptyLinesAreSkippedAndGapsS1AndS2LinesStartRecordsOf
         EXPECT_EQ(ReadAll(reader, 1980), expected);
     }
 }
+
+// The tail is the last 256 bytes: an S3 line counts for size when the line feed before it
+// is inside (256 bytes before the end), not when it is one byte further (257).
+TEST_F(ImageReaderSRecord, TailSearchEdgesAt256And257Bytes) {
+    // Line feed, a 16-byte line (46 characters), line feed, an 89-byte line (192), line
+    // feed and an S7 line with its line feed (15): 256 bytes; a blank line makes 257.
+    const std::string head =
+        samples::ToSRecords({{0x1000, samples::RandomBytes(64, 1)}}, Lines(16));
+    std::string body = head.substr(0, head.rfind("S7"));  // S0 and four lines, no S7
+    samples::SRecordFormat oneLine = Lines(89);
+    oneLine.header = oneLine.terminator = false;
+    body += Bare({{0x5000, samples::RandomBytes(16, 2)}}) +
+            samples::ToSRecords({{0x6000, samples::RandomBytes(89, 3)}}, oneLine) +
+            "S70500000000FA\n";
+    for (const auto& [extra, size] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {"", 0x5000 + 15}, {"\n", 0x6000 + 88}}) {
+        const std::string text = body + extra;
+        SCOPED_TRACE(extra.size());
+        ASSERT_EQ(text.size() - text.rfind("\nS3", text.rfind("\nS3") - 1), 256u + extra.size());
+        ImageReader reader;
+        ASSERT_TRUE(reader.Open(Write("tail.srec", text))) << reader.problem;
+        EXPECT_EQ(reader.size, size);
+        EXPECT_EQ(reader.endAddress, 0x6000u + 88);
+    }
+}
+
+// Whatever comes before the first record line (a byte order mark, blank lines, an S1 or S2
+// line, an S0 line or none), the file is read as S-records, whole.
+TEST_F(ImageReaderSRecord, EncodingComesFromTheContentNotTheFirstTwoCharacters) {
+    const samples::Bytes data = samples::RandomBytes(3000, 4);
+    const std::string text = Bare({{0x2D004000, data}});
+    const std::string s1 = "S1070200AABBCCDDE8\n", s2 = "S2060301001122C2\n";
+    const std::vector<Record> before = {{0x0200, {0xAA, 0xBB, 0xCC, 0xDD}},
+                                        {0x030100, {0x11, 0x22}}};
+    for (const auto& [what, prefix, records] :
+         std::vector<std::tuple<const char*, std::string, std::vector<Record>>>{
+             {"byte order mark", "\xEF\xBB\xBF", {}},
+             {"byte order mark and S0", "\xEF\xBB\xBFS0030000FC\n", {}},
+             {"blank lines", "\n\r\n  \n", {}},
+             {"S1 first", s1 + s2, before},
+             {"S2 first", s2, {before[1]}},
+             {"S5 first", "S5030000FC\n", {}}}) {
+        SCOPED_TRACE(what);
+        ImageReader reader;
+        ASSERT_TRUE(reader.Open(Write("image.hex", prefix + text))) << reader.problem;
+        EXPECT_EQ(reader.isSRecord, 1);
+        std::vector<Record> read = ReadAll(reader, 1980);
+        ASSERT_GE(read.size(), records.size());
+        EXPECT_EQ(std::vector<Record>(read.begin(), read.begin() + records.size()), records);
+        ExpectContiguous(std::vector<Record>(read.begin() + records.size(), read.end()), 0x2D004000,
+                         data);
+    }
+}

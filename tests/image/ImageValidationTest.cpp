@@ -56,6 +56,10 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
     samples::Bytes poi = samples::PoiDatabase(2000, 2), badPoi = poi;
     poi[348] = badPoi[348] = 0xFF;  // just past the checked bytes
     badPoi[347] = 0x80;
+    // The edges of 7-bit text at both ends of the checked bytes.
+    samples::Bytes edgePoi = poi, firstHigh = poi;
+    edgePoi[220] = edgePoi[347] = 0x7F;
+    firstHigh[220] = 0x80;
     std::string codeHex = samples::CodeImageSRecord("024", 3, 16, 8000, 4);
     std::string otherHex = samples::CodeImageSRecord("025", 2, 5, 8000, 5);
     std::string mapHex = samples::ToSRecords({{0, samples::RandomBytes(3000, 10)}});
@@ -72,6 +76,8 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
         {Text(badPoi), 1, false, kEscape, 0, "POIs"},
         {Text(badPoi), 1, false, ui::IDOK, 1, "POIs"},  // Continue
         {Text(badPoi), 1, false, kEnter, 1, "POIs"},
+        {Text(edgePoi), 1, false, 0, 1, nullptr},
+        {Text(firstHigh), 1, false, ui::IDCANCEL, 0, "POIs"},
         {codeHex, 0, false, ui::IDOK, 1, "code"},  // binary checks on an S-record image
         {codeHex, 1, false, ui::IDOK, 1, "POIs"},
         {codeHex, 2, false, 0, 1, nullptr},
@@ -84,6 +90,12 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
         {Text(code), 2, true, 0, 1, nullptr},
         {mapHex, 3, false, ui::IDOK, 1, "map data"},
         {mapHex, 3, true, 0, 1, nullptr},
+        // S-record text that does not begin "S0" or "S3" is still text: never a binary
+        // image that passes without the warning.
+        {"\xEF\xBB\xBF" + mapHex, 3, false, ui::IDCANCEL, 0, "map data"},
+        {"\r\n\n" + mapHex.substr(mapHex.find('\n') + 1), 3, false, ui::IDCANCEL, 0, "map data"},
+        {"\n" + mapHex, 1, false, ui::IDCANCEL, 0, "POIs"},
+        {"S1070200AABBCCDDE8\n" + mapHex, 0, false, ui::IDCANCEL, 0, "code"},
         {mapImg, 3, false, 0, 1, nullptr},
         {mapImg, 4, false, 0, 1, nullptr},
     };

@@ -169,6 +169,63 @@ TEST_F(Wire, ErrorsTimeoutsResendsReportsAndStepsBackAreAnsweredAndTraced) {
     }
 }
 
+// Every answer of the receiver that no run above meets: its trace line and where it leads.
+TEST_F(Wire, EachOtherAnswerIsTracedAndLeadsWhereItShould) {
+    enum class From { Start, Hand, EraseCmd, EraseAdr, Erasing, WaitCold, WaitRec, Prog, SendEnd };
+    struct Case {
+        From from;
+        std::initializer_list<int> input;
+        const char* line;
+        LoaderState next;
+    };
+    const Case cases[] = {
+        {From::Start, {0x77}, "NO CONNECT - rec_wait\nRead 4 bytes", LoaderState::WaitRec},
+        {From::Hand, {0x86}, "HAND - Bad type\n", LoaderState::InvalidFlash},
+        {From::EraseCmd, {0xAA}, "HAND - OK\nERASE CMD - hello\n", LoaderState::Hand},
+        {From::EraseCmd, {0x83}, "ERASE CMD - bad cmd\n", LoaderState::NoConnect},
+        {From::EraseAdr, {0x83}, "ERASE ADR - bad\n", LoaderState::NoConnect},
+        {From::EraseAdr, {0x84}, "ERASE ADR - fail\n", LoaderState::WriteFail},
+        {From::Erasing, {0x55}, "ERASING - OK\nSEND COLD\n", LoaderState::WaitCold},
+        {From::WaitCold, {0x77}, "WAIT COLD - rec wait\nRead 4 bytes", LoaderState::WaitRec},
+        {From::WaitRec, {0x84}, "WAIT REC - fail\n", LoaderState::WriteFail},
+        {From::WaitRec,
+         {0x8E, 0x01, 0x02},
+         "WAIT REC - debug\nDEBUG 1 - 01\nDEBUG 2 - 02\n",
+         LoaderState::WaitRec},
+        {From::WaitRec, {0x87}, "WAIT REC - reset\n", LoaderState::WaitCold},
+        {From::Prog, {0x84}, "PROG - fail\n", LoaderState::WriteFail},
+        {From::Prog, {0x77}, "PROG - rec wait\nRead 0 bytes", LoaderState::FileDone},
+        {From::SendEnd, {0x31}, "FILE DONE\nSEND END - error 0031\n", LoaderState::SendEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Load({1, 2, 3, 4}, 0, 0, 0x9FFFF);
+        Burst();
+        // hello, handshake OK, erase wanted, erase taken, erased, cold start, arrived,
+        // programmed (the image of one record is sent)
+        for (int i = 0; i < static_cast<int>(c.from); ++i)
+            Receive({i == 0 ? 0xAA : 0x55});
+        if (c.from == From::SendEnd)
+            engine->Finish();
+        Receive(c.input);
+        EXPECT_EQ(engine->state, c.next);
+        EXPECT_NE(Trace().find(c.line), std::string::npos) << Trace();
+    }
+}
+
+// The boot block pass of an image shorter than its load address: nothing lies in range.
+TEST_F(Wire, APositionPastTheEndAddressEndsTheImageAndIsTraced) {
+    target.bootReloadPass = true;
+    Load(samples::RandomBytes(100, 1), 0, 0x70000, 0x9FFFF);
+    ToFirstRecord();
+    EXPECT_EQ(Sent(), Bytes{});
+    EXPECT_EQ(engine->state, LoaderState::FileDone);
+    EXPECT_NE(Trace().find("WAIT COLD - OK\nSEND REC - Address 00070000 past end 00000064\n"
+                           "SEND REC - 0 len\n"),
+              std::string::npos)
+        << Trace();
+}
+
 TEST(LoaderStatusTextTest, EveryStateHasItsTextAndTheRecNumberStatesNone) {
     std::string texts;  // in the order of the states, "-" where there is none
     for (int state = 0; state <= static_cast<int>(LoaderState::RecNum4); ++state)

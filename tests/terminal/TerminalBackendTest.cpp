@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "tests/terminal/TerminalUi.h"
@@ -24,6 +25,15 @@ struct BoxCase {
 };
 
 class MessageBoxAnswer : public ::testing::TestWithParam<BoxCase> {};
+
+// What ctest shows of a case: the typed lines joined by "|".
+std::string TypedLines(std::string typed) {
+    std::replace(typed.begin(), typed.end(), '\n', '|');
+    return typed.empty() ? "nothing" : typed;
+}
+void PrintTo(const BoxCase& c, std::ostream* os) {
+    *os << "buttons " << c.buttons << " typed " << TypedLines(c.typed) << " answer " << c.answer;
+}
 
 }  // namespace
 
@@ -249,6 +259,9 @@ struct MainCase {
 };
 
 class MainWindow : public ::testing::TestWithParam<MainCase> {};
+void PrintTo(const MainCase& c, std::ostream* os) {
+    *os << "typed " << TypedLines(c.typed) << (c.endInput ? " then end of input" : "");
+}
 
 }  // namespace
 
@@ -287,7 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {kSelectCode, kUpload},
                  "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
                  "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n"},
-        MainCase{"flash it\nabout upload\n", true, 0, {32794}, "Unknown command \"flash it\".\n"}));
+        MainCase{"flash it\nabout upload\n", true, 0, {32794}, "Unknown command \"flash it\".\n"}),
+    [](const auto& info) { return "Session" + std::to_string(info.index); });
 
 TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
     TerminalUi ui;

@@ -64,7 +64,12 @@ std::string Escaped(const std::string& text) {
 std::string Snapshot(const TranscriptEntry& entry) {
     std::string out;
     for (const auto& [id, text] : entry.controls) {
-        out += " " + std::to_string(id) + "=\"" + Escaped(text) + "\"";
+        // Appended piece by piece: g++ 12 at -O3 warns falsely about " " + string.
+        out += ' ';
+        out += std::to_string(id);
+        out += "=\"";
+        out += Escaped(text);
+        out += '"';
     }
     return out;
 }

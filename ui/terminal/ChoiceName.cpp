@@ -16,13 +16,10 @@ std::string_view Trim(std::string_view text) {
 
 }  // namespace
 
-std::string ChoiceName::Shown(std::string_view text) {
-    // An accelerator hint follows a tab; it is no part of the name.
-    text = text.substr(0, text.find('\t'));
+std::string ChoiceName::WithoutMarkers(std::string_view text) {
     std::string shown;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&') {
-            // "&&" stands for one "&"; a single "&" marks the mnemonic.
             if (i + 1 < text.size() && text[i + 1] == '&') {
                 shown += '&';
                 ++i;
@@ -31,6 +28,12 @@ std::string ChoiceName::Shown(std::string_view text) {
         }
         shown += text[i];
     }
+    return shown;
+}
+
+std::string ChoiceName::Shown(std::string_view text) {
+    // An accelerator hint follows a tab; it is no part of the name.
+    std::string shown = WithoutMarkers(text.substr(0, text.find('\t')));
     std::string_view trimmed = Trim(shown);
     if (trimmed.size() > 3 && trimmed.substr(trimmed.size() - 3) == "...")
         trimmed = Trim(trimmed.substr(0, trimmed.size() - 3));

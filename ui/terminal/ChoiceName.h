@@ -14,6 +14,8 @@ class ChoiceName {
     static std::string Normalize(std::string_view text);
     // The form shown to the user: "&About UPLOAD..." becomes "About UPLOAD".
     static std::string Shown(std::string_view text);
+    // A label's text as shown: "&&" is one "&", a single "&" marks a mnemonic.
+    static std::string WithoutMarkers(std::string_view text);
     static bool Matches(std::string_view typed, std::string_view text);
 };
 

@@ -31,7 +31,11 @@ std::string Indented(const std::string& text) {
 }  // namespace
 
 std::string DialogText::CaptionLine(const std::string& caption) {
-    return "== " + caption + " ==";
+    // Appended, not "literal" + string: g++ 12 warns falsely about that at -O3.
+    std::string line = "== ";
+    line += caption;
+    line += " ==";
+    return line;
 }
 
 std::vector<std::string> DialogText::Lines(const Dialog& dialog) {
@@ -52,17 +56,23 @@ std::string DialogText::ControlLine(const Dialog& dialog, std::size_t index) {
     const std::string greyed = control.enabled ? "" : kGreyed;
     switch (control.source->kind) {
         case ControlKind::StaticText:
-            return control.text.empty() ? std::string() : Indented(control.text);
+            return control.text.empty() ? std::string()
+                                        : Indented(ChoiceName::WithoutMarkers(control.text));
         case ControlKind::GroupBox:
-            return control.text.empty() ? std::string() : Indented("[" + control.text + "]");
+            return control.text.empty()
+                       ? std::string()
+                       : Indented(std::string("[")
+                                      .append(ChoiceName::WithoutMarkers(control.text))
+                                      .append("]"));
         case ControlKind::EditText:
             if (!IsEditable(control))
                 return control.text.empty() ? std::string() : Indented(control.text);
             return Indented(ChoiceName::Shown(Label(dialog, index)) + " = " + control.text +
                             greyed);
         case ControlKind::RadioButton:
-            return Indented((control.checked ? "(x) " : "( ) ") + ChoiceName::Shown(control.text) +
-                            greyed);
+            return Indented(std::string(control.checked ? "(x) " : "( ) ")
+                                .append(ChoiceName::Shown(control.text))
+                                .append(greyed));
         case ControlKind::ProgressBar:
             return Indented(ProgressLine(Percent(control)));
         case ControlKind::PushButton:
@@ -94,7 +104,10 @@ int DialogText::Percent(const ControlState& control) {
 }
 
 std::string DialogText::ProgressLine(int percent) {
-    return "Progress: " + std::to_string(percent) + "%";
+    std::string line = "Progress: ";
+    line += std::to_string(percent);
+    line += '%';
+    return line;
 }
 
 const ControlState* DialogText::FindButton(const Dialog& dialog, std::string_view typed,

@@ -540,12 +540,15 @@ std::optional<std::string> TerminalBackend::ShowFileOpen(const FileOpenRequest& 
     output_.Line("Type the file's path; an empty line cancels.");
 
     std::string line;
-    if (Ask(
-            title + "> ", [&surface] { return surface.answered; }, line) == Asked::Line) {
+    Asked asked = Ask(
+        title + "> ", [&surface] { return surface.answered; }, line);
+    if (asked == Asked::Line) {
         line = Trimmed(line);
         if (!line.empty())
             surface.chosen = line;
     }
+    if (asked == Asked::EndOfInput)
+        output_.Echo("End of input: Cancel");
     std::optional<std::string> chosen = surface.chosen;
     Pop(surface);
     return chosen;

@@ -1,0 +1,226 @@
+#include "drivers/DatabaseUploadDialog.h"
+
+#include <climits>
+#include <optional>
+#include <string>
+
+#include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "drivers/CityDatabase.h"
+#include "drivers/DatabaseUploadTypeDialog.h"
+#include "res/Resource.h"
+#include "res/UploadProgressTemplates.h"
+#include "ui/FrameWindow.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+const ProgressLook kLook{DatabaseUploadTemplate,
+                         IDC_PROMPT_TEXT,
+                         IDC_DB_PROGRESS,
+                         IDC_DB_STATUS,
+                         IDC_PERCENT_TEXT,
+                         INT_MAX,
+                         false};
+
+constexpr char kCodeError[] = "Error reading code file";
+constexpr char kDatabaseError[] = "Error reading database file";
+
+}  // namespace
+
+DatabaseUploadDialog::DatabaseUploadDialog() : UploadDialogBase(kLook) {
+    Prepare();
+}
+
+DatabaseUploadDialog::~DatabaseUploadDialog() {
+    dataReader.Close();
+    codeReader.Close();
+    ReleaseUpload();
+    theUnit.codeChosen = 0;
+    theUnit.dataChosen = 0;
+    theUnit.autoUpload = 0;
+}
+
+void DatabaseUploadDialog::Prepare() {
+    ready = 1;
+    uploadKind = kNothing;
+    rememberedBaud = theUnit.baud;
+    if (theUnit.bootReloadPass) {
+        phase = kBootBlockPhase;
+        uploadKind = 0;
+        theUnit.dataChosen = 0;
+        theUnit.codeChosen = 1;
+        databaseWanted = 0;
+    } else {
+        theUnit.databaseType = CityDatabase::TypeFromReply(theUnit.poiHeader);
+    }
+    if (theUnit.autoUpload) {
+        uploadKind = 2;
+        databaseWanted = 1;
+        if (!theApp.manualMode && !theUnit.expertMode && theUnit.dataChosen &&
+            !CityDatabase::ImageMatches(theUnit.dataPath, theUnit.databaseType)) {
+            RefusePackage();
+            ready = 0;
+            return;
+        }
+    } else if (!theUnit.bootReloadPass) {
+        ChooseKind();
+    }
+    ready = 0;
+    if (uploadKind == kNothing)
+        return;
+    ConfirmFiles();
+    if (!DecideDatabase() || uploadKind == kNothing)
+        return;
+    if (!OpenImages())
+        return;
+    if (!theUnit.expertMode && !theUnit.bootReloadPass)
+        SendLoadCommand("CMD,DBUPLOAD");
+    if (!DetermineProtocol() || !ValidateImages())
+        return;
+    CreateEngineForKind();
+}
+
+void DatabaseUploadDialog::ChooseKind() {
+    if (theUnit.codeChosen) {
+        uploadKind = 0;
+        return;
+    }
+    if (theUnit.dataChosen) {
+        uploadKind = 1;
+        return;
+    }
+    DatabaseUploadTypeDialog dialog;
+    switch (dialog.DoModal()) {
+        case IDC_DB_TYPE_CODE:
+            uploadKind = 0;
+            break;
+        case IDC_DB_TYPE_BOTH:
+            uploadKind = 2;
+            databaseWanted = 1;
+            break;
+        case IDC_DB_TYPE_DATABASE:
+            uploadKind = 1;
+            databaseWanted = 1;
+            break;
+        default:
+            uploadKind = kNothing;
+            break;
+    }
+}
+
+void DatabaseUploadDialog::ConfirmFiles() {
+    if (theUnit.autoUpload || theUnit.bootReloadPass) {
+        theUnit.codeChosen = 1;
+        theUnit.dataChosen = 1;
+        return;
+    }
+    // "Change file" replaces the file the dialog showed; the kind stays.
+    std::string& first = uploadKind == 1 ? theUnit.dataPath : theUnit.codePath;
+    const FileAnswer answer = ConfirmFile(first, kDatabasePicker);
+    const FileAnswer second = answer == FileAnswer::Send && uploadKind == 2
+                                  ? ConfirmFile(theUnit.dataPath, kDatabasePicker)
+                                  : answer;
+    if (second == FileAnswer::Send)
+        return;
+    uploadKind = kNothing;
+    if (second == FileAnswer::Cancelled) {
+        theUnit.codeChosen = 0;
+        theUnit.dataChosen = 0;
+    }
+}
+
+bool DatabaseUploadDialog::DecideDatabase() {
+    if (uploadKind == 1 && theUnit.dataChosen) {
+        databaseWanted = 1;
+        phase = kLastFilePhase;
+        return true;
+    }
+    if (theUnit.bootReloadPass)
+        return true;
+    if (theUnit.fwMajor < kFirstCurrentFirmware) {
+        secondPass = 1;
+        if (theUnit.databaseType == CityDatabase::kNone) {
+            databaseWanted = 0;
+        } else if (theUnit.databaseType == CityDatabase::kCustom) {
+            const int answer = ui::MessageBox(
+                theApp.mainWindow,
+                "The receiver contains a custom database.\nThis will be lost.\nContinue?",
+                "Database", ui::MB_OKCANCEL);
+            if (answer != ui::IDOK)
+                return false;
+            std::optional<std::string> path = kDatabasePicker.Ask(kCustomProposal);
+            databaseWanted = path ? 1 : 0;
+            if (path)
+                theUnit.dataPath = *path;
+        } else {
+            databaseWanted = 1;
+        }
+    }
+    if (databaseWanted && theUnit.dataPath.empty()) {
+        const std::string_view builtIn = CityDatabase::BuiltInFile(theUnit.databaseType);
+        if (builtIn.empty())
+            databaseWanted = 0;
+        else
+            theUnit.dataPath = builtIn;
+    }
+    return true;
+}
+
+bool DatabaseUploadDialog::OpenImages() {
+    bool codeOpened = false;
+    if (uploadKind == 0 || uploadKind == 2) {
+        if (!theUnit.bootReloadPass)
+            phase = kCodePhase;
+        codeOpened = OpenImage(codeReader, theUnit.codePath, kCodeError);
+        ready = codeOpened ? 1 : 0;
+    }
+    if (databaseWanted && (uploadKind == 1 || codeOpened))
+        ready = OpenImage(dataReader, theUnit.dataPath, kDatabaseError) ? 1 : 0;
+    return ready != 0;
+}
+
+bool DatabaseUploadDialog::ValidateImages() {
+    // Done after the load command, and in expert mode too.
+    if (uploadKind == 0 || uploadKind == 2) {
+        ready = codeReader.Validate(0, false);
+        if (!ready)
+            ShowError(kCodeError);
+    }
+    if (databaseWanted && ready) {
+        ready = dataReader.Validate(1, false);
+        if (!ready)
+            ShowError(kDatabaseError);
+    }
+    return ready != 0;
+}
+
+void DatabaseUploadDialog::CreateEngineForKind() {
+    if (theUnit.bootReloadPass) {
+        CreateEngine(codeReader, 0, kBootBlockLoadAddress, kCodeEraseEnd, 1);
+        currentFileText = "Uploading boot block";
+        progressDivisor = std::int64_t{codeReader.size} - kBootBlockLoadAddress;
+    } else if (uploadKind == 1) {
+        CreateEngine(dataReader, 0, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd, 1);
+        currentFileText = "Uploading database file -  " + theUnit.dataPath;
+        progressDivisor = dataReader.size;
+    } else {
+        CreateEngine(codeReader, 0, kCodeLoadAddress,
+                     databaseWanted ? kCodeAndDatabaseEraseEnd : kCodeEraseEnd, 1);
+        currentFileText = "Uploading code file -  " + theUnit.codePath;
+        progressDivisor = codeReader.size;
+    }
+    engine->SetPhaseSource(this);
+}
+
+void DatabaseUploadDialog::OnFileDone() {
+    if (phase == kCodePhase && databaseWanted) {
+        engine->SecondFile(&dataReader, kDatabaseLoadAddress);
+        currentFileText = "Uploading database file - " + theUnit.dataPath;
+        phase = kLastFilePhase;
+        progressDivisor = dataReader.size;
+        return;
+    }
+    phase = kFinishedPhase;
+    FinishRun();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// A file-open dialog of the upload drivers: its title (empty: none of its own), the
+// extension added to a name typed without one, and the filter.
+struct FilePicker {
+    const char* title;
+    const char* defaultExtension;
+    const char* filter;
+
+    // The chosen path, cut to the length of the receiver's path fields; nothing when
+    // the user cancelled.
+    std::optional<std::string> Ask(const std::string& proposedName = {}) const;
+    // The same dialog under another title.
+    FilePicker Titled(const char* newTitle) const { return {newTitle, defaultExtension, filter}; }
+};
+
+// Program code: hex or S-record text.
+inline constexpr char kCodeFileFilter[] =
+    "hex Files (*.hex)|*.hex|S-record Files (*.srec)|*.srec|All Files (*.*)|*.*||";
+// Raw images: databases and maps.
+inline constexpr char kRawFileFilter[] =
+    "Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*||";
+
+inline constexpr FilePicker kCodePicker{"", "hex", kCodeFileFilter};
+inline constexpr FilePicker kDatabasePicker{"", "bin", kRawFileFilter};
+inline constexpr FilePicker kMapPicker{"", "img", kRawFileFilter};

@@ -1,0 +1,38 @@
+#include "drivers/PoiUploadDialog.h"
+
+#include <climits>
+
+#include "app/CGpsUnit.h"
+#include "drivers/PoiUploadTypeDialog.h"
+#include "res/Resource.h"
+#include "res/UploadProgressTemplates.h"
+
+namespace {
+
+const ProgressLook kLook{UploadStatusTemplate, IDC_CURRENT_FILE, IDC_PROGRESS, IDC_UPLOAD_STATUS,
+                         IDC_PERCENT_TEXT,     INT_MAX,          true};
+
+const SingleImageFamily kFamily{
+    {
+        kCodeRow,
+        {false, "CMD,PIUPLOAD", 1, 0, 0, EraseEnd::ReaderSize, 0, "Uploading POI file - ",
+         PoiUploadDialog::kPoiSpaceLimit, "Error reading database file", kDatabasePicker},
+    },
+    2,
+    false,
+};
+
+}  // namespace
+
+PoiUploadDialog::PoiUploadDialog() : SingleImageUploadDialog(kLook, kFamily) {
+    Prepare();
+}
+
+int PoiUploadDialog::ChooseKind() {
+    if (theUnit.codeChosen)
+        return 0;
+    if (theUnit.dataChosen)
+        return 1;
+    PoiUploadTypeDialog dialog;
+    return KindOfAnswer(dialog.DoModal(), {{IDC_POI_TYPE_CODE, 0}, {IDC_POI_TYPE_POI, 1}});
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "drivers/UploadTypeDialog.h"
+
+// "Pathwick - select upload type": program code or POI database.
+class PoiUploadTypeDialog : public UploadTypeDialog {
+  public:
+    explicit PoiUploadTypeDialog(ui::Window* parent = nullptr);
+};

@@ -1,0 +1,285 @@
+// The life cycle every driver shares, on the code and POI driver: what construction
+// refuses or skips, and how the running dialog answers Cancel.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "dialogs/CUploadFileDlg.h"
+#include "drivers/PoiUploadDialog.h"
+#include "drivers/UploadDialogBase.h"
+#include "image/ImageReader.h"
+#include "loader/LoaderTrace.h"
+#include "tests/drivers/DriverFixture.h"
+#include "ui/Runtime.h"
+
+namespace {
+
+constexpr char kStopWarning[] =
+    "UPLOAD HAS NOT COMPLETED!\nTHIS COULD CAUSE FAILURE OF THE UNIT\n\nClick OK to stop upload";
+
+class LifeCycle : public DriverFixture {
+  protected:
+    // A Pathwick identified on COM1 with a POI database of this size chosen.
+    void ChoosePoi(std::size_t size, const std::string& model = "Pathwick") {
+        StartReceiver(model);
+        ASSERT_TRUE(Identify());
+        poi = WriteImage("data", theUnit.family == 15
+                                     ? samples::PoiDatabase(size, 2)
+                                     : samples::MapImage("DemoMap", "1.00", 4000, size, 2));
+        theUnit.dataPath = "data";
+        theUnit.dataChosen = 1;
+    }
+    Bytes poi;
+};
+
+struct LimitCase {
+    const char* name;
+    const char* model;
+    std::size_t size;
+    bool ready;
+};
+
+class SpaceLimit : public LifeCycle, public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(SpaceLimit, ExactlyTheLimitPassesOneByteMoreIsRefused) {
+    const LimitCase& c = GetParam();
+    ChoosePoi(c.size, c.model);
+    theUnit.autoUpload = 1;  // no upload-file dialog
+    const std::string limit = theUnit.family == 15 ? "1179644" : "2555872";
+    if (!c.ready) {
+        ui.OnMessageBox(
+              "File size of " + std::to_string(c.size) + " exceeds space limit of " + limit,
+              "ERROR")
+            .Press(ui::IDOK);
+    }
+    const Run run = Upload({}, false);
+    EXPECT_EQ(run.ready, c.ready);
+    // A refusal also ends the automatic run; the sentences go out only for a good image.
+    EXPECT_EQ(theUnit.autoUpload, 0);
+    EXPECT_EQ(Sent(theUnit.family == 15 ? "CMD,PIUPLOAD" : "CMD,MPUPLOAD,1"), c.ready ? 2 : 0);
+}
+
+const LimitCase kLimitCases[] = {
+    {"poi_at_limit", "Pathwick", 1179644, true},
+    {"poi_over_limit", "Pathwick", 1179645, false},
+    {"base_map_at_limit", "Solvanta GPS", 2555872, true},
+    {"base_map_over_limit", "Solvanta GPS", 2555873, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
+    for (const bool code : {true, false}) {
+        SCOPED_TRACE(code ? "code" : "POI");
+        ResetState();
+        ChoosePoi(20000);
+        const Bytes image = code ? samples::CodeBytes("037", 3, 1, 20000, 5) : poi;
+        samples::WriteFile("code", samples::CodeImageSRecord("037", 3, 1, 20000, 5));
+        theUnit.codePath = "code";
+        theUnit.codeChosen = code;
+        theUnit.autoUpload = 1;
+        ui.Log().Clear();
+        const Run run = Upload();
+        EXPECT_EQ(run.result, ui::IDOK);
+        EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kUploadStatus}));
+        EXPECT_TRUE(BoxTexts().empty());
+        EXPECT_EQ(Flash(code ? samples::kCodeLoadAddress : 0, image.size()), image);
+        // The automatic run is over with this driver.
+        EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
+    }
+}
+
+struct PackageCase {
+    const char* name;
+    const char* model;
+    int manualMode;
+    int autoUpload;
+    int autoUnitType;
+};
+
+class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<PackageCase> {};
+
+TEST_P(WrongPackage, EndsTheProgram) {
+    const PackageCase& c = GetParam();
+    ChoosePoi(20000, c.model);
+    theApp.manualMode = c.manualMode;
+    theApp.autoUnitType = c.autoUnitType;
+    theUnit.autoUpload = c.autoUpload;
+    ui.OnMessageBox("Incorrect upload package for unit", "ERROR").Press(ui::IDOK);
+    const Run run = Upload();
+    EXPECT_FALSE(run.ready);
+    EXPECT_EQ(ui.Log().MessageBoxes().at(0)->flags, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
+    EXPECT_EQ(tap->CountSentences("CMD,PIUPLOAD") + tap->CountSentences("CMD,MPUPLOAD,1"), 0);
+}
+
+const PackageCase kPackageCases[] = {
+    // An orvane.ini package for a receiver of another family.
+    {"other_family_unit_type", "Pathwick", 0, 1, 7},
+    // The map's name differs from the receiver's by letter case only.
+    {"map_name_in_other_case", "MAP7K3", 0, 0, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
+    // A binary code image would draw the code warning outside expert mode.
+    StartReceiver("Pathwick", [](sim::ReceiverOptions& o) {
+        o.startInLoader = true;
+        o.sectorSize = 0x1000;
+    });
+    theUnit.expertMode = 1;
+    theUnit.family = 15;
+    theUnit.unitName = "Pathwick";
+    theUnit.Open(0, 4800, true);
+    const Bytes code = WriteImage("code.bin", samples::RandomBytes(0x8000, 4));
+    theUnit.codePath = "code.bin";
+    theUnit.codeChosen = 1;
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+
+    const Run run = Upload();
+    EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
+    EXPECT_TRUE(tap->host.find("$PXRV") == std::string::npos);
+    EXPECT_TRUE(BoxTexts().empty());
+    // The image runs 16 KiB past the erase end the reader's size gives; the erase covers
+    // it, so the flash, which only clears bits, takes every byte.
+    EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
+    EXPECT_NE(TempWorkDir::Read(LoaderTrace::kFileName).find("2d004000:2d00bfff"),
+              std::string::npos);
+}
+
+TEST_F(LifeCycle, CodeEraseReachesTheLastByteOfABinaryImage) {
+    struct Image {
+        const char* content;
+        std::uint32_t end;
+    };
+    const Image images[] = {
+        {"", 0x2D000000},  // empty: the rule alone
+        {"abcd", 0x2D004003},
+        {"abcde", 0x2D004005},  // the pad byte of the odd last record is written too
+    };
+    for (const Image& image : images) {
+        TempWorkDir::Write("code.bin", image.content);
+        ImageReader reader;
+        ASSERT_TRUE(reader.Open("code.bin"));
+        EXPECT_EQ(UploadDialogBase::CodeEraseEnd(reader), image.end) << image.content;
+    }
+    // S-record images keep the rule: their end address is their last byte already.
+    samples::WriteFile("code.hex", samples::CodeImageSRecord("037", 3, 1, 0x5000, 1));
+    ImageReader reader;
+    ASSERT_TRUE(reader.Open("code.hex"));
+    EXPECT_EQ(UploadDialogBase::CodeEraseEnd(reader), reader.endAddress + 0x2D000000);
+    EXPECT_EQ(UploadDialogBase::CodeEraseEnd(reader), 0x2D008FFFu);
+}
+
+TEST_F(LifeCycle, CancelledProtocolSearchReopensAtTheSpeedBefore) {
+    ChoosePoi(20000);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnDialog(kProtocol).After(500).Press(ui::IDCANCEL);
+    const Run run = Upload();
+    EXPECT_FALSE(run.ready);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(theUnit.baud, 4800);
+    std::vector<std::uint32_t> bauds;
+    for (const auto& params : bank.Device(0)->AppliedHistory())
+        bauds.push_back(params.baud);
+    const auto loaderSpeed = std::find(bauds.rbegin(), bauds.rend(), 115200u);
+    ASSERT_NE(loaderSpeed, bauds.rend());
+    EXPECT_NE(std::find(bauds.rbegin(), loaderSpeed, 4800u), loaderSpeed);
+}
+
+TEST_F(LifeCycle, CancelInTheWarningLeavesTheUploadRunning) {
+    ChoosePoi(40000);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnDialog(kUploadStatus).After(1500).Press(ui::IDCANCEL);
+    ui.OnMessageBox(kStopWarning, "WARNING").After(2000).Press(ui::IDCANCEL);
+    const Run run = Upload();
+    EXPECT_EQ(run.result, ui::IDOK);
+    EXPECT_EQ(Flash(0, poi.size()), poi);
+
+    // Between the warning and its answer the percentage went on.
+    const auto& entries = ui.Log().Entries();
+    const auto shown = std::find_if(entries.begin(), entries.end(), [](const auto& e) {
+        return e.kind == ui::TranscriptEntry::Kind::MessageBox;
+    });
+    ASSERT_NE(shown, entries.end());
+    std::vector<std::string> percentages;
+    for (auto it = shown; it != entries.end() && it->kind != ui::TranscriptEntry::Kind::BoxAnswer;
+         ++it) {
+        if (const std::string* text = it->Control(IDC_PERCENT_TEXT))
+            percentages.push_back(*text);
+    }
+    ASSERT_GE(percentages.size(), 2u);
+    EXPECT_NE(percentages.front(), percentages.back());
+}
+
+struct CloseCase {
+    const char* name;
+    int answer;  // in the warning, given after the file is done
+    int result;
+};
+
+class LastCloseWins : public LifeCycle, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(LastCloseWins, AnswerAfterTheFileFinishedDecides) {
+    ChoosePoi(20000);
+    theUnit.autoUpload = 1;
+    ui.OnDialog(kUploadStatus).After(500).Press(ui::IDCANCEL);
+    ui.OnMessageBox(kStopWarning, "WARNING").After(60000).Press(GetParam().answer);
+    const Run run = Upload();
+    EXPECT_EQ(run.result, GetParam().result);
+    EXPECT_EQ(Flash(0, poi.size()), poi);
+    // Only a confirmed stop ends the automatic run; this driver's end finishes it anyway.
+    EXPECT_EQ(Last(kUploadStatus, IDC_PERCENT_TEXT), "100%");
+}
+
+const CloseCase kCloseCases[] = {
+    {"stop_confirmed", ui::IDOK, ui::IDCANCEL},
+    {"stop_declined", ui::IDCANCEL, ui::IDOK},
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, LastCloseWins, ::testing::ValuesIn(kCloseCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
+    StartReceiver("Pathwick");
+    ASSERT_TRUE(Identify());
+    ui.OnDialog("Pathwick - select upload type").Press(IDC_POI_TYPE_POI);
+    ui.OnFileOpen("Select POI Database").CancelFile();
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnMessageBox("Error reading database file", "ERROR").Press(ui::IDOK);
+    const Run run = Upload();
+    EXPECT_FALSE(run.ready);
+    EXPECT_EQ(run.kind, 1);
+    EXPECT_EQ(theUnit.dataChosen, 1);
+    EXPECT_EQ(Last(kUploadFile, IDC_UPLOAD_FILE_NAME), "");
+    EXPECT_EQ(Sent("CMD,PIUPLOAD"), 0);
+}
+
+// "Change file" replaces the file the dialog showed, and the kind stays.
+TEST_F(LifeCycle, ChangeFileSendsTheChosenFileInstead) {
+    for (const char* model : {"Pathwick", "GPS7K1/7K2"}) {
+        SCOPED_TRACE(model);
+        ResetState();
+        ChoosePoi(20000, model);
+        const bool family2 = theUnit.family == 2;
+        const Bytes other = WriteImage("other.bin", family2 ? samples::CityDatabase(4, 16000, 9)
+                                                            : samples::PoiDatabase(16000, 9));
+        ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
+        ui.OnFileOpen().Choose("other");
+        const Run run = Upload();
+        EXPECT_EQ(run.result, ui::IDOK);
+        EXPECT_EQ(run.kind, 1);
+        // The name as typed gets the picker's extension.
+        EXPECT_EQ(theUnit.dataPath, (dir.Path() / "other.bin").string());
+        EXPECT_EQ(Flash(family2 ? 0xA0000 : 0, other.size()), other);
+        EXPECT_EQ(
+            Last(family2 ? kDatabaseStatus : kUploadStatus,
+                 family2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE),
+            (family2 ? "Uploading database file -  " : "Uploading POI file - ") + theUnit.dataPath);
+    }
+}
+
+}  // namespace

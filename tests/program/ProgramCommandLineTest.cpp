@@ -1,0 +1,114 @@
+// The program's own options: --help, --version, --list-ports, wrong options, and the
+// end of input at each kind of prompt.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/ComPortNames.h"
+#include "tests/program/ProgramProcess.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/TempWorkDir.h"
+
+namespace {
+
+struct ProgramRun {
+    int status;
+    std::string output;
+};
+
+ProgramRun RunProgram(const std::vector<std::string>& args,
+                      const std::map<std::string, std::string>& env = {}) {
+    TempWorkDir dir;
+    ProgramProcess program(args, dir.Path().string(), env);
+    program.CloseInput();
+    int status = program.Wait(20000);
+    return {status, program.Output()};
+}
+
+}  // namespace
+
+TEST(ProgramOptions, HelpVersionAndWrongOptions) {
+    ProgramRun help = RunProgram({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--list-ports"), std::string::npos);
+    ProgramRun version = RunProgram({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "tarnwick-uploader " TARNWICK_VERSION "\n");
+    EXPECT_EQ(RunProgram({"--flash"}).status, 2);
+    // No display to start a desktop front end on.
+    EXPECT_EQ(RunProgram({"--desktop"}, {{"DISPLAY", ":987"}}).status, 1);
+}
+
+TEST(ProgramOptions, ListPortsShowsMappedDevicesAndTheDefaultList) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    ProgramRun mapped = RunProgram({"--list-ports"}, {{"ORVANE_COM1", pty.SlavePath()},
+                                                      {"ORVANE_COM2", ""},
+                                                      {"ORVANE_COM3", "/dev/tarnwick-none"},
+                                                      {"ORVANE_COM9", "/dev/null"}});
+    EXPECT_EQ(mapped.status, 0);
+    EXPECT_NE(mapped.output.find("COM1  " + pty.SlavePath() +
+                                 "\nCOM2  no device\n"
+                                 "COM3  /dev/tarnwick-none  (missing)\n"),
+              std::string::npos)
+        << mapped.output;
+    EXPECT_NE(mapped.output.find("COM9  /dev/null\n"), std::string::npos) << mapped.output;
+
+    // Unset: COM<n> is the n-th existing device of the default list.
+    ProgramRun unset = RunProgram({"--list-ports"});
+    std::vector<std::string> devices = platform::ComPortNames::DefaultDevices();
+    std::istringstream lines(unset.output);
+    std::string line;
+    for (std::size_t n = 1; n <= std::max<std::size_t>(4, devices.size()); ++n) {
+        ASSERT_TRUE(std::getline(lines, line)) << unset.output;
+        std::string expected = "COM" + std::to_string(n) + "  ";
+        expected += n <= devices.size() ? devices[n - 1] : "no device";
+        EXPECT_EQ(line.substr(0, expected.size()), expected);
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << unset.output;
+    EXPECT_EQ(unset.status, 0);
+}
+
+namespace {
+
+struct EndCase {
+    std::string name;
+    std::string ini;    // orvane.ini, or empty
+    std::string typed;  // before the input ends
+    std::string shown;  // what the end of input answered
+};
+
+class EndOfInput : public ::testing::TestWithParam<EndCase> {};
+
+}  // namespace
+
+TEST_P(EndOfInput, AnswersThePromptsCancelOrNoAndTheMainWindowExits) {
+    const EndCase& c = GetParam();
+    TempWorkDir dir;
+    if (!c.ini.empty())
+        TempWorkDir::Write("orvane.ini", c.ini);
+    ProgramProcess program({"--text"}, dir.Path().string());
+    for (std::size_t start = 0; start < c.typed.size();) {
+        std::size_t end = c.typed.find('\n', start);
+        ASSERT_TRUE(program.NextPrompt(10000)) << program.Output();
+        ASSERT_TRUE(program.Answer(c.typed.substr(start, end - start))) << program.Output();
+        start = end + 1;
+    }
+    ASSERT_TRUE(program.NextPrompt(10000)) << program.Output();
+    program.CloseInput();
+    EXPECT_EQ(program.Wait(20000), 0) << program.Output();
+    EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
+    EXPECT_NE(program.Output().find("Command> End of input: Exit\n"), std::string::npos)
+        << program.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, EndOfInput,
+    ::testing::Values(EndCase{"MainWindow", "", "", "Status: Ready\nCommand> End of input: Exit"},
+                      EndCase{"Dialog", "", "About UPLOAD\n", "Upload Help> End of input: OK\n"},
+                      EndCase{"FileDialog", "", "Select Code File\n", "> End of input: Cancel\n"},
+                      EndCase{"Confirmation", "[Pathwick]\nCODE=code.srec\n\nMAP=\n\n", "",
+                              "Upload> End of input: No\n"},
+                      EndCase{"ExpertSetup", "", "Expert\n",
+                              "Expert Setup> End of input: Cancel\n"}),
+    [](const auto& info) { return info.param.name; });

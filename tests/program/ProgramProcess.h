@@ -1,0 +1,180 @@
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+// tarnwick-uploader started as a process in a working directory, its standard input
+// and output on pipes, for tests that drive it by the terminal contract. The test
+// target defines UPLOADER_PATH. DISPLAY, WAYLAND_DISPLAY and every ORVANE_COM<n> of
+// the test's own environment are left out; `env` adds variables.
+class ProgramProcess {
+  public:
+    ProgramProcess(const std::vector<std::string>& args, const std::string& workDir,
+                   const std::map<std::string, std::string>& env = {}) {
+        int in[2];
+        int out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        std::vector<std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            std::string variable = *entry;
+            if (variable.rfind("ORVANE_COM", 0) == 0 || variable.rfind("DISPLAY=", 0) == 0 ||
+                variable.rfind("WAYLAND_DISPLAY=", 0) == 0) {
+                continue;
+            }
+            environment.push_back(variable);
+        }
+        for (const auto& [name, value] : env)
+            environment.push_back(name + "=" + value);
+        std::vector<std::string> argv{UPLOADER_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], STDIN_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            if (::chdir(workDir.c_str()) != 0)
+                ::_exit(127);
+            std::vector<char*> argp;
+            for (std::string& arg : argv)
+                argp.push_back(arg.data());
+            argp.push_back(nullptr);
+            std::vector<char*> envp;
+            for (std::string& variable : environment)
+                envp.push_back(variable.data());
+            envp.push_back(nullptr);
+            ::execve(argp[0], argp.data(), envp.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        input_ = in[1];
+        output_ = out[0];
+        ::fcntl(output_, F_SETFL, O_NONBLOCK);
+    }
+    ~ProgramProcess() {
+        CloseInput();
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0)
+            ::close(output_);
+    }
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    // Everything printed so far.
+    const std::string& Output() const { return all_; }
+
+    void CloseInput() {
+        if (input_ >= 0)
+            ::close(input_);
+        input_ = -1;
+    }
+    void Signal(int signal) { ::kill(pid_, signal); }
+
+    // Waits until the output, past what was answered already, ends in a prompt; answers
+    // the prompt's line, or nothing when the program ended or timeoutMs passed.
+    std::optional<std::string> NextPrompt(int timeoutMs) {
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (all_.size() >= 2 && all_.size() > consumed_ &&
+                all_.compare(all_.size() - 2, 2, "> ") == 0) {
+                std::size_t start = all_.rfind('\n');
+                start = start == std::string::npos ? 0 : start + 1;
+                return all_.substr(std::max(start, consumed_));
+            }
+            if (!ReadSome(deadline))
+                return std::nullopt;
+        }
+    }
+    // Waits until text has been printed; false when the program ended or timeoutMs passed.
+    bool WaitFor(const std::string& text, int timeoutMs) {
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (all_.find(text) == std::string::npos) {
+            if (!ReadSome(deadline))
+                return false;
+        }
+        return true;
+    }
+    // The output between the last answer and the current prompt.
+    std::string Pending() const { return all_.substr(consumed_); }
+
+    // Types a line; waits until the program took it (it echoes the answer after the prompt).
+    bool Answer(const std::string& line, int timeoutMs = 10000) {
+        std::string typed = line + "\n";
+        if (::write(input_, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()))
+            return false;
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::string echo = "> " + typed;
+        for (;;) {
+            std::size_t at = all_.find(echo, consumed_);
+            if (at != std::string::npos) {
+                consumed_ = at + echo.size();
+                return true;
+            }
+            if (!ReadSome(deadline))
+                return false;
+        }
+    }
+
+    // Waits for the end of the program: its exit status, or -1 after timeoutMs.
+    int Wait(int timeoutMs) {
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (ReadSome(deadline)) {
+        }
+        int status = 0;
+        while (Clock::now() < deadline || exited_) {
+            pid_t done = ::waitpid(pid_, &status, exited_ ? 0 : WNOHANG);
+            if (done == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            ::usleep(10000);
+        }
+        return -1;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    // Reads what comes before the deadline; false at the end of output or the deadline.
+    bool ReadSome(Clock::time_point deadline) {
+        if (exited_)
+            return false;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd p{output_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            return false;
+        char buffer[4096];
+        ssize_t n = ::read(output_, buffer, sizeof buffer);
+        if (n <= 0) {
+            exited_ = n == 0;
+            return n < 0 && errno == EAGAIN;
+        }
+        all_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int input_ = -1;
+    int output_ = -1;
+    bool exited_ = false;
+    std::string all_;
+    std::size_t consumed_ = 0;
+};
