@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "COMLINK/CommLink.h"
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "dialogs/CUploadFileDlg.h"
@@ -14,8 +15,10 @@
 #include "platform/Clock.h"
 #include "res/Resource.h"
 #include "ui/Application.h"
+#include "ui/Backend.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
+#include "ui/Runtime.h"
 
 UploadDialogBase::UploadDialogBase(const ProgressLook& look)
     : ui::Dialog(look.dialogTemplate(), theApp.mainWindow), look_(look) {}
@@ -24,7 +27,14 @@ UploadDialogBase::~UploadDialogBase() {
     ReleaseUpload();
 }
 
+int UploadDialogBase::RunModal() {
+    const int result = DoModal();
+    StopWatchingInput();
+    return result;
+}
+
 void UploadDialogBase::ReleaseUpload() {
+    StopWatchingInput();
     if (engine) {
         engine->CloseTrace();
         engine.reset();
@@ -38,6 +48,7 @@ bool UploadDialogBase::OnInitDialog() {
         progress = 0;
         percentText = "0%";
         SetTimer(kUploadTimer, kUploadTickMs);
+        WatchInput();
     }
     return ui::Dialog::OnInitDialog();
 }
@@ -53,19 +64,60 @@ void UploadDialogBase::OnTimer(int id) {
     if (id != kUploadTimer || reportShown_)
         return;
     if (engine) {
-        RunBurst();
-        if (awaitingReport_) {
-            CheckEndReport();
-        } else if (engine->state == LoaderState::FileDone && !completed_) {
-            bytesSentInRun_ += engine->bytesSent;
-            OnFileDone();
-        }
+        StepEngine();
         if (reportShown_)
             return;
+    }
+    Refresh();
+}
+
+void UploadDialogBase::Refresh() {
+    if (engine) {
         engine->StatusText(statusText);
         ShowPercentage();
     }
     UpdateData(false);
+}
+
+void UploadDialogBase::StepEngine() {
+    RunBurst();
+    if (engine->state == LoaderState::SystemFailure) {
+        // The engine stopped without the end record (the image could not be read to
+        // its end, or the receiver stopped taking records): never a completed upload.
+        ReportStoppedRun();
+        return;
+    }
+    if (awaitingReport_) {
+        CheckEndReport();
+    } else if (engine->state == LoaderState::FileDone && !completed_) {
+        bytesSentInRun_ += engine->bytesSent;
+        OnFileDone();
+    }
+}
+
+void UploadDialogBase::WatchInput() {
+    const int fd = theUnit.link ? theUnit.link->InputFd() : -1;
+    if (fd < 0 || !ui::Runtime::Get().HasBackend())
+        return;
+    watchedFd_ = fd;
+    ui::Runtime::Get().UseBackend().WatchFd(fd, [this] { OnInput(); });
+}
+
+void UploadDialogBase::StopWatchingInput() {
+    if (watchedFd_ < 0)
+        return;
+    if (ui::Runtime::Get().HasBackend())
+        ui::Runtime::Get().UseBackend().UnwatchFd(watchedFd_);
+    watchedFd_ = -1;
+}
+
+void UploadDialogBase::OnInput() {
+    if (!engine || IsEnding() || reportShown_ || completed_)
+        return;
+    StepEngine();
+    // No tick comes after the run has ended here: its last state is shown now.
+    if (IsEnding() && !reportShown_)
+        Refresh();
 }
 
 void UploadDialogBase::RunBurst() {
@@ -125,6 +177,14 @@ void UploadDialogBase::CloseCompleted() {
     completed_ = true;
     UpdateData(true);
     EndDialog(ui::IDOK);
+}
+
+void UploadDialogBase::ReportStoppedRun() {
+    Refresh();
+    std::string text = "UPLOAD HAS NOT COMPLETED!";
+    if (!engine->StopReason().empty())
+        text += "\n" + engine->StopReason();
+    ReportFailedRun(text, "ERROR");
 }
 
 void UploadDialogBase::ReportFailedRun(const std::string& text, const char* caption) {

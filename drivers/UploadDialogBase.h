@@ -46,7 +46,7 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
 
     // UploadDriver
     bool IsReady() const override { return ready != 0; }
-    int RunModal() override { return DoModal(); }
+    int RunModal() override;
     int UploadKind() const override { return uploadKind; }
     void SetUploadKind(int kind) override { uploadKind = kind; }
 
@@ -101,9 +101,19 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     void ReleaseUpload();
 
   private:
+    // The engine's share of a tick: a burst of steps and what the state asks for.
+    void StepEngine();
+    // Input on the port steps the engine at once, so a record follows its acknowledge
+    // without waiting for the tick; the tick keeps the timeouts and the screen.
+    void WatchInput();
+    void StopWatchingInput();
+    void OnInput();
+    // Status, percentage and texts to the screen.
+    void Refresh();
     void RunBurst();
     void CheckEndReport();
     void CloseCompleted();
+    void ReportStoppedRun();
     void ReportFailedRun(const std::string& text, const char* caption);
     void ShowPercentage();
 
@@ -115,4 +125,5 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     std::uint64_t reportWaitStartMs_ = 0;
     // Bytes of the run's files the engine has sent, up to the last FILE DONE.
     std::uint32_t bytesSentInRun_ = 0;
+    int watchedFd_ = -1;
 };
