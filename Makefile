@@ -1,9 +1,13 @@
 # Two commands matter: `make test` and `make demo`. See README.md.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+# Seconds each fuzz target runs: FUZZ_SECONDS in `make fuzz`, FUZZ_SMOKE_SECONDS in `make test`.
+FUZZ_SECONDS       ?= 120
+FUZZ_SMOKE_SECONDS ?= 5
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test test-fast demo package format clean bench
+.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast demo package format clean bench
 
 all: build
 
@@ -22,8 +26,25 @@ build: $(BUILD_DIR)/build.ninja
 build-asan: $(ASAN_DIR)/build.ninja
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
-# Installs what is missing, builds both configurations and runs every test in both.
+# The fuzz targets: clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
+$(FUZZ_DIR)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTARNWICK_FUZZ=ON -DTARNWICK_WERROR=OFF
+
+build-fuzz: $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz-all
+
+fuzz: deps build-fuzz
+	bash tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# A few seconds of each target from its corpus, so that they keep building and running.
+fuzz-smoke: build-fuzz
+	bash tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SMOKE_SECONDS)
+
+# Installs what is missing, builds both configurations and runs every test in both, after
+# a short run of each fuzz target.
 test: deps build build-asan
+	$(MAKE) fuzz-smoke
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
@@ -46,4 +67,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

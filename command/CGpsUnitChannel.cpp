@@ -31,6 +31,9 @@ constexpr int kMaxBytesPerPoll = 65536;
 // that does not move is waited for (a device that has gone away), and how long the
 // receiver is given to change mode.
 constexpr unsigned kSettlePollMs = 10;
+// The pause only waits for the calendar second to turn twice: looking a little less
+// often keeps an idle uploader off the processor; the pause ends at most this much late.
+constexpr unsigned kModeChangePollMs = 50;
 constexpr std::uint64_t kStalledQueueMs = 1000;
 constexpr std::int64_t kModeChangeSeconds = 2;
 constexpr std::uint64_t kModeChangeMaxMs = 2000;
@@ -164,9 +167,13 @@ void CGpsUnit::Settle() {
     // pause when the wall clock is set back meanwhile.
     std::int64_t firstSecond = clock.CalendarSeconds();
     std::uint64_t pauseStart = clock.MonotonicMs();
-    while (clock.CalendarSeconds() < firstSecond + kModeChangeSeconds &&
-           clock.MonotonicMs() - pauseStart < kModeChangeMaxMs) {
-        clock.SleepMs(kSettlePollMs);
+    for (;;) {
+        const std::uint64_t paused = clock.MonotonicMs() - pauseStart;
+        if (clock.CalendarSeconds() >= firstSecond + kModeChangeSeconds ||
+            paused >= kModeChangeMaxMs)
+            break;
+        clock.SleepMs(static_cast<unsigned>(
+            std::min<std::uint64_t>(kModeChangePollMs, kModeChangeMaxMs - paused)));
     }
 }
 

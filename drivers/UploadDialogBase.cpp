@@ -81,6 +81,12 @@ void UploadDialogBase::Refresh() {
 
 void UploadDialogBase::StepEngine() {
     RunBurst();
+    if (engine->state == LoaderState::SystemFailure) {
+        // The engine stopped without the end record (the image could not be read to
+        // its end, or the receiver stopped taking records): never a completed upload.
+        ReportStoppedRun();
+        return;
+    }
     if (awaitingReport_) {
         CheckEndReport();
     } else if (engine->state == LoaderState::FileDone && !completed_) {
@@ -175,6 +181,14 @@ void UploadDialogBase::CloseCompleted() {
     completed_ = true;
     UpdateData(true);
     EndDialog(ui::IDOK);
+}
+
+void UploadDialogBase::ReportStoppedRun() {
+    Refresh();
+    std::string text = "UPLOAD HAS NOT COMPLETED!";
+    if (!engine->StopReason().empty())
+        text += "\n" + engine->StopReason();
+    ReportFailedRun(text, "ERROR");
 }
 
 void UploadDialogBase::ReportFailedRun(const std::string& text, const char* caption) {

@@ -113,6 +113,7 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     void RunBurst();
     void CheckEndReport();
     void CloseCompleted();
+    void ReportStoppedRun();
     void ReportFailedRun(const std::string& text, const char* caption);
     void ShowPercentage();
 

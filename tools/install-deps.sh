@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ make pkg-config
+    cmake ninja-build g++ make pkg-config clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     binutils srecord socat
     libwxgtk3.2-dev libgtk-3-dev xvfb xdotool imagemagick x11-utils

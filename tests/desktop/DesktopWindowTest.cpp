@@ -227,3 +227,27 @@ TEST_F(DesktopTest, TemplatesAreDrawnWithEveryControlFittingItsBox) {
         EXPECT_EQ(cut, std::vector<int>{}) << shot.name;
     }
 }
+
+TEST_F(DesktopTest, APostedQuitClosesTheFileDialog) {
+    TestDialog below("Below");
+    std::optional<std::string> chosen = "untouched";
+    int ticksUnderFileDialog = 0;
+    below.onInit = [](TestDialog& d) {
+        d.SetTimer(1, 50);
+        d.SetTimer(2, 100);
+    };
+    below.onTimer = [&](TestDialog& d, int id) {
+        if (id == 1) {
+            d.KillTimer(1);
+            chosen = ui::FileOpenDialog(
+                {&d, "Select Database File", "bin", "All Files (*.*)|*.*||", ""});
+            return;
+        }
+        if (!FindWindow("Select Database File").empty() && ++ticksUnderFileDialog == 3)
+            ui::PostQuitMessage(3);
+    };
+    EXPECT_EQ(below.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(chosen, std::nullopt);
+    EXPECT_EQ(ticksUnderFileDialog, 3);
+    EXPECT_EQ(Desktop().LoopDepth(), 0u);
+}

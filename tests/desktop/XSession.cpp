@@ -22,10 +22,12 @@ namespace {
 constexpr int kServerStartMs = 10000;
 constexpr int kToolLimitMs = 10000;
 
-// Spawns a program found on PATH with stdout to outFd (-1: inherited) and extraFd kept open.
+// Spawns a program found on PATH with stdout to outFd (-1: inherited), closeFd closed,
+// and its complaints dropped.
 pid_t Spawn(const std::vector<std::string>& args, int outFd, int closeFd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     if (outFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
     if (closeFd >= 0)

@@ -1,6 +1,7 @@
 // The life cycle every driver shares, on the code and POI driver: what construction
 // refuses or skips, and how the running dialog answers Cancel.
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,23 @@ TEST_F(LifeCycle, CancelInTheWarningLeavesTheUploadRunning) {
     }
     ASSERT_GE(percentages.size(), 2u);
     EXPECT_NE(percentages.front(), percentages.back());
+}
+
+TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
+    ChoosePoi(40000);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    // The file goes short while the receiver takes it, as when a stick is pulled.
+    ui.OnDialog(kUploadStatus).After(1500).Run([] { std::filesystem::resize_file("data", 3000); });
+    ui.OnMessageBoxContaining("failed before its end").Press(ui::IDOK);
+    const Run run = Upload();
+    EXPECT_EQ(run.result, ui::IDCANCEL);
+    const std::vector<std::string> boxes = BoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("ERROR: UPLOAD HAS NOT COMPLETED!\nReading data failed", 0), 0u)
+        << boxes[0];
+    const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
+    EXPECT_NE(trace.find("SEND REC - read failed"), std::string::npos);
+    EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
 }
 
 struct CloseCase {

@@ -1,13 +1,19 @@
 // bench-drivers: an automatic upload of a 1 MiB POI image through the code and POI
 // driver, with the scripted user interface on the machine's clock, on a pseudo-terminal to
-// tarnwick-receiver-sim --pace at 115200 bit/s. Reports the data rate of the records
-// against what the line can carry.
+// tarnwick-receiver-sim --pace at 115200 bit/s, once stepped from the timer alone and once
+// driven by input on the port. Reports the data rate of the records against what the line
+// can carry, and the processor time the uploader takes while it waits: in the connection
+// scan with nobody answering, in the settle pause, and during the upload.
 //
-//   bench-drivers [--size BYTES] [--timer-only]
+//   bench-drivers [--size BYTES] [--runs N]
 
+#include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +26,7 @@
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
+#include "command/CConnectDlg.h"
 #include "drivers/UploadDialogBase.h"
 #include "image/ImageReader.h"
 #include "platform/SystemClock.h"
@@ -105,23 +112,193 @@ samples::Bytes ReadFlashDump(const std::string& path) {
     return flash;
 }
 
+// Processor time of this process (the uploader; the simulator is another process), in s.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Processor time over wall time from construction to Percent(), as a percentage of a core.
+class CpuMeter {
+  public:
+    double Percent() const {
+        const double wall = std::chrono::duration<double>(Steady::now() - wallStart_).count();
+        return wall > 0 ? 100.0 * (CpuSeconds() - cpuStart_) / wall : 0.0;
+    }
+
+  private:
+    double cpuStart_ = CpuSeconds();
+    Steady::time_point wallStart_ = Steady::now();
+};
+
+struct UploadResult {
+    bool completed = false;
+    bool flashOk = false;
+    double seconds = 0;
+    double fraction = 0;    // of the line-rate bound
+    double cpuPercent = 0;  // of a core, from the first record to the end
+};
+
+// An automatic upload of the image, as from orvane.ini, to a fresh paced simulator.
+UploadResult RunUpload(const samples::Bytes& image, const std::filesystem::path& work,
+                       bool watchInput) {
+    UploadResult outcome;
+    const std::string flashPath = (work / "flash.s3").string();
+    std::filesystem::remove(flashPath);
+    ReceiverSimProcess sim({"--model", "Pathwick", "--pace", "--program-ms", "0", "--after-load",
+                            "stay", "--chatter", "0", "--flash-out", flashPath});
+    if (sim.Path().empty()) {
+        std::fprintf(stderr, "bench-drivers: cannot start %s\n", RECEIVER_SIM_PATH);
+        return outcome;
+    }
+    setenv("ORVANE_COM1", sim.Path().c_str(), 1);
+
+    RealTimeBackend ui;
+    ui.watchInput = watchInput;
+    // The receiver has been identified on COM1.
+    theUnit.family = 15;
+    theUnit.unitName = "Pathwick";
+    theUnit.productCode = "037";
+    theUnit.Open(0, 4800, false);
+    theUnit.dataPath = "poi.bin";
+    theUnit.dataChosen = 1;
+    theUnit.autoUpload = 1;
+    theApp.manualMode = 0;
+
+    UploadDialogBase* dialog = nullptr;
+    Steady::time_point firstRecord{};
+    std::optional<CpuMeter> cpu;
+    ui.observe = [&] {
+        if (dialog != nullptr && dialog->engine && firstRecord == Steady::time_point{} &&
+            dialog->engine->state >= LoaderState::SendRec &&
+            dialog->engine->state <= LoaderState::Prog) {
+            firstRecord = Steady::now();
+            cpu.emplace();
+        }
+    };
+    std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15);
+    dialog = dynamic_cast<UploadDialogBase*>(driver.get());
+    const int result = driver->IsReady() ? driver->RunModal() : 0;
+    const Steady::time_point fileDone = Steady::now();
+    if (cpu)
+        outcome.cpuPercent = cpu->Percent();
+    driver.reset();
+    theUnit.Close();
+    if (sim.Stop(SIGTERM) != 0)
+        std::fprintf(stderr, "bench-drivers: the simulator did not end cleanly\n");
+
+    outcome.flashOk = ReadFlashDump(flashPath) == image;
+    if (result != 1 || firstRecord == Steady::time_point{}) {
+        std::fprintf(stderr, "bench-drivers: the upload did not complete (result %d)\n", result);
+        return outcome;
+    }
+    const std::size_t size = image.size();
+    const std::size_t records =
+        (size + FlashLoader::kRecordCapacity - 1) / FlashLoader::kRecordCapacity;
+    outcome.completed = true;
+    outcome.seconds = std::chrono::duration<double>(fileDone - firstRecord).count();
+    const double rate = static_cast<double>(size) / outcome.seconds;
+    const double bound =
+        kLineBytesPerSecond * static_cast<double>(size) / static_cast<double>(size + records * 10);
+    outcome.fraction = rate / bound;
+    return outcome;
+}
+
+// A pseudo-terminal that nobody answers on: the uploader writes into it and hears nothing.
+class SilentPty {
+  public:
+    SilentPty() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        char name[128];
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0 &&
+            ptsname_r(master_, name, sizeof name) == 0)
+            path_ = name;
+    }
+    ~SilentPty() {
+        if (master_ >= 0)
+            close(master_);
+    }
+    SilentPty(const SilentPty&) = delete;
+    SilentPty& operator=(const SilentPty&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    int master_ = -1;
+    std::string path_;
+};
+
+void PointPortsAt(const std::string& com1) {
+    setenv("ORVANE_COM1", com1.c_str(), 1);
+    for (int n = 2; n <= CConnectDlg::kPortCount; ++n)
+        setenv(("ORVANE_COM" + std::to_string(n)).c_str(), "/nonexistent/tty", 1);
+}
+
+// The connection scan for the given time, COM1 silent and the other ports absent.
+double ScanCpuPercent(int seconds) {
+    SilentPty silent;
+    PointPortsAt(silent.Path());
+    RealTimeBackend ui;
+    theUnit.family = 0;
+    CConnectDlg scan;
+    const Steady::time_point end = Steady::now() + std::chrono::seconds(seconds);
+    ui.observe = [&] {
+        if (Steady::now() >= end)
+            scan.OnCancel();
+    };
+    const CpuMeter cpu;
+    scan.DoModal();
+    const double percent = cpu.Percent();
+    theUnit.Close();
+    return percent;
+}
+
+// The settle pause after a command, on a silent port.
+double SettleCpuPercent() {
+    SilentPty silent;
+    PointPortsAt(silent.Path());
+    RealTimeBackend ui;
+    theUnit.Open(0, 4800, false);
+    const CpuMeter cpu;
+    theUnit.Settle();
+    const double percent = cpu.Percent();
+    theUnit.Close();
+    return percent;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+struct Series {
+    std::vector<double> fraction;
+    std::vector<double> seconds;
+    std::vector<double> cpu;
+    bool allOk = true;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::size_t size = 1024 * 1024;
-    bool watchInput = true;
+    int runs = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--size" && i + 1 < argc) {
             size = std::strtoul(argv[++i], nullptr, 10);
-        } else if (arg == "--timer-only") {
-            watchInput = false;
+        } else if (arg == "--runs" && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
         } else {
             size = 0;
         }
     }
-    if (size == 0) {
-        std::fprintf(stderr, "usage: bench-drivers [--size BYTES] [--timer-only]\n");
+    if (size == 0 || runs < 1) {
+        std::fprintf(stderr, "usage: bench-drivers [--size BYTES] [--runs N]\n");
         return 2;
     }
 
@@ -132,70 +309,43 @@ int main(int argc, char** argv) {
     const samples::Bytes image = samples::PoiDatabase(size, 2024);
     samples::WriteFile("poi.bin", image);
 
-    int status = 1;
-    {
-        ReceiverSimProcess sim({"--model", "Pathwick", "--pace", "--program-ms", "0",
-                                "--after-load", "stay", "--chatter", "0", "--flash-out",
-                                (work / "flash.s3").string()});
-        if (sim.Path().empty()) {
-            std::fprintf(stderr, "bench-drivers: cannot start %s\n", RECEIVER_SIM_PATH);
-            return 1;
-        }
-        setenv("ORVANE_COM1", sim.Path().c_str(), 1);
+    constexpr int kScanSeconds = 5;
+    const double scanCpu = ScanCpuPercent(kScanSeconds);
+    const double settleCpu = SettleCpuPercent();
 
-        RealTimeBackend ui;
-        ui.watchInput = watchInput;
-        // An automatic run from orvane.ini: the receiver has been identified on COM1.
-        theUnit.family = 15;
-        theUnit.unitName = "Pathwick";
-        theUnit.productCode = "037";
-        theUnit.Open(0, 4800, false);
-        theUnit.dataPath = "poi.bin";
-        theUnit.dataChosen = 1;
-        theUnit.autoUpload = 1;
-        theApp.manualMode = 0;
-
-        UploadDialogBase* dialog = nullptr;
-        Steady::time_point firstRecord{};
-        ui.observe = [&] {
-            if (dialog != nullptr && dialog->engine && firstRecord == Steady::time_point{} &&
-                dialog->engine->state >= LoaderState::SendRec &&
-                dialog->engine->state <= LoaderState::Prog)
-                firstRecord = Steady::now();
-        };
-        std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15);
-        dialog = dynamic_cast<UploadDialogBase*>(driver.get());
-        const int result = driver->IsReady() ? driver->RunModal() : 0;
-        const Steady::time_point fileDone = Steady::now();
-        driver.reset();
-        if (sim.Stop(SIGTERM) != 0)
-            std::fprintf(stderr, "bench-drivers: the simulator did not end cleanly\n");
-
-        const bool flashOk = ReadFlashDump((work / "flash.s3").string()) == image;
-        if (result != 1 || firstRecord == Steady::time_point{}) {
-            std::fprintf(stderr, "bench-drivers: the upload did not complete (result %d)\n",
-                         result);
-        } else {
-            const std::size_t records =
-                (size + FlashLoader::kRecordCapacity - 1) / FlashLoader::kRecordCapacity;
-            const double seconds = std::chrono::duration<double>(fileDone - firstRecord).count();
-            const double rate = static_cast<double>(size) / seconds;
-            const double bound = kLineBytesPerSecond * static_cast<double>(size) /
-                                 static_cast<double>(size + records * 10);
-            std::printf("image            %zu bytes POI, %zu records, %d bit/s, paced\n", size,
-                        records, kBaud);
-            std::printf("records sent in  %.2f s (%s)\n", seconds,
-                        watchInput ? "stepped on input and on the 100 ms timer"
-                                   : "stepped on the 100 ms timer only");
-            std::printf("data rate        %.0f bytes/s\n", rate);
-            std::printf("line-rate bound  %.0f bytes/s\n", bound);
-            std::printf("fraction         %.1f %%\n", 100.0 * rate / bound);
-            std::printf("flash            %s\n",
-                        flashOk ? "equals the image" : "DIFFERS from the image");
-            status = flashOk ? 0 : 1;
+    Series timerOnly;
+    Series inputDriven;
+    for (int run = 0; run < runs; ++run) {
+        for (Series* series : {&timerOnly, &inputDriven}) {
+            const UploadResult r = RunUpload(image, work, series == &inputDriven);
+            series->allOk = series->allOk && r.completed && r.flashOk;
+            series->fraction.push_back(r.fraction);
+            series->seconds.push_back(r.seconds);
+            series->cpu.push_back(r.cpuPercent);
         }
     }
+
+    const std::size_t records =
+        (size + FlashLoader::kRecordCapacity - 1) / FlashLoader::kRecordCapacity;
+    std::printf(
+        "image              %zu bytes POI, %zu records, %d bit/s, paced, %d run%s (medians)\n",
+        size, records, kBaud, runs, runs == 1 ? "" : "s");
+    std::printf("                   timer only   input-driven\n");
+    std::printf("records sent in    %8.2f s   %8.2f s\n", Median(timerOnly.seconds),
+                Median(inputDriven.seconds));
+    std::printf("of line-rate bound %8.1f %%   %8.1f %%\n", 100 * Median(timerOnly.fraction),
+                100 * Median(inputDriven.fraction));
+    std::printf("cpu during upload  %8.2f %%   %8.2f %%   (of a core)\n", Median(timerOnly.cpu),
+                Median(inputDriven.cpu));
+    std::printf("flash              %-12s %s\n", timerOnly.allOk ? "= image" : "DIFFERS",
+                inputDriven.allOk ? "= image" : "DIFFERS");
+    const double timerFraction = Median(timerOnly.fraction);
+    std::printf("ratio              input-driven / timer only = %.3f\n",
+                timerFraction > 0 ? Median(inputDriven.fraction) / timerFraction : 0.0);
+    std::printf("cpu while waiting  connection scan %.2f %% (%d s), settle pause %.2f %%\n",
+                scanCpu, kScanSeconds, settleCpu);
+
     std::filesystem::current_path(std::filesystem::temp_directory_path());
     std::filesystem::remove_all(work);
-    return status;
+    return timerOnly.allOk && inputDriven.allOk ? 0 : 1;
 }

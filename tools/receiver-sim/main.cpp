@@ -51,6 +51,10 @@ void SaveFlash(const std::string& path, const sim::SimulatedReceiver& receiver, 
 // beyond this, as a real UART would overrun.
 constexpr std::size_t kMaxPending = 64 * 1024;
 
+// The longest sleep when nothing is scheduled: the pseudo-terminal does not signal a new
+// line speed or a host opening the device, so they are looked for this often.
+constexpr int kIdleWaitMs = 20;
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,16 +140,17 @@ int main(int argc, char** argv) {
             pty.Close();
             break;
         }
+        // Sleeps until the next scheduled byte or event, or until the host writes (or the
+        // device takes what is pending), so answers leave at the time their pacing says.
         const std::uint64_t due = receiver.NextDueMs();
         const std::uint64_t later = clock.MonotonicMs();
-        // Also how soon a new line speed, or a host opening the device, is noticed.
-        int timeout = 20;
+        int timeout = kIdleWaitMs;
         if (due != UINT64_MAX) {
-            timeout = static_cast<int>(std::min<std::uint64_t>(20, due > later ? due - later : 0));
+            timeout = static_cast<int>(
+                std::min<std::uint64_t>(kIdleWaitMs, due > later ? due - later : 0));
         }
-        if (!pending.empty())
-            timeout = std::min(timeout, 5);
-        pollfd fd{pty.Descriptor(), POLLIN, 0};
+        pollfd fd{pty.Descriptor(), static_cast<short>(pending.empty() ? POLLIN : POLLIN | POLLOUT),
+                  0};
         // A hung-up master is always ready; then just wait.
         poll(&fd, attached ? 1 : 0, timeout);
     }

@@ -255,6 +255,10 @@ void TemplateDialogWindow::Present() {
     for (const ControlTemplate& source : dialog_->Template().controls) {
         const Control* control = Find(source.id);
         bool readOnly = source.kind == ControlKind::EditText && (source.style & kReadOnly) != 0;
+        // In a radio group the focus goes to the button that is on.
+        if (source.kind == ControlKind::RadioButton && control != nullptr &&
+            !static_cast<wxRadioButton*>(control->window)->GetValue())
+            continue;
         if (control != nullptr && source.id >= 0 && !readOnly && control->window->IsEnabled() &&
             control->window->AcceptsFocus()) {
             control->window->SetFocus();

@@ -101,10 +101,16 @@ void PrintTextLines(TerminalOutput& output, const std::string& text) {
 
 TerminalBackend::TerminalBackend(int inputFd, int outputFd)
     : input_(inputFd), output_(outputFd), inputEchoes_(::isatty(inputFd) == 1) {
+    // A reader that goes away must not kill the program in the middle of an upload; the
+    // output just stops.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &previousPipeAction_);
     Runtime::Get().Reset();
 }
 
 TerminalBackend::~TerminalBackend() {
+    ::sigaction(SIGPIPE, &previousPipeAction_, nullptr);
     Runtime& runtime = Runtime::Get();
     if (runtime.HasBackend() && &runtime.UseBackend() == this)
         runtime.SetBackend(nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -97,6 +98,7 @@ class TerminalBackend : public Backend {
     std::map<int, std::function<void()>> watched_;
     std::vector<std::string> shownMenu_;
     std::optional<std::uint64_t> lastInterruptMs_;
+    struct sigaction previousPipeAction_ {};
 };
 
 }  // namespace ui

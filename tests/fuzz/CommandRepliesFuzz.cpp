@@ -1,0 +1,75 @@
+// Bytes of any kind from a receiver on the command channel: line framing (PollReplies,
+// ParseLine) and the interpretation of the replies (ReplyInterpreter), and the version
+// field parser on the raw bytes.
+//
+// Input: one mode byte, then the bytes. Mode bit 0 set: the bytes are reply bodies, one
+// per "\n", each sent with its correct checksum and a CR LF, so that the interpretation
+// is reached without guessing checksums.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/CGpsUnit.h"
+#include "command/ReplyInterpreter.h"
+#include "platform/MemorySerialBank.h"
+#include "platform/VirtualClock.h"
+#include "tests/fuzz/FuzzWorkDir.h"
+
+namespace {
+
+// What one poll is handed at most: less than the port's receive queue.
+constexpr std::size_t kChunkBytes = 1000;
+
+std::string WithChecksums(std::string_view bodies) {
+    std::string wire;
+    for (std::size_t start = 0; start <= bodies.size();) {
+        std::size_t end = bodies.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bodies.size();
+        const std::string_view body = bodies.substr(start, end - start);
+        unsigned sum = 0;
+        for (char c : body.substr(body.starts_with('$') ? 1 : 0))
+            sum ^= static_cast<unsigned char>(c);
+        char trailer[8];
+        std::snprintf(trailer, sizeof trailer, "*%02X\r\n", sum);
+        wire.append(body).append(trailer);
+        start = end + 1;
+    }
+    return wire;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static platform::VirtualClock clock;
+    static platform::ScopedClock clockGuard{clock};
+    static platform::MemorySerialBank bank;
+    static platform::MemorySerialDevice& com1 = bank.Attach(0);
+    if (size == 0)
+        return 0;
+
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string wire = (data[0] & 1) != 0 ? WithChecksums(bytes) : std::string(bytes);
+
+    theUnit.ForgetReceiver();
+    theUnit.Open(0, 9600, false);
+    if (!theUnit.isOpen)
+        std::abort();
+    for (std::size_t at = 0; at < wire.size(); at += kChunkBytes) {
+        const std::size_t count = std::min(kChunkBytes, wire.size() - at);
+        com1.DeliverToHost(reinterpret_cast<const std::uint8_t*>(wire.data() + at), count);
+        theUnit.PollReplies();
+        if (theUnit.lineLen < 0 || theUnit.lineLen >= static_cast<int>(theUnit.lineBuf.size()))
+            std::abort();
+    }
+    // What the interpretation keeps stays within its fixed sizes.
+    if (theUnit.poiHeader.size() > CGpsUnit::kHeaderLength ||
+        theUnit.mapHeader.size() > CGpsUnit::kHeaderLength ||
+        theUnit.unitName.size() > CGpsUnit::kUnitNameLength)
+        std::abort();
+    theUnit.Close();
+
+    ReplyInterpreter::ParseVersion(bytes);
+    return 0;
+}

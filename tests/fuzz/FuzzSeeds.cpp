@@ -1,0 +1,241 @@
+// Writes the seed corpora of the fuzz targets, one folder per target under the folder
+// given: sample images and files from the sample image library, and what the simulated
+// receiver says, recorded as it answers the command channel and a whole upload.
+//
+//   tarnwick-fuzz-seeds <folder>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "COMLINK/CommLink.h"
+#include "COMLINK/LineSettings.h"
+#include "COMLINK/Win32CommPort.h"
+#include "command/CommandSentence.h"
+#include "image/ImageReader.h"
+#include "loader/FlashLoader.h"
+#include "platform/MemorySerialBank.h"
+#include "platform/VirtualClock.h"
+#include "sim/ReceiverIdentities.h"
+#include "sim/SimulatedReceiver.h"
+#include "tests/fuzz/LoaderFuzzInput.h"
+#include "tools/sample-images/SampleImages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t kUploadLimitMs = 600000;
+constexpr std::uint64_t kDriverTimerMs = 100;
+constexpr std::uint64_t kReplyWaitMs = 1000;
+
+class Corpus {
+  public:
+    Corpus(const fs::path& root, const char* target) : folder_(root / target) {
+        fs::create_directories(folder_);
+    }
+    void Add(std::string_view bytes) {
+        samples::WriteFile((folder_ / ("seed-" + std::to_string(++count_))).string(), bytes);
+    }
+    void Add(const samples::Bytes& bytes) { Add(std::string(bytes.begin(), bytes.end())); }
+
+  private:
+    fs::path folder_;
+    int count_ = 0;
+};
+
+void SettingsSeeds(Corpus corpus) {
+    for (const char* text : {" 2  0     9600\n", "15  3   115200\n", " 6 11        0\n", "5 1 4800",
+                             "", "-1 99 99999999\n"})
+        corpus.Add(text);
+}
+
+void AutoUploadSeeds(Corpus corpus) {
+    for (const auto& row : sim::ReceiverIdentities::All()) {
+        corpus.Add("[" + std::string(row.displayName) +
+                   "]\r\nCODE=code.hex\r\nnot used\r\nMAP=lakes.img\r\n1234567LAKES\r\n");
+    }
+    corpus.Add("[unknown]\nCODE=a\n[" + std::string(sim::ReceiverIdentities::All()[0].displayName) +
+               "]\nCODE=" + std::string(300, 'x') + "\n");
+}
+
+void MapInfoSeeds(Corpus corpus) {
+    corpus.Add(samples::MapImage("LAKES", "1.2", 100, 1200, 7));
+    // The marker across the boundary of two search windows.
+    corpus.Add(samples::MapImage("COAST", "2.0", 505, 1500, 8));
+    corpus.Add(samples::MapInfoSection("HILLS", "3.1"));
+    corpus.Add("MAP,LAKES,1.2,EUROPE,,");
+}
+
+void ImageSeeds(Corpus corpus) {
+    const auto code = samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize, 5);
+    corpus.Add(code);
+    corpus.Add(samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize + 1, 5,
+                                         {.bytesPerLine = 250, .crlf = true}));
+    corpus.Add("\xEF\xBB\xBF" + samples::CodeImageSRecord(
+                                    "024", 2, 7, samples::kMinCodeSize, 6,
+                                    {.bytesPerLine = 7, .header = false, .finalLineEnd = false}));
+    // Two runs with a gap between them.
+    corpus.Add(samples::ToSRecords(
+        {{0x1000, samples::RandomBytes(301, 1)}, {0x2000, samples::RandomBytes(77, 2)}}));
+    corpus.Add(samples::Family2Code(1500, 3));
+    corpus.Add(samples::PoiDatabase(600, 4));
+    corpus.Add("S1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n");
+}
+
+// The simulated receiver of one model answers the queries of the command channel.
+std::string Replies(const sim::ReceiverIdentities::Row& row) {
+    sim::ReceiverOptions options;
+    options.SetIdentity(row);
+    sim::SimulatedReceiver receiver(options);
+    receiver.PowerOn(0);
+    receiver.OnLineParams({.baud = options.sentenceSpeed});
+    std::vector<std::uint8_t> replies;
+    std::uint64_t now = 0;
+    for (const char* command : {"CMD,VERSION", "CMD,MEMORY", "CMD,PIH", "CMD,MPH"}) {
+        const std::string sentence = CommandSentence::Encode(command);
+        receiver.OnHostBytes(reinterpret_cast<const std::uint8_t*>(sentence.data()),
+                             sentence.size(), now);
+        now += kReplyWaitMs;
+        receiver.Service(now, replies);
+    }
+    return std::string(replies.begin(), replies.end());
+}
+
+void ReplySeeds(Corpus corpus) {
+    for (const auto& row : sim::ReceiverIdentities::All()) {
+        const std::string wire = Replies(row);
+        corpus.Add(std::string(1, '\0') + wire);
+        // The bodies alone, for the mode that adds the checksums.
+        std::string bodies(1, '\1');
+        for (std::size_t at = 0; (at = wire.find('$', at)) != std::string::npos;) {
+            const std::size_t star = wire.find('*', at);
+            if (star == std::string::npos)
+                break;
+            bodies.append(wire, at, star - at).push_back('\n');
+            at = star;
+        }
+        if (bodies.size() > 1)
+            bodies.pop_back();
+        corpus.Add(bodies);
+    }
+}
+
+// Forwards to the simulated receiver and records what it sends as fuzz input chunks.
+class RecordingPeer : public platform::SerialPeer {
+  public:
+    RecordingPeer(sim::SimulatedReceiver& receiver, std::vector<std::uint8_t>& input)
+        : receiver_(receiver), input_(input) {}
+    void OnLineParams(const platform::LineParams& params) override {
+        receiver_.OnLineParams(params);
+    }
+    void OnHostBytes(const std::uint8_t* data, std::size_t size, std::uint64_t nowMs) override {
+        receiver_.OnHostBytes(data, size, nowMs);
+    }
+    void Service(std::uint64_t nowMs, std::vector<std::uint8_t>& toHost) override {
+        const std::size_t before = toHost.size();
+        receiver_.Service(nowMs, toHost);
+        if (toHost.size() == before)
+            return;
+        loaderfuzz::AppendChunks(input_, nowMs - lastMs_, toHost.data() + before,
+                                 toHost.size() - before);
+        lastMs_ = nowMs;
+    }
+    void OnModemLines(bool dtr, bool rts) override { receiver_.OnModemLines(dtr, rts); }
+    bool Present() const override { return receiver_.Present(); }
+
+  private:
+    sim::SimulatedReceiver& receiver_;
+    std::vector<std::uint8_t>& input_;
+    std::uint64_t lastMs_ = 0;
+};
+
+// A whole upload to the simulated receiver, with these faults, as fuzz input.
+std::vector<std::uint8_t> RecordUpload(const loaderfuzz::Setup& setup, std::uint8_t sizeByte,
+                                       std::vector<const char*> faults) {
+    const std::string file = setup.ImageFile();
+    samples::WriteFile("image", file);
+
+    sim::ReceiverOptions options;
+    options.startInLoader = true;
+    options.afterLoad = sim::AfterLoad::Stay;
+    options.loaderMode = setup.recordNumbered ? sim::LoaderMode::Record : sim::LoaderMode::Address;
+    for (const char* text : faults) {
+        std::string error;
+        if (!sim::FaultRule::Parse(text, options.faults.emplace_back(), error))
+            std::fprintf(stderr, "fault %s: %s\n", text, error.c_str());
+    }
+    std::vector<std::uint8_t> input = {setup.ConfigByte(), sizeByte};
+    platform::VirtualClock clock;
+    platform::ScopedClock clockGuard{clock};
+    sim::SimulatedReceiver receiver(options);
+    RecordingPeer peer(receiver, input);
+    platform::MemorySerialBank bank;
+    bank.Attach(0, &peer);
+    {
+        Win32CommPort port(0, 4096, 2048, 0);
+        CommLink link(port);
+        LineSettings settings(&link);
+        settings.SetBaud(115200);
+        link.SetTxQueueSize(6144);
+        ImageReader reader;
+        reader.Open("image");
+        FlashLoader engine(LoaderTarget{.uploadFamily = setup.family});
+        const std::uint32_t eraseEnd =
+            setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
+        engine.Create(&reader, &link, setup.recordNumbered, setup.loadAddress, eraseEnd,
+                      setup.addressCheck);
+        while (clock.MonotonicMs() < kUploadLimitMs && engine.state != LoaderState::AllDone) {
+            clock.Advance(kDriverTimerMs);
+            while (engine.Step() && engine.state != LoaderState::AllDone) {
+            }
+            if (engine.state == LoaderState::FileDone)
+                engine.Finish();
+        }
+        engine.CloseTrace();
+        if (engine.state != LoaderState::AllDone)
+            std::fprintf(stderr, "seed upload (config %02x) did not complete\n", input[0]);
+    }
+    return input;
+}
+
+void LoaderSeeds(Corpus corpus) {
+    const std::vector<std::vector<const char*>> faultSets = {
+        {}, {"debug:every=2"}, {"recnum:at=2"}, {"resend81:every=2"}, {"reset:at=2"}};
+    for (bool sRecord : {false, true}) {
+        for (bool numbered : {false, true}) {
+            const std::uint8_t sizeByte = sRecord ? 0 : 100;
+            loaderfuzz::Setup setup = loaderfuzz::Setup::From(
+                static_cast<std::uint8_t>((numbered ? 1 : 0) | 2 | (sRecord ? 4 : 0)), sizeByte);
+            for (const auto& faults : faultSets) {
+                const auto input = RecordUpload(setup, sizeByte, faults);
+                corpus.Add(samples::Bytes(input.begin(), input.end()));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tarnwick-fuzz-seeds <folder>\n");
+        return 2;
+    }
+    const fs::path root = fs::absolute(argv[1]);
+    const fs::path work = fs::temp_directory_path() / "tarnwick-fuzz-seeds";
+    fs::create_directories(work);
+    fs::current_path(work);
+
+    SettingsSeeds({root, "fuzz_settings_file"});
+    AutoUploadSeeds({root, "fuzz_auto_upload_file"});
+    MapInfoSeeds({root, "fuzz_map_info"});
+    ImageSeeds({root, "fuzz_image_reader"});
+    ReplySeeds({root, "fuzz_command_replies"});
+    LoaderSeeds({root, "fuzz_flash_loader"});
+
+    fs::current_path(root);
+    fs::remove_all(work);
+    return 0;
+}
