@@ -92,10 +92,6 @@ void UploadDialogBase::StepEngine() {
     } else if (engine->state == LoaderState::FileDone && !completed_) {
         bytesSentInRun_ += engine->bytesSent;
         OnFileDone();
-    } else if (engine->state == LoaderState::SystemFailure && !engine->StopReason().empty()) {
-        // The engine gave up for a reason the user must hear (a receiver that has gone, a
-        // record it would not confirm): the run ends failed instead of waiting for Cancel.
-        ReportFailedRun(engine->StopReason(), "ERROR");
     }
 }
 
