@@ -7,10 +7,16 @@
 #include "app/CUploaderApp.h"
 #include "tests/support/TempWorkDir.h"
 
+namespace {
+
 class AutoUploadSettingsTest : public ::testing::Test {
   protected:
     TempWorkDir dir;
-    void SetUp() override { theUnit.ResetForStart(); }
+    void SetUp() override {
+        theUnit.ResetForStart();
+        for (const char* image : {"code.hex", "m.img"})
+            TempWorkDir::Write(image, "S0");
+    }
     void TearDown() override { theUnit.ResetForStart(); }
 
     bool Load(const std::string& ini) {
@@ -19,46 +25,50 @@ class AutoUploadSettingsTest : public ::testing::Test {
     }
 };
 
-TEST_F(AutoUploadSettingsTest, SectionNamesMatchInAnyLetterCaseButExactly) {
-    TempWorkDir::Write("code.hex", "S0");
-    EXPECT_TRUE(Load("[pathwick topo]\nCODE=code.hex\n\nMAP=\n\n"));
-    EXPECT_EQ(theApp.autoUnitType, 14);
-
-    EXPECT_FALSE(Load("[Pathwick Topo ]\nCODE=code.hex\n\nMAP=\n\n"));
-    EXPECT_EQ(theApp.autoUnitType, 1);
-
-    // The two family-2 rows share their name; the first one wins.
-    EXPECT_TRUE(Load("junk line\n[GPS7K1/7K2] trailing words\nCODE=code.hex\n"));
-    EXPECT_EQ(theApp.autoUnitType, 2);
-    EXPECT_EQ(theUnit.codePath, "code.hex");
-    EXPECT_EQ(theUnit.codeChosen, 1);
-}
-
-TEST_F(AutoUploadSettingsTest, AMapAloneStartsAnAutomaticUpload) {
-    TempWorkDir::Write("lakes.img", "map");
-    EXPECT_TRUE(Load("[Solvanta]\nCODE=\nunused\nMAP=lakes.img\nNAME = Great Lakes\n"));
-    EXPECT_EQ(theApp.autoUnitType, 7);
-    EXPECT_EQ(theUnit.codeChosen, 0);
-    EXPECT_EQ(theUnit.dataChosen, 1);
-    EXPECT_EQ(theUnit.dataPath, "lakes.img");
-    EXPECT_EQ(theUnit.autoMapName, "Great Lakes");
-}
-
-TEST_F(AutoUploadSettingsTest, NothingToUploadMeansNoAutomaticUpload) {
-    EXPECT_FALSE(Load("[Solvanta]\nCODE=\nunused\nMAP=missing.img\nNAME = X\n"));
-    EXPECT_EQ(theApp.autoUnitType, 7);
-    EXPECT_EQ(theUnit.dataChosen, 0);
-    EXPECT_EQ(theUnit.autoMapName, "");
-    // The section matched, so the chosen flags were decided here.
-    EXPECT_EQ(theUnit.codeChosen, 0);
-}
-
-TEST_F(AutoUploadSettingsTest, TheFirstSevenCharactersOfTheNameLineAreDropped) {
-    TempWorkDir::Write("m.img", "map");
-    EXPECT_TRUE(Load("[MAP7K3]\nCODE=\n\nMAP=m.img\n1234567\n"));
-    EXPECT_EQ(theUnit.autoMapName, "");
-    EXPECT_TRUE(Load("[MAP7K3]\nCODE=\n\nMAP=m.img\nshort\n"));
-    EXPECT_EQ(theUnit.autoMapName, "");
+TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages) {
+    const std::string path255 = std::string(251, 'q') + ".hex";
+    struct Case {
+        const char* what;
+        std::string ini;
+        bool started;
+        int unitType;
+        int codeChosen, dataChosen;
+        std::string codePath, mapName;
+    } cases[] = {
+        {"any letter case", "[pathwick topo]\nCODE=code.hex\n\nMAP=\n\n", true, 14, 1, 0,
+         "code.hex", ""},
+        {"but exactly", "[Pathwick Topo ]\nCODE=code.hex\n\nMAP=\n\n", false, 1, 0, 0, "", ""},
+        // The two family-2 rows share their name; the first one wins.
+        {"first of a shared name", "junk line\n[GPS7K1/7K2] trailing words\nCODE=code.hex\n", true,
+         2, 1, 0, "code.hex", ""},
+        {"a map alone", "[Solvanta]\nCODE=\nunused\nMAP=m.img\nNAME = Great Lakes\n", true, 7, 0, 1,
+         "", "Great Lakes"},
+        {"nothing to upload", "[Solvanta]\nCODE=\nunused\nMAP=missing.img\nNAME = X\n", false, 7, 0,
+         0, "", ""},
+        // The first seven characters of the name line are dropped.
+        {"name line of seven", "[MAP7K3]\nCODE=\n\nMAP=m.img\n1234567\n", true, 5, 0, 1, "", ""},
+        {"short name line", "[MAP7K3]\nCODE=\n\nMAP=m.img\nshort\n", true, 5, 0, 1, "", ""},
+        // A long comment holding "[" and "]" further on is no section header and does not
+        // shift the lines of the real section; a path too long is no path.
+        {"long lines",
+         std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=" + std::string(300, 'p') +
+             "\n\nMAP=\n\n",
+         false, 15, 0, 0, "", ""},
+        {"longest path", "[Pathwick]\nCODE=" + path255 + "\n", true, 15, 1, 0, path255, ""},
+        {"windows line ends",
+         "[Pathwick Color]\r\nCODE=code.hex\r\nx\r\nMAP=m.img\r\nNAME = Alps\r\n", true, 12, 1, 1,
+         "code.hex", "Alps"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        theUnit.ResetForStart();
+        EXPECT_EQ(Load(c.ini), c.started);
+        EXPECT_EQ(theApp.autoUnitType, c.unitType);
+        EXPECT_EQ(theUnit.codeChosen, c.codeChosen);
+        EXPECT_EQ(theUnit.dataChosen, c.dataChosen);
+        EXPECT_EQ(theUnit.codePath, c.codePath);
+        EXPECT_EQ(theUnit.autoMapName, c.mapName);
+    }
 }
 
 TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {
@@ -70,27 +80,4 @@ TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {
     EXPECT_EQ(theUnit.dataChosen, 1);
 }
 
-TEST_F(AutoUploadSettingsTest, LongLinesNeverTurnIntoOtherLinesOrOtherPaths) {
-    // A long comment holding "[" and "]" further on must not read as a section header,
-    // and must not shift the lines of the real section.
-    std::string comment(50, 'x');
-    comment += "[Pathwick]";
-    std::string longPath(300, 'p');
-    EXPECT_FALSE(Load(comment + "\n[Pathwick]\nCODE=" + longPath + "\n\nMAP=\n\n"));
-    EXPECT_EQ(theApp.autoUnitType, 15);
-    EXPECT_EQ(theUnit.codeChosen, 0);
-    EXPECT_EQ(theUnit.codePath, "");
-
-    std::string path255(251, 'q');
-    path255 += ".hex";
-    EXPECT_TRUE(Load("[Pathwick]\nCODE=" + path255 + "\n"));
-    EXPECT_EQ(theUnit.codePath, path255);
-}
-
-TEST_F(AutoUploadSettingsTest, WindowsLineEndsAreLineEnds) {
-    TempWorkDir::Write("m.img", "map");
-    EXPECT_TRUE(Load("[Pathwick Color]\r\nCODE=code.hex\r\nx\r\nMAP=m.img\r\nNAME = Alps\r\n"));
-    EXPECT_EQ(theUnit.codePath, "code.hex");
-    EXPECT_EQ(theUnit.dataChosen, 1);
-    EXPECT_EQ(theUnit.autoMapName, "Alps");
-}
+}  // namespace

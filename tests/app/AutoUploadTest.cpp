@@ -10,12 +10,10 @@
 #include "tests/app/UploadTestBench.h"
 #include "tools/sample-images/SampleImages.h"
 
+using apptest::kConnect;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-const std::string kConnect = "Establishing Communication with Receiver";
-const std::string kDatabaseType = "Determining Database Type";
 
 class AutoUploadTest : public apptest::UploadTestBench {
   protected:
@@ -46,30 +44,15 @@ TEST_F(AutoUploadTest, StartWithCodeAndPoisShowsEveryStepInOrder) {
 
     ASSERT_TRUE(Start());
 
-    EXPECT_EQ(Seen(), (Strings{
-                          "status Ready",
-                          "open Upload",
-                          "close Upload 1",
-                          "open " + kConnect,
-                          "close " + kConnect + " 1",
-                          "status Pathwick",
-                          "open " + kDatabaseType,
-                          "close " + kDatabaseType + " 1",
-                          "driver make 15",
-                          "driver run 15",
-                          "box STATUS: Upload complete",
-                          "driver delete 15",
-                          "box CONTINUE AUTO UPLOAD: Power on GPS unit\nto upload code.",
-                          "open " + kConnect,
-                          "close " + kConnect + " 1",
-                          "status Pathwick",
-                          "open " + kDatabaseType,
-                          "close " + kDatabaseType + " 1",
-                          "driver make 15",
-                          "driver run 15 second auto pass",
-                          "box STATUS: Upload complete",
-                          "driver delete 15",
-                      }));
+    const Strings identified = Identified("Pathwick");
+    EXPECT_EQ(Seen(), Join({{"status Ready", "open Upload", "close Upload 1"},
+                            identified,
+                            {"driver make 15", "driver run 15", "box STATUS: Upload complete",
+                             "driver delete 15",
+                             "box CONTINUE AUTO UPLOAD: Power on GPS unit\nto upload code."},
+                            identified,
+                            {"driver make 15", "driver run 15 second auto pass",
+                             "box STATUS: Upload complete", "driver delete 15"}}));
     EXPECT_EQ(ConfirmText(), "Updating to version 3.10");
     EXPECT_EQ(theApp.manualMode, 0);
     EXPECT_EQ(std::tuple(theUnit.autoUpload, theUnit.autoFirstPass, theUnit.codeChosen,

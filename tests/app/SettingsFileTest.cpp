@@ -33,16 +33,6 @@ TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
 }
 
-TEST_F(SettingsFileTest, StartUpReadsWhatWasSaved) {
-    TempWorkDir::Write("orvane.cfg", " 5  3   115200\n");
-    theUnit.ResetForStart();
-    EXPECT_EQ(theUnit.family, 5);
-    EXPECT_EQ(theUnit.comIndex, 3);
-    EXPECT_EQ(theUnit.baud, 115200);
-    EXPECT_EQ(theUnit.unitType, 0);
-    EXPECT_EQ(theUnit.autoFirstPass, 1);
-}
-
 TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {
     struct Case {
         const char* content;  // nullptr: no file
@@ -60,16 +50,6 @@ TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {
         EXPECT_EQ(theUnit.comIndex, c.comIndex);
         EXPECT_EQ(theUnit.baud, c.baud);
     }
-}
-
-TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsReported) {
-    ScriptedUi ui;
-    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
-    std::filesystem::create_directory("orvane.cfg");  // a directory cannot be opened for writing
-    theApp.SaveSettings();
-    ASSERT_EQ(ui.Log().MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
-    std::filesystem::remove("orvane.cfg");
 }
 
 TEST_F(SettingsFileTest, ValuesThatWouldReadBackDifferentlyAreNeverWritten) {
@@ -98,5 +78,6 @@ TEST_F(SettingsFileTest, ValuesThatWouldReadBackDifferentlyAreNeverWritten) {
             EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
         }
     }
-    EXPECT_EQ(ui.Log().MessageBoxes().size(), 4u);
+    ASSERT_EQ(ui.Log().MessageBoxes().size(), 4u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@
 #include "tests/support/TempWorkDir.h"
 
 namespace apptest {
+
+inline constexpr char kConnect[] = "Establishing Communication with Receiver";
+inline constexpr char kDatabaseType[] = "Determining Database Type";
 
 // What one driver double does.
 struct DriverPlan {
@@ -95,6 +99,14 @@ class UploadTestBench : public ::testing::Test {
         ui.OnMessageBox(text, caption).Press(ui::IDOK);
     }
 
+    // Boxes that must appear, each "caption: text"; answered with OK.
+    void ExpectBoxes(const std::vector<std::string>& boxes) {
+        for (const std::string& box : boxes) {
+            std::size_t colon = box.find(": ");
+            ExpectBox(box.substr(0, colon), box.substr(colon + 2));
+        }
+    }
+
     // Captions and texts of the boxes shown, "caption: text".
     std::vector<std::string> Boxes() {
         std::vector<std::string> boxes;
@@ -103,32 +115,35 @@ class UploadTestBench : public ::testing::Test {
         return boxes;
     }
 
+    // What Seen() shows of identifying a receiver of this model.
+    static std::vector<std::string> Identified(const std::string& model) {
+        const std::string connect = kConnect, database = kDatabaseType;
+        return {"open " + connect, "close " + connect + " 1", "status " + model, "open " + database,
+                "close " + database + " 1"};
+    }
+    static std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (const std::vector<std::string>& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    }
+
     // What the user saw, without times: dialogs opening and closing, boxes, status texts,
     // and the drivers' runs.
     std::vector<std::string> Seen() {
         std::vector<std::string> seen;
+        using Kind = ui::TranscriptEntry::Kind;
         for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
-            using Kind = ui::TranscriptEntry::Kind;
-            switch (entry.kind) {
-                case Kind::DialogOpened:
-                    seen.push_back("open " + entry.caption);
-                    break;
-                case Kind::DialogClosed:
-                    seen.push_back("close " + entry.caption + " " + std::to_string(entry.value));
-                    break;
-                case Kind::MessageBox:
-                    seen.push_back("box " + entry.caption + ": " + entry.text);
-                    break;
-                case Kind::Status:
-                    seen.push_back("status " + entry.text);
-                    break;
-                case Kind::Action:
-                    if (entry.text.rfind("driver", 0) == 0)
-                        seen.push_back(entry.text);
-                    break;
-                default:
-                    break;
-            }
+            if (entry.kind == Kind::DialogOpened)
+                seen.push_back("open " + entry.caption);
+            else if (entry.kind == Kind::DialogClosed)
+                seen.push_back("close " + entry.caption + " " + std::to_string(entry.value));
+            else if (entry.kind == Kind::MessageBox)
+                seen.push_back("box " + entry.caption + ": " + entry.text);
+            else if (entry.kind == Kind::Status)
+                seen.push_back("status " + entry.text);
+            else if (entry.kind == Kind::Action && entry.text.rfind("driver", 0) == 0)
+                seen.push_back(entry.text);
         }
         return seen;
     }
@@ -157,21 +172,10 @@ inline DriverDouble::~DriverDouble() {
 }
 
 inline int DriverDouble::RunModal() {
-    const UploadDriver* held = nullptr;
-    switch (family_) {
-        case 2:
-            held = theApp.databaseUpload.get();
-            break;
-        case 5:
-            held = theApp.mapUpload4.get();
-            break;
-        case 6:
-            held = theApp.mapUpload3.get();
-            break;
-        default:
-            held = theApp.poiUpload.get();
-            break;
-    }
+    const UploadDriver* held = family_ == 2   ? theApp.databaseUpload.get()
+                               : family_ == 5 ? theApp.mapUpload4.get()
+                               : family_ == 6 ? theApp.mapUpload3.get()
+                                              : theApp.poiUpload.get();
     EXPECT_EQ(held, this) << "the application holds the running driver of family " << family_;
     std::string event = "run " + std::to_string(family_);
     if (kind_ >= 0)

@@ -14,6 +14,7 @@
 #include "ui/MessageBox.h"
 
 using terminaltest::LabelledDialog;
+using testdialogs::TestDialog;
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
     TerminalUi ui;
     LabelledDialog dialog;
     int uploadFileClicks = 0;
-    dialog.onCommand = [&](LabelledDialog&, int id) {
+    dialog.onCommand = [&](TestDialog&, int id) {
         uploadFileClicks += id == terminaltest::kUploadFile;
     };
     // A wrong number brings the framework's own box; the dialog stays open.
@@ -76,8 +77,8 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
         "upload file\nwhat\nSAVE\n");
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
 
-    EXPECT_EQ(dialog.name, "Pathwick Topo");
-    EXPECT_EQ(dialog.count, 7u);
+    EXPECT_EQ(dialog.text, "Pathwick Topo");
+    EXPECT_EQ(dialog.number, 7u);
     EXPECT_EQ(dialog.choice, 1);
     EXPECT_EQ(uploadFileClicks, 1);
     std::string out = ui.Output();
@@ -94,23 +95,19 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
 }
 
 TEST(TerminalDialog, EndOfInputAnswersCancelAndGivesUpOnADialogThatStaysOpen) {
-    {
+    for (bool stubborn : {false, true}) {
         TerminalUi ui;
         ui.EndInput();
         LabelledDialog dialog;
-        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-        EXPECT_TRUE(ui.Printed("End of input: Cancel\n"));
-    }
-    {
-        TerminalUi ui;
-        ui.EndInput();
-        LabelledDialog stubborn;
         int cancels = 0;
-        stubborn.onCancel = [&](LabelledDialog&) { ++cancels; };
-        EXPECT_EQ(stubborn.DoModal(), ui::IDCANCEL);
-        EXPECT_EQ(cancels, ui::TerminalBackend::kAnswersAtEndOfInput);
-        EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
-        EXPECT_TRUE(ui.Printed("\"Expert Setup\" does not close; quitting.")) << ui.Output();
+        if (stubborn)
+            dialog.onCancel = [&](TestDialog&) { ++cancels; };
+        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+        EXPECT_EQ(ui::Runtime::Get().QuitPosted(), stubborn);
+        if (stubborn) {
+            EXPECT_EQ(cancels, ui::TerminalBackend::kAnswersAtEndOfInput);
+            EXPECT_TRUE(ui.Printed("\"Expert Setup\" does not close; quitting.")) << ui.Output();
+        }
     }
 }
 
@@ -118,11 +115,11 @@ TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOn
     TerminalUi ui;
     LabelledDialog dialog;
     int ticks = 0;
-    dialog.onInit = [](LabelledDialog& d) {
+    dialog.onInit = [](TestDialog& d) {
         d.SetProgressRange(terminaltest::kProgress, 0, 400);
         d.SetTimer(11, 2);
     };
-    dialog.onTimer = [&](LabelledDialog& d, int) {
+    dialog.onTimer = [&](TestDialog& d, int) {
         ++ticks;
         d.SetProgressPos(terminaltest::kProgress, ticks);  // a quarter percent per tick
         d.SetControlText(terminaltest::kStatus, ticks < 100 ? "Erasing" : "Sending records");
@@ -151,12 +148,11 @@ TEST(TerminalDialog, TimersBelowAnOpenBoxKeepTicking) {
     int ticks = 0;
     int ticksWhileBoxOpen = 0;
     bool boxOpen = false;
-    LabelledDialog* running = &dialog;
-    dialog.onInit = [](LabelledDialog& d) {
+    dialog.onInit = [](TestDialog& d) {
         d.SetTimer(10, 50);
         d.SetTimer(11, 2);
     };
-    dialog.onTimer = [&](LabelledDialog& d, int id) {
+    dialog.onTimer = [&](TestDialog& d, int id) {
         if (id == 11) {
             ++ticks;
             ticksWhileBoxOpen += boxOpen;
@@ -166,7 +162,7 @@ TEST(TerminalDialog, TimersBelowAnOpenBoxKeepTicking) {
         }
         d.KillTimer(10);
         boxOpen = true;
-        ui::MessageBox(running, "Cancel?", "WARNING", ui::MB_OK);
+        ui::MessageBox(&d, "Cancel?", "WARNING", ui::MB_OK);
         boxOpen = false;
         d.EndDialog(ui::IDOK);
     };
@@ -178,15 +174,15 @@ TEST(TerminalInterrupt, CancelsTheInnermostWindowAndASecondOneSoonQuits) {
     TerminalUi ui;
     LabelledDialog dialog;
     int boxAnswer = 0;
-    dialog.onInit = [](LabelledDialog& d) { d.SetTimer(11, 5); };
-    dialog.onTimer = [](LabelledDialog& d, int) {
+    dialog.onInit = [](TestDialog& d) { d.SetTimer(11, 5); };
+    dialog.onTimer = [](TestDialog& d, int) {
         d.KillTimer(11);
         ::raise(SIGINT);
     };
     // The first Ctrl-C is Cancel: the dialog asks; the second ends everything.
-    dialog.onCancel = [&](LabelledDialog& d) {
+    dialog.onCancel = [&](TestDialog& d) {
         d.SetTimer(12, 5);
-        d.onTimer = [](LabelledDialog& inner, int) {
+        d.onTimer = [](TestDialog& inner, int) {
             inner.KillTimer(12);
             ::raise(SIGINT);
         };
@@ -310,7 +306,7 @@ TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
     LabelledDialog dialog;
     int calls = 0;
     // A running dialog whose only timer is an hour away: only the watch can end it.
-    dialog.onInit = [&](LabelledDialog& d) {
+    dialog.onInit = [&](TestDialog& d) {
         d.SetTimer(11, 3600 * 1000);
         ui::Runtime::Get().UseBackend().WatchFd(fds[0], [&] {
             char byte;

@@ -4,11 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "ui/Dialog.h"
+#include "tests/ui/TestDialogs.h"
 #include "ui/Runtime.h"
 #include "ui/terminal/TerminalBackend.h"
 
@@ -79,68 +78,33 @@ constexpr int kUploadFile = 320;
 constexpr int kLater = 321;
 
 // A dialog with labelled boxes, a radio group, a read-only status text, a progress
-// bar and buttons, whose handlers the test sets.
-class LabelledDialog : public ui::Dialog {
-  public:
-    static const ui::DialogTemplate& Template() {
-        using ui::ControlKind;
-        static const ui::DialogTemplate dialog{
-            7000,
-            "Expert Setup",
-            {0, 0, 200, 120},
-            {
-                {-1, ControlKind::StaticText, "Receiver name:"},
-                {kName, ControlKind::EditText, ""},
-                {-1, ControlKind::StaticText, "COM"},
-                {kCount, ControlKind::EditText, ""},
-                {kPathwick, ControlKind::RadioButton, "&Pathwick", {}, ui::kGroupStart},
-                {kCom2, ControlKind::RadioButton, "COM &2"},
-                {kStatus, ControlKind::EditText, "", {}, ui::kReadOnly},
-                {kProgress, ControlKind::ProgressBar, ""},
-                {ui::IDOK, ControlKind::PushButton, "&Save", {}, ui::kDefaultButton},
-                {kUploadFile, ControlKind::PushButton, "Upload &File..."},
-                {kLater, ControlKind::PushButton, "Later", {}, ui::kDisabled},
-                {ui::IDCANCEL, ControlKind::PushButton, "Cancel"},
-            }};
-        return dialog;
-    }
+// bar and buttons.
+inline const ui::DialogTemplate& LabelledTemplate() {
+    using ui::ControlKind;
+    static const ui::DialogTemplate dialog{
+        7000,
+        "Expert Setup",
+        {0, 0, 200, 120},
+        {
+            {-1, ControlKind::StaticText, "Receiver name:"},
+            {kName, ControlKind::EditText, ""},
+            {-1, ControlKind::StaticText, "COM"},
+            {kCount, ControlKind::EditText, ""},
+            {kPathwick, ControlKind::RadioButton, "&Pathwick", {}, ui::kGroupStart},
+            {kCom2, ControlKind::RadioButton, "COM &2"},
+            {kStatus, ControlKind::EditText, "", {}, ui::kReadOnly},
+            {kProgress, ControlKind::ProgressBar, ""},
+            {ui::IDOK, ControlKind::PushButton, "&Save", {}, ui::kDefaultButton},
+            {kUploadFile, ControlKind::PushButton, "Upload &File..."},
+            {kLater, ControlKind::PushButton, "Later", {}, ui::kDisabled},
+            {ui::IDCANCEL, ControlKind::PushButton, "Cancel"},
+        }};
+    return dialog;
+}
 
-    LabelledDialog() : ui::Dialog(Template()) {}
-
-    std::function<void(LabelledDialog&)> onInit;
-    std::function<void(LabelledDialog&, int)> onTimer;
-    std::function<void(LabelledDialog&, int)> onCommand;
-    std::function<void(LabelledDialog&)> onCancel;
-    std::string name;
-    unsigned count = 0;
-    int choice = -1;
-
-    bool OnInitDialog() override {
-        ui::Dialog::OnInitDialog();
-        if (onInit)
-            onInit(*this);
-        return true;
-    }
-    void OnTimer(int id) override {
-        if (onTimer)
-            onTimer(*this, id);
-    }
-    void OnCommand(int id) override {
-        if (onCommand)
-            onCommand(*this, id);
-    }
-    void OnCancel() override {
-        if (onCancel) {
-            onCancel(*this);
-        } else {
-            ui::Dialog::OnCancel();
-        }
-    }
-    void DoDataExchange(ui::DataExchange& dx) override {
-        dx.Text(kName, name);
-        dx.Unsigned(kCount, count);
-        dx.Radio(kPathwick, choice);
-    }
+// Its name box, count box and radios exchange data with `text`, `number` and `choice`.
+struct LabelledDialog : testdialogs::TestDialog {
+    LabelledDialog() : TestDialog(LabelledTemplate(), kName, kCount, kPathwick) {}
 };
 
 }  // namespace terminaltest

@@ -64,12 +64,3 @@ TEST(FileOpen, AnswersAFullPathWithTheDefaultExtensionOrNothing) {
     EXPECT_EQ(ui::FileOpenDialog(request), std::optional<std::string>("/abs/map.img"));
     EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
 }
-
-TEST(FileOpen, ParsesTheFilterPairs) {
-    auto pairs = ui::ParseFileFilter(
-        "hex Files (*.hex)|*.hex|Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*||");
-    ASSERT_EQ(pairs.size(), 3u);
-    EXPECT_EQ(pairs[1].first, "Binary Files (*.bin;*.img)");
-    EXPECT_EQ(pairs[1].second, "*.bin;*.img");
-    EXPECT_TRUE(ui::ParseFileFilter("").empty());
-}

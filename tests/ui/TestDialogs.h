@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Dialog.h"
 #include "ui/DialogTemplate.h"
@@ -15,33 +17,37 @@ constexpr int kRadioA = 210;
 constexpr int kRadioB = 211;
 constexpr int kRadioC = 212;
 
+// A small dialog with this caption: OK, Cancel, two boxes, a button and three radios.
 inline const ui::DialogTemplate& MakeTemplate(const std::string& caption) {
     static std::vector<std::unique_ptr<ui::DialogTemplate>> made;
     for (auto& t : made) {
         if (t->caption == caption)
             return *t;
     }
-    made.push_back(std::make_unique<ui::DialogTemplate>(ui::DialogTemplate{
-        0,
-        caption,
-        {0, 0, 200, 100},
-        {
-            {ui::IDOK, ui::ControlKind::PushButton, "OK", {}, ui::kDefaultButton},
-            {ui::IDCANCEL, ui::ControlKind::PushButton, "Cancel", {}},
-            {kEdit, ui::ControlKind::EditText, "", {}},
-            {kNumber, ui::ControlKind::EditText, "", {}},
-            {kAction, ui::ControlKind::PushButton, "Act", {}},
-            {kRadioA, ui::ControlKind::RadioButton, "A", {}, ui::kGroupStart},
-            {kRadioB, ui::ControlKind::RadioButton, "B", {}},
-            {kRadioC, ui::ControlKind::RadioButton, "C", {}},
-        }}));
+    using ui::ControlKind;
+    made.push_back(std::make_unique<ui::DialogTemplate>(
+        ui::DialogTemplate{0,
+                           caption,
+                           {0, 0, 200, 100},
+                           {{ui::IDOK, ControlKind::PushButton, "OK", {}, ui::kDefaultButton},
+                            {ui::IDCANCEL, ControlKind::PushButton, "Cancel"},
+                            {kEdit, ControlKind::EditText, ""},
+                            {kNumber, ControlKind::EditText, ""},
+                            {kAction, ControlKind::PushButton, "Act"},
+                            {kRadioA, ControlKind::RadioButton, "A", {}, ui::kGroupStart},
+                            {kRadioB, ControlKind::RadioButton, "B"},
+                            {kRadioC, ControlKind::RadioButton, "C"}}}));
     return *made.back();
 }
 
-// A dialog whose handlers are set by the test.
+// A dialog whose handlers are set by the test; its text box, number box and first radio
+// exchange data with `text`, `number` and `choice`.
 class TestDialog : public ui::Dialog {
   public:
-    explicit TestDialog(const std::string& caption) : ui::Dialog(MakeTemplate(caption)) {}
+    explicit TestDialog(const std::string& caption) : TestDialog(MakeTemplate(caption)) {}
+    explicit TestDialog(const ui::DialogTemplate& dialog, int textId = kEdit,
+                        int numberId = kNumber, int radioId = kRadioA)
+        : ui::Dialog(dialog), textId_(textId), numberId_(numberId), radioId_(radioId) {}
 
     std::function<void(TestDialog&)> onInit;
     std::function<void(TestDialog&, int)> onTimer;
@@ -74,10 +80,13 @@ class TestDialog : public ui::Dialog {
         }
     }
     void DoDataExchange(ui::DataExchange& dx) override {
-        dx.Text(kEdit, text);
-        dx.Unsigned(kNumber, number);
-        dx.Radio(kRadioA, choice);
+        dx.Text(textId_, text);
+        dx.Unsigned(numberId_, number);
+        dx.Radio(radioId_, choice);
     }
+
+  private:
+    int textId_, numberId_, radioId_;
 };
 
 }  // namespace testdialogs
