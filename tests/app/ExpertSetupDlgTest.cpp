@@ -91,6 +91,17 @@ TEST_F(ExpertSetupTest, OpeningShowsTheModelPortAndModeOfTheReceiverObject) {
     }
 }
 
+TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
+    const std::tuple<int, int> pairs[13] = {{2, 2},  {5, 5},   {5, 7},  {6, 6},  {5, 9},
+                                            {5, 8},  {15, 15}, {5, 11}, {5, 13}, {5, 12},
+                                            {5, 14}, {5, 16},  {5, 17}};
+    for (int row = 0; row < 13; ++row) {
+        ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
+        EXPECT_EQ(RunExpertSetup(), ui::IDOK);
+        EXPECT_EQ(std::tuple(theUnit.family, theUnit.unitType), pairs[row]) << row;
+    }
+}
+
 TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
     struct Case {
         int comIndexBefore;

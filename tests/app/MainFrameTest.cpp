@@ -1,8 +1,8 @@
-// The main window: Upload's enabling, the file pickers and the help boxes.
+// The main window: its menu, the file pickers and the help boxes.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "app/CGpsUnit.h"
 #include "app/CMainFrame.h"
@@ -10,6 +10,8 @@
 #include "res/Resource.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempWorkDir.h"
+
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -28,18 +30,59 @@ class MainFrameTest : public ::testing::Test {
         theUnit.ResetForStart();
     }
 
+    // Each item as "text id enabled prompt", popups with their items indented.
+    Strings MenuListing() {
+        Strings lines;
+        for (const ui::MenuItem& item : frame->Menu()->bar) {
+            lines.push_back(Describe(item, ""));
+            for (const ui::MenuItem& sub : item.items)
+                lines.push_back(Describe(sub, "  "));
+        }
+        return lines;
+    }
+    std::string Describe(const ui::MenuItem& item, const std::string& indent) {
+        std::string line = indent + item.text;
+        if (item.id != 0)
+            line +=
+                " " + std::to_string(item.id) + (frame->IsCommandEnabled(item.id) ? "" : " grey");
+        if (!item.prompt.empty())
+            line += " \"" + item.prompt + "\"";
+        return line;
+    }
+
     TempWorkDir dir;
     ScriptedUi ui;
     CMainFrame* frame = nullptr;
 };
 
-TEST_F(MainFrameTest, UploadIsEnabledOnlyInManualOrExpertMode) {
-    EXPECT_TRUE(frame->IsCommandEnabled(ID_UPLOAD));
+TEST_F(MainFrameTest, MenuItemsInOrderWithTheirIdsPromptsAndUploadEnabledOnlyInManualOrExpertMode) {
+    EXPECT_EQ(frame->Menu()->resourceId, 128);
+    EXPECT_EQ(frame->Menu()->title, "Tarnwick Firmware Uploader");
+    EXPECT_EQ(frame->PaneText(0), "Ready");
+    Strings manual{
+        "&File",
+        "  Select Code File... 32774 \"Choose file containing binary program code\"",
+        "  Select Database File... 32775 \"Choose file containing binary database data\"",
+        "  E&xit 57665",
+        "&Upload 32788",
+        "&Expert 32784",
+        "&View",
+        "  &Status Bar 59393",
+        "&Help",
+        "  &About orvane... 57664",
+        "  About FILE... 32790",
+        "  About UPLOAD... 32794",
+        "  About EXPERT... 32792",
+    };
+    EXPECT_EQ(MenuListing(), manual);
+
+    Strings automatic = manual;
+    automatic[4] = "&Upload 32788 grey";
     theApp.manualMode = 0;
-    EXPECT_FALSE(frame->IsCommandEnabled(ID_UPLOAD));
+    EXPECT_EQ(MenuListing(), automatic);
     EXPECT_FALSE(frame->RunCommand(ID_UPLOAD));
     theUnit.expertMode = 1;
-    EXPECT_TRUE(frame->IsCommandEnabled(ID_UPLOAD));
+    EXPECT_EQ(MenuListing(), manual);
 }
 
 TEST_F(MainFrameTest, FilePickersSetTheChoiceCutLongPathsAndIgnoreCancel) {
@@ -63,19 +106,47 @@ TEST_F(MainFrameTest, FilePickersSetTheChoiceCutLongPathsAndIgnoreCancel) {
     EXPECT_EQ(theUnit.dataPath, "/images/points.bin");
 }
 
-TEST_F(MainFrameTest, HelpCommandsOpenTheirDialogsAndOkIsTheDefaultButton) {
-    const std::pair<int, const char*> cases[] = {{ID_APP_ABOUT, "About orvane"},
-                                                 {ID_EXPERT, "Expert Setup"},
-                                                 {ID_HELP_FILE, "File Help"},
-                                                 {ID_HELP_EXPERT, "Expert Help"},
-                                                 {ID_HELP_UPLOAD, "Upload Help"}};
-    for (const auto& [command, caption] : cases) {
+TEST_F(MainFrameTest, HelpCommandsShowTheirBoxesWithTheExactTexts) {
+    struct Case {
+        int command;
+        const char* caption;
+        Strings texts;  // static texts, top to bottom
+    } cases[] = {
+        {ID_APP_ABOUT, "About orvane", {}},
+        {ID_EXPERT, "Expert Setup", {}},
+        {ID_HELP_FILE,
+         "File Help",
+         {"Use &File to select code and/or database files to be uploaded to GPS unit."}},
+        {ID_HELP_EXPERT,
+         "Expert Help",
+         {"Use &Expert to select unit type and COM port when loading code or data to GPS unit "
+          "using SOFTWARE LOAD MODE or MAP UPLOAD.\n\nAfter setting these parameters, click on "
+          "&Upload to start the upload process."}},
+        {ID_HELP_UPLOAD,
+         "Upload Help",
+         {"Use &Upload to start loading code and/or data files to GPS unit (if not using &Auto). "
+          " Just power on GPS unit and ORVANE will connect, identify the unit type, and start "
+          "the upload process.  ",
+          "If code/data files have NOT been selected, the user will be prompted to select them.",
+          "If using &Expert mode, be sure GPS unit is in SOFTWARE UPLOAD MODE to load code/pois "
+          "or in MAP UPLOAD to load map files."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
         ui.Log().Clear();
-        ui.OnDialog(caption).Escape();
-        EXPECT_TRUE(frame->RunCommand(command)) << caption;
-        EXPECT_TRUE(ui.Log().Contains(std::string("dialog \"") + caption + "\" closed Cancel"))
-            << ui.Log().Dump();
+        ui.OnDialog(c.caption).Escape();
+        EXPECT_TRUE(frame->RunCommand(c.command));
+        const ui::TranscriptEntry& opened = ui.Log().Entries().at(0);
+        EXPECT_EQ(opened.caption, c.caption);
+        Strings texts;
+        for (const auto& [id, text] : opened.controls) {
+            if (id >= IDC_HELP_TEXT1 && id <= IDC_HELP_TEXT3)
+                texts.push_back(text);
+        }
+        EXPECT_EQ(texts, c.texts);
+        EXPECT_TRUE(ui.Log().Contains("closed Cancel"));
     }
+    // OK sits in the top right corner and is the default button.
     ui.OnDialog("File Help").Enter();
     frame->RunCommand(ID_HELP_FILE);
     EXPECT_TRUE(ui.Log().Contains("dialog \"File Help\" closed OK"));
