@@ -18,14 +18,6 @@
 using desktoptest::TestDialog;
 using Steady = std::chrono::steady_clock;
 
-namespace {
-
-long long MsSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
-
-}  // namespace
-
 TEST_F(DesktopTest, AMessageBoxOverARunningDialogDoesNotStopItsTimer) {
     TestDialog dialog("Uploading");
     int ticks = 0;
@@ -145,38 +137,6 @@ TEST_F(DesktopTest, TheLastEndDialogWinsAndKeysReachTheDialog) {
         };
         EXPECT_EQ(dialog.DoModal(), c.expected) << c.keys.front();
     }
-}
-
-TEST_F(DesktopTest, ABadNumberIsRefusedAndTheFocusReturnsToItsBox) {
-    TestDialog dialog("Numbers");
-    int step = 0;
-    std::string warningShown;
-    dialog.onInit = [](TestDialog& d) { d.SetTimer(1, 200); };
-    dialog.onTimer = [&](TestDialog&, int) {
-        switch (step++) {
-            case 0:  // the number box has the focus when the dialog opens
-                EXPECT_TRUE(PressKeys("Numbers", {"ctrl+a"}));
-                EXPECT_TRUE(TypeText("Numbers", "12x"));
-                EXPECT_TRUE(PressKeys("Numbers", {"Return"}));
-                break;
-            case 2:
-                // The framework's own box, captioned like its dialog, waits on top.
-                EXPECT_EQ(Desktop().LoopDepth(), 2u);
-                RunTool({"xdotool", "key", "Return"});
-                break;
-            case 4:
-                EXPECT_EQ(Desktop().LoopDepth(), 1u);
-                // The refused text is selected in its box: typing replaces it.
-                RunTool({"xdotool", "type", "--delay", "40", "42"});
-                RunTool({"xdotool", "key", "Return"});
-                break;
-            default:
-                break;
-        }
-    };
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(dialog.number, 42u);
-    EXPECT_GE(step, 5);
 }
 
 TEST_F(DesktopTest, ABusyWaitRepaintsTheWindowButHoldsInputAndTimers) {

@@ -2,9 +2,9 @@
 // templates, with screenshots kept as test artefacts.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -152,65 +152,57 @@ TEST_F(DesktopTest, TheFileDialogTakesATypedPathAndTheDefaultExtensionApplies) {
 
 namespace {
 
+// A template with realistic texts in its boxes and radio groups set: {first, last, checked}.
 struct TemplateShot {
     std::string name;
     const ui::DialogTemplate& (*dialogTemplate)();
-    std::function<void(TestDialog&)> fill;
+    std::vector<std::pair<int, std::string>> texts = {};
+    std::vector<std::array<int, 3>> radios = {};
 };
 
 }  // namespace
 
 TEST_F(DesktopTest, TemplatesAreDrawnWithEveryControlFittingItsBox) {
-    auto nothing = [](TestDialog&) {};
+    const std::string color = "Pathwick Color on COM1";
     const std::vector<TemplateShot> shots = {
-        {"connection-scan", ConnectDlgTemplate,
-         [](TestDialog& d) {
-             d.SetControlText(IDC_STATUS_TEXT, "COM1 at 4800 baud");
-             d.SetControlText(IDC_PROMPT_TEXT, "Turn the receiver on");
-         }},
-        {"database-type", DatabaseTypeDlgTemplate,
-         [](TestDialog& d) {
-             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
-             d.SetControlText(IDC_ELAPSED_TEXT, "3 sec");
-         }},
-        {"protocol", ProtocolDlgTemplate,
-         [](TestDialog& d) {
-             d.SetControlText(IDC_STATUS_TEXT, "Pathwick Color on COM1");
-             d.SetControlText(IDC_ELAPSED_TEXT, "7 sec");
-         }},
-        {"firmware-warning", FirmwareWarningTemplate,
-         [](TestDialog& d) {
-             d.SetControlText(IDC_WARNING_UPPER, "The receiver runs firmware version 3.70");
-             d.SetControlText(IDC_WARNING_LOWER, "The image holds the older version 2.10");
-         }},
-        {"expert-setup", ExpertSetupTemplate,
-         [](TestDialog& d) {
-             d.CheckRadioButton(IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_UNIT_FIRST + 12,
-                                IDC_EXPERT_UNIT_FIRST + 9);
-             d.CheckRadioButton(IDC_EXPERT_COM1, IDC_EXPERT_COM_OTHER, IDC_EXPERT_COM_OTHER);
-             d.SetControlText(IDC_EXPERT_COM_NUMBER, "12");
-             d.CheckRadioButton(IDC_EXPERT_OFF, IDC_EXPERT_ON, IDC_EXPERT_ON);
-         }},
-        {"baud-rate", BaudRateTemplate,
-         [](TestDialog& d) {
-             d.CheckRadioButton(IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9, IDC_BAUD_FIRST + 5);
-         }},
-        {"upload-confirm", UploadConfirmTemplate,
-         [](TestDialog& d) { d.SetControlText(IDC_VERSION_TEXT, "Code version 3.70"); }},
-        {"about", AboutTemplate, nothing},
-        {"file-help", FileHelpTemplate, nothing},
-        {"expert-help", ExpertHelpTemplate, nothing},
-        {"upload-help", UploadHelpTemplate, nothing},
+        {"connection-scan",
+         ConnectDlgTemplate,
+         {{IDC_STATUS_TEXT, "COM1 at 4800 baud"}, {IDC_PROMPT_TEXT, "Turn the receiver on"}}},
+        {"database-type",
+         DatabaseTypeDlgTemplate,
+         {{IDC_STATUS_TEXT, color}, {IDC_ELAPSED_TEXT, "3 sec"}}},
+        {"protocol", ProtocolDlgTemplate, {{IDC_STATUS_TEXT, color}, {IDC_ELAPSED_TEXT, "7 sec"}}},
+        {"firmware-warning",
+         FirmwareWarningTemplate,
+         {{IDC_WARNING_UPPER, "The receiver runs firmware version 3.70"},
+          {IDC_WARNING_LOWER, "The image holds the older version 2.10"}}},
+        {"expert-setup",
+         ExpertSetupTemplate,
+         {{IDC_EXPERT_COM_NUMBER, "12"}},
+         {{IDC_EXPERT_UNIT_FIRST, IDC_EXPERT_UNIT_FIRST + 12, IDC_EXPERT_UNIT_FIRST + 9},
+          {IDC_EXPERT_COM1, IDC_EXPERT_COM_OTHER, IDC_EXPERT_COM_OTHER},
+          {IDC_EXPERT_OFF, IDC_EXPERT_ON, IDC_EXPERT_ON}}},
+        {"baud-rate",
+         BaudRateTemplate,
+         {},
+         {{IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9, IDC_BAUD_FIRST + 5}}},
+        {"upload-confirm", UploadConfirmTemplate, {{IDC_VERSION_TEXT, "Code version 3.70"}}},
+        {"about", AboutTemplate},
+        {"file-help", FileHelpTemplate},
+        {"expert-help", ExpertHelpTemplate},
+        {"upload-help", UploadHelpTemplate},
     };
     for (const TemplateShot& shot : shots) {
         const ui::DialogTemplate& dialogTemplate = shot.dialogTemplate();
         TestDialog dialog(dialogTemplate);
-        dialog.exchange = false;
         std::string path;
         std::vector<int> cut;
         std::string title;
         dialog.onInit = [&](TestDialog& d) {
-            shot.fill(d);
+            for (const auto& [id, text] : shot.texts)
+                d.SetControlText(id, text);
+            for (const auto& [first, last, checked] : shot.radios)
+                d.CheckRadioButton(first, last, checked);
             d.SetTimer(1, 300);
         };
         dialog.onTimer = [&](TestDialog& d, int) {
@@ -226,28 +218,4 @@ TEST_F(DesktopTest, TemplatesAreDrawnWithEveryControlFittingItsBox) {
         EXPECT_GT(DistinctColours(path), 20) << shot.name;
         EXPECT_EQ(cut, std::vector<int>{}) << shot.name;
     }
-}
-
-TEST_F(DesktopTest, APostedQuitClosesTheFileDialog) {
-    TestDialog below("Below");
-    std::optional<std::string> chosen = "untouched";
-    int ticksUnderFileDialog = 0;
-    below.onInit = [](TestDialog& d) {
-        d.SetTimer(1, 50);
-        d.SetTimer(2, 100);
-    };
-    below.onTimer = [&](TestDialog& d, int id) {
-        if (id == 1) {
-            d.KillTimer(1);
-            chosen = ui::FileOpenDialog(
-                {&d, "Select Database File", "bin", "All Files (*.*)|*.*||", ""});
-            return;
-        }
-        if (!FindWindow("Select Database File").empty() && ++ticksUnderFileDialog == 3)
-            ui::PostQuitMessage(3);
-    };
-    EXPECT_EQ(below.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(chosen, std::nullopt);
-    EXPECT_EQ(ticksUnderFileDialog, 3);
-    EXPECT_EQ(Desktop().LoopDepth(), 0u);
 }

@@ -1,11 +1,8 @@
 // The whole program on the desktop, in real time: an automatic upload named in
 // orvane.ini goes to the simulated receiver on a pseudo-terminal, the user's answers are
 // key presses, and each stage leaves a screenshot in the artefact folder.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,11 +10,12 @@
 #include <cstdlib>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/desktop/XSession.h"
+#include "tests/program/ProgramProcess.h"
+#include "tests/program/SRecordBytes.h"
 #include "tests/support/ReceiverSimProcess.h"
 #include "tests/support/TempWorkDir.h"
 #include "tools/sample-images/SampleImages.h"
@@ -31,75 +29,6 @@ constexpr int kRunLimitMs = 120000;
 constexpr int kPollMs = 100;
 // How long the main window must stand alone before the test takes it over.
 constexpr int kQuietMs = 1500;
-
-long long MsSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
-
-// The uploader on the desktop, started in a folder, its output in a file there.
-class UploaderProcess {
-  public:
-    explicit UploaderProcess(const std::string& folder) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        std::string log = folder + "/uploader.log";
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        char program[] = UPLOADER_PATH;
-        char desktop[] = "--desktop";
-        char* argv[] = {program, desktop, nullptr};
-        if (posix_spawn(&pid_, program, &actions, nullptr, argv, environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~UploaderProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    UploaderProcess(const UploaderProcess&) = delete;
-    UploaderProcess& operator=(const UploaderProcess&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    // The exit status once it has ended (within limitMs), else -1.
-    int Wait(int limitMs) {
-        Steady::time_point start = Steady::now();
-        while (pid_ > 0 && MsSince(start) < limitMs) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            usleep(50000);
-        }
-        return -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
-
-// The bytes of every S3 line of an S-record text, by address.
-std::map<std::uint32_t, std::uint8_t> ReadS3(const std::string& text) {
-    std::map<std::uint32_t, std::uint8_t> bytes;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("S3", 0) != 0 || line.size() < 14)
-            continue;
-        auto hex = [&](std::size_t at) {
-            return static_cast<unsigned>(std::stoul(line.substr(at, 2), nullptr, 16));
-        };
-        unsigned count = hex(2);
-        std::uint32_t address =
-            static_cast<std::uint32_t>(std::stoul(line.substr(4, 8), nullptr, 16));
-        for (unsigned i = 0; i + 5 < count && 12 + 2 * i + 2 <= line.size(); ++i)
-            bytes[address + i] = static_cast<std::uint8_t>(hex(12 + 2 * i));
-    }
-    return bytes;
-}
 
 // What the user does when a window with this title appears: a screenshot once it has
 // been up for settleMs (when named), then keys.
@@ -124,9 +53,6 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     ReceiverSimProcess receiver({"--model", "Pathwick Topo", "--firmware", "3.70", "--flash-out",
                                  flash, "--pace", "--chatter", "0"});
     ASSERT_FALSE(receiver.Path().empty());
-    setenv("ORVANE_COM1", receiver.Path().c_str(), 1);
-    for (const char* name : {"ORVANE_COM2", "ORVANE_COM3", "ORVANE_COM4"})
-        setenv(name, "/nonexistent/tarnwick-test-port", 1);
 
     const std::vector<Reaction> reactions = {
         {"Upload", "", 300, {"Return"}},  // the confirmation: YES
@@ -135,7 +61,13 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
         {"Upload status", "program-upload-in-progress", 2500, {}},
         {"STATUS", "program-upload-complete", 300, {"Return"}},
     };
-    UploaderProcess uploader(folder.Path().string());
+    const std::string none = "/nonexistent/tarnwick-test-port";
+    ProgramProcess uploader({"--desktop"}, folder.Path().string(),
+                            {{"DISPLAY", std::getenv("DISPLAY")},
+                             {"ORVANE_COM1", receiver.Path()},
+                             {"ORVANE_COM2", none},
+                             {"ORVANE_COM3", none},
+                             {"ORVANE_COM4", none}});
     ASSERT_GT(uploader.Pid(), 0);
 
     std::vector<std::string> titlesSeen;
@@ -177,7 +109,7 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     for (const std::string& title : titlesSeen)
         seen += "\n  " + title;
     ASSERT_TRUE(statusAnswered) << "windows seen:" << seen << "\nuploader output:\n"
-                                << TempWorkDir::Read("uploader.log");
+                                << TempWorkDir::Read("DEBUG.OUT").substr(0, 3000);
 
     for (const char* expected :
          {"Upload", "Establishing Communication with Receiver", "Determining Database Type",
@@ -205,13 +137,11 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     EXPECT_EQ(uploader.Wait(10000), 0);
     EXPECT_EQ(receiver.Stop(SIGTERM), 0);
 
-    std::map<std::uint32_t, std::uint8_t> written = ReadS3(TempWorkDir::Read(flash));
+    std::map<std::uint32_t, std::uint8_t> written = SRecordBytes(flash);
     std::size_t same = 0;
     for (std::size_t i = 0; i < code.size(); ++i) {
         auto byte = written.find(samples::kCodeLoadAddress + static_cast<std::uint32_t>(i));
         same += byte != written.end() && byte->second == code[i] ? 1 : 0;
     }
     EXPECT_EQ(same, code.size()) << "windows seen:" << seen;
-    for (const char* name : {"ORVANE_COM1", "ORVANE_COM2", "ORVANE_COM3", "ORVANE_COM4"})
-        unsetenv(name);
 }

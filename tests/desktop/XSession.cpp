@@ -189,10 +189,9 @@ bool PressKeysIn(const std::string& id, const std::vector<std::string>& keys) {
 
 bool TypeText(const std::string& title, const std::string& text) {
     std::string id = FindWindow(title);
-    if (id.empty())
-        return false;
-    return RunTool({"xdotool", "windowfocus", "--sync", id, "type", "--delay", "40", text})
-               .status == 0;
+    return !id.empty() &&
+           RunTool({"xdotool", "windowfocus", "--sync", id, "type", "--delay", "40", text})
+                   .status == 0;
 }
 
 std::string Screenshot(const std::string& windowId, const std::string& name) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,13 @@ bool TypeText(const std::string& title, const std::string& text);
 std::string Screenshot(const std::string& windowId, const std::string& name);
 // Distinct colours of a picture: a blank or unpainted window has one or two.
 int DistinctColours(const std::string& path);
+
+// Milliseconds of real time since start.
+inline long long MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
 
 // A test on the display: the framework's state is fresh before and after it.
 class DesktopTest : public ::testing::Test {

@@ -30,11 +30,9 @@ class ProgramProcess {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             std::string variable = *entry;
-            if (variable.rfind("ORVANE_COM", 0) == 0 || variable.rfind("DISPLAY=", 0) == 0 ||
-                variable.rfind("WAYLAND_DISPLAY=", 0) == 0) {
-                continue;
-            }
-            environment.push_back(variable);
+            if (variable.rfind("ORVANE_COM", 0) != 0 && variable.rfind("DISPLAY=", 0) != 0 &&
+                variable.rfind("WAYLAND_DISPLAY=", 0) != 0)
+                environment.push_back(variable);
         }
         for (const auto& [name, value] : env)
             environment.push_back(name + "=" + value);
@@ -47,15 +45,14 @@ class ProgramProcess {
             ::dup2(out[1], STDOUT_FILENO);
             if (::chdir(workDir.c_str()) != 0)
                 ::_exit(127);
-            std::vector<char*> argp;
-            for (std::string& arg : argv)
-                argp.push_back(arg.data());
-            argp.push_back(nullptr);
-            std::vector<char*> envp;
-            for (std::string& variable : environment)
-                envp.push_back(variable.data());
-            envp.push_back(nullptr);
-            ::execve(argp[0], argp.data(), envp.data());
+            auto pointers = [](std::vector<std::string>& strings) {
+                std::vector<char*> result;
+                for (std::string& text : strings)
+                    result.push_back(text.data());
+                result.push_back(nullptr);
+                return result;
+            };
+            ::execve(argv[0].c_str(), pointers(argv).data(), pointers(environment).data());
             ::_exit(127);
         }
         ::close(in[0]);

@@ -12,32 +12,12 @@
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/program/Responder.h"
-#include "tests/program/SRecordBytes.h"
 #include "tests/support/PtyPair.h"
-#include "tests/support/ReceiverSimProcess.h"
-#include "tests/support/TempWorkDir.h"
 
 namespace {
 
-constexpr int kPromptTimeoutMs = 60000;
 // A failed upload comes back to the menu well within this.
 constexpr int kResponsiveMs = 30000;
-
-std::string WriteCodeImage(const std::string& size) {
-    std::string path = (std::filesystem::current_path() / "code.srec").string();
-    std::string command =
-        std::string(SAMPLE_IMAGE_PATH) + " code --product 037 --size " + size + " -o " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return path;
-}
-
-void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& flashFile,
-                            const std::string& image) {
-    sim.Stop(SIGTERM);
-    auto expected = SRecordBytes(image);
-    ASSERT_FALSE(expected.empty());
-    EXPECT_TRUE(SRecordBytes(flashFile) == expected) << "the simulated flash differs";
-}
 
 // The adapter's stable name, as a udev rule gives it: a link the test repoints at once.
 void PointLink(const std::filesystem::path& link, const std::string& device) {
@@ -76,15 +56,7 @@ bool AnswerUntilMenu(ProgramProcess& program, Responder& user, std::size_t& type
     return false;
 }
 
-class ProgramReliability : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!TARNWICK_DRIVERS_BUILT)
-            GTEST_SKIP() << "needs the upload drivers";
-    }
-
-    TempWorkDir dir_;
-};
+using ProgramReliability = ProgramUploadTest;
 
 }  // namespace
 
@@ -138,7 +110,7 @@ TEST_P(ProgramReplug, UnplugInTheMiddleThenUploadAgain) {
     EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
     std::string after = program.Output().substr(failed.size());
     EXPECT_NE(after.find("Upload complete"), std::string::npos) << program.Output();
-    ExpectFlashEqualsImage(second, "flash.s3", image);
+    ExpectFlashEqualsImage(second, image);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,12 +139,9 @@ TEST_F(ProgramReliability, APortHeldByAnotherProgramIsNamedAndLeftAlone) {
     user.answers["Pathwick - select upload type> "] = {"Cancel"};
     user.path = image;
     // The scan goes on until the user cancels it.
-    std::size_t typed = 0;
     for (int i = 0; i < 3; ++i) {
         std::optional<std::string> prompt = program.NextPrompt(kPromptTimeoutMs);
         ASSERT_TRUE(prompt) << program.Output();
-        if (*prompt == "Command> ")
-            ++typed;
         ASSERT_TRUE(program.Answer(user.Choose(*prompt, program.Pending()))) << program.Output();
     }
     ASSERT_TRUE(program.WaitFor("Using COM2", kPromptTimeoutMs)) << program.Output();
@@ -181,8 +150,7 @@ TEST_F(ProgramReliability, APortHeldByAnotherProgramIsNamedAndLeftAlone) {
 
     const std::string& out = program.Output();
     std::string inUse = pty.SlavePath() + ": device in use";
-    std::size_t scan = out.find(inUse);
-    ASSERT_NE(scan, std::string::npos) << out;
+    ASSERT_NE(out.find(inUse), std::string::npos) << out;
     std::size_t expert = out.find("Expert upload mode is turned ON.");
     ASSERT_NE(expert, std::string::npos) << out;
     std::size_t couldNot = out.find("COULD NOT OPEN COM PORT", expert - 200);

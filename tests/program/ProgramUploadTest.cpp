@@ -9,100 +9,72 @@
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/program/Responder.h"
-#include "tests/program/SRecordBytes.h"
-#include "tests/support/ReceiverSimProcess.h"
-#include "tests/support/TempWorkDir.h"
 
 namespace {
 
-constexpr int kPromptTimeoutMs = 60000;
+using ProgramUpload = ProgramUploadTest;
 
-// Writes a program code image for the receiver with this product code.
-std::string WriteCodeImage(const std::string& product, const std::string& size) {
-    std::string path = (std::filesystem::current_path() / "code.srec").string();
-    std::string command = std::string(SAMPLE_IMAGE_PATH) + " code --product " + product +
-                          " --size " + size + " -o " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return path;
-}
-
-// The flash the simulator wrote once it has ended, against the image.
-void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& image) {
-    sim.Stop(SIGTERM);
-    auto flash = SRecordBytes("flash.s3");
-    auto expected = SRecordBytes(image);
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(flash.size(), expected.size());
-    EXPECT_TRUE(flash == expected) << "the simulated flash differs from the image";
-}
-
-class ProgramUpload : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!TARNWICK_DRIVERS_BUILT)
-            GTEST_SKIP() << "needs the upload drivers (drivers/PoiUploadDialog), not built yet";
-    }
-
-    TempWorkDir dir_;
+struct UploadCase {
+    const char* name;
+    std::string ini;  // orvane.ini naming the image, or empty
+    std::vector<std::string> simArgs;
+    std::vector<std::string> commands;
+    std::map<std::string, std::vector<std::string>> answers;
+    std::string shown;
 };
+
+class ProgramUploads : public ProgramUpload, public ::testing::WithParamInterface<UploadCase> {};
 
 }  // namespace
 
-TEST_F(ProgramUpload, ManualCodeUploadFromTheMenu) {
-    std::string image = WriteCodeImage("037", "24K");
-    ReceiverSimProcess sim({"--model", "Pathwick", "--flash-out", "flash.s3", "--chatter", "0"});
+TEST_P(ProgramUploads, WritesTheImageIntoFlash) {
+    const UploadCase& c = GetParam();
+    std::string image = WriteCodeImage("24K");
+    if (!c.ini.empty())
+        TempWorkDir::Write("orvane.ini", "[PATHWICK]\nCODE=" + image + "\n\nMAP=\n\n");
+    std::vector<std::string> args{"--model",  "Pathwick",  "--flash-out",
+                                  "flash.s3", "--chatter", "0"};
+    args.insert(args.end(), c.simArgs.begin(), c.simArgs.end());
+    ReceiverSimProcess sim(args);
     ASSERT_FALSE(sim.Path().empty());
     ProgramProcess program({"--text"}, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
     Responder user;
-    user.commands = {"Select Code File", "Upload"};
+    user.commands = c.commands;
+    user.answers = c.answers;
     user.path = image;
     EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
-    EXPECT_NE(program.Output().find("Status: Pathwick"), std::string::npos) << program.Output();
+    EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
     EXPECT_NE(program.Output().find("Upload complete"), std::string::npos) << program.Output();
     EXPECT_TRUE(std::filesystem::exists("DEBUG.OUT"));
     ExpectFlashEqualsImage(sim, image);
 }
 
-TEST_F(ProgramUpload, AutomaticUploadNamedByOrvaneIni) {
-    std::string image = WriteCodeImage("037", "24K");
-    TempWorkDir::Write("orvane.ini", "[PATHWICK]\nCODE=" + image + "\n\nMAP=\n\n");
-    ReceiverSimProcess sim({"--model", "Pathwick", "--flash-out", "flash.s3", "--chatter", "0"});
-    ProgramProcess program({"--text"}, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
-    Responder user;
-    user.answers["Upload> "] = {"yes"};
-    EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
-    EXPECT_NE(program.Output().find("Upload complete"), std::string::npos) << program.Output();
-    EXPECT_TRUE(std::filesystem::exists("DEBUG.OUT"));
-    ExpectFlashEqualsImage(sim, image);
-}
-
-TEST_F(ProgramUpload, ExpertUploadToAReceiverWaitingInItsLoader) {
-    std::string image = WriteCodeImage("037", "24K");
-    ReceiverSimProcess sim(
-        {"--model", "Pathwick", "--start", "loader", "--flash-out", "flash.s3", "--chatter", "0"});
-    ProgramProcess program({"--text"}, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
-    Responder user;
-    user.commands = {"Expert", "Select Code File", "Upload"};
-    user.answers["Expert Setup> "] = {"Pathwick", "COM 1", "On", "OK"};
-    user.path = image;
-    EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
-    EXPECT_NE(program.Output().find("Expert upload mode is turned ON."), std::string::npos);
-    EXPECT_NE(program.Output().find("Upload complete"), std::string::npos) << program.Output();
-    EXPECT_TRUE(std::filesystem::exists("DEBUG.OUT"));
-    ExpectFlashEqualsImage(sim, image);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Program, ProgramUploads,
+    ::testing::Values(
+        UploadCase{"Manual", "", {}, {"Select Code File", "Upload"}, {}, "Status: Pathwick"},
+        UploadCase{"AutomaticFromOrvaneIni", "ini", {}, {}, {{"Upload> ", {"yes"}}}, "Upload> "},
+        UploadCase{"ExpertToALoader",
+                   "",
+                   {"--start", "loader"},
+                   {"Expert", "Select Code File", "Upload"},
+                   {{"Expert Setup> ", {"Pathwick", "COM 1", "On", "OK"}}},
+                   "Expert upload mode is turned ON."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramUpload, CtrlCBringsTheCancelWarningAndASecondOneQuitsRestoringThePort) {
-    std::string image = WriteCodeImage("037", "512K");
+    std::string image = WriteCodeImage("512K");
     // Paced at the line rate, the upload lasts long enough to interrupt it.
     ReceiverSimProcess sim({"--model", "Pathwick", "--pace", "--chatter", "0"});
-    termios before{};
-    {
+    auto portSettings = [&] {
+        termios settings{};
         int fd = ::open(sim.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(fd, 0);
-        ::tcgetattr(fd, &before);
+        EXPECT_GE(fd, 0) << "the port is held";
+        ::tcgetattr(fd, &settings);
         ::close(fd);
-    }
+        return settings;
+    };
+    termios before = portSettings();
     ProgramProcess program({"--text"}, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
     Responder user;
     user.commands = {"Select Code File", "Upload"};
@@ -125,11 +97,7 @@ TEST_F(ProgramUpload, CtrlCBringsTheCancelWarningAndASecondOneQuitsRestoringTheP
     EXPECT_EQ(program.Wait(20000), 130) << program.Output();
     EXPECT_NE(program.Output().find("Interrupted twice: quitting."), std::string::npos);
 
-    termios after{};
-    int fd = ::open(sim.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0) << "the port is still held";
-    ::tcgetattr(fd, &after);
-    ::close(fd);
+    termios after = portSettings();
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);

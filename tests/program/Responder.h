@@ -1,10 +1,35 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "tests/program/ProgramProcess.h"
+#include "tests/program/SRecordBytes.h"
+#include "tests/support/ReceiverSimProcess.h"
+#include "tests/support/TempWorkDir.h"
+
+constexpr int kPromptTimeoutMs = 60000;
+
+// Writes a code image for product 037 into the working folder; answers its path.
+inline std::string WriteCodeImage(const std::string& size) {
+    std::string path = (std::filesystem::current_path() / "code.srec").string();
+    std::string command =
+        std::string(SAMPLE_IMAGE_PATH) + " code --product 037 --size " + size + " -o " + path;
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return path;
+}
+
+// The flash the simulator wrote, once it has ended, against the image.
+inline void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& image) {
+    sim.Stop(SIGTERM);
+    auto expected = SRecordBytes(image);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(SRecordBytes("flash.s3") == expected) << "the simulated flash differs";
+}
 
 // An agreeable user at the terminal: types the given menu commands in order and then
 // Exit, a path at a file prompt, the given answers at the named prompts, and otherwise
@@ -54,4 +79,15 @@ struct Responder {
   private:
     std::size_t next_ = 0;
     std::string buttons_;
+};
+
+// An upload test in its own working folder; skips while the upload drivers are not built.
+class ProgramUploadTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!TARNWICK_DRIVERS_BUILT)
+            GTEST_SKIP() << "needs the upload drivers";
+    }
+
+    TempWorkDir dir_;
 };
