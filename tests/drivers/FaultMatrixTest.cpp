@@ -1,5 +1,6 @@
 // Whatever the receiver does wrong, a whole upload through the Upload command ends
 // with the flash equal to the image or with a message and no "Upload complete".
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct FaultCase {
     const char* model;  // "Pathwick": addressed records; "Solvanta GPS": numbered records
     const char* fault;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.model << " with " << c.fault;
+}
 
 class FaultMatrix : public DriverFixture, public ::testing::WithParamInterface<FaultCase> {};
 

@@ -52,6 +52,9 @@ struct Heard {
     Texts elapsed;             // shown until the tick that hears the loader
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
+void PrintTo(const Heard& p, std::ostream* os) {
+    *os << "loader at " << p.loaderSpeed << " bit/s, port from " << p.attachAtMs << " ms";
+}
 
 // 115200 at the first tick, 19200 at the third; a port that does not open is tried every tick.
 TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
@@ -85,6 +88,9 @@ struct Switching {
     int opens;                   // of the port, from construction to Cancel
 };
 class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
+void PrintTo(const Switching& p, std::ostream* os) {
+    *os << "chosen by user " << p.baudChosenByUser << ", channel speed " << p.baud;
+}
 
 // Automatic: 115200 and 19200 in turn, two seconds each; a speed the user chose stays.
 TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {

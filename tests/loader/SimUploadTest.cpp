@@ -84,6 +84,14 @@ const Fault kFaults[] = {
     {"disconnect", {"disconnect:at=2"}, LoaderState::SystemFailure},
 };
 
+// What ctest shows of a case.
+void PrintTo(const Config& c, std::ostream* os) {
+    *os << c.name;
+}
+void PrintTo(const Fault& f, std::ostream* os) {
+    *os << f.name;
+}
+
 class SimUpload : public LoaderFixture,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
