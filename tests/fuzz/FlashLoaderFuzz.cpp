@@ -7,18 +7,15 @@
 //   - FILE DONE comes only once the image is read to its end, unless the reader failed.
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
-#include "COMLINK/CommLink.h"
-#include "COMLINK/LineSettings.h"
-#include "COMLINK/Win32CommPort.h"
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/fuzz/FuzzWorkDir.h"
 #include "tests/fuzz/LoaderFuzzInput.h"
+#include "tests/support/LoaderLine.h"
 
 namespace {
 
@@ -30,26 +27,6 @@ constexpr int kMaxStepsPerBurst = 100000;
 constexpr int kClosingQuietPeriods = 3;
 constexpr std::uint64_t kClosingQuietMs = 10000;
 constexpr std::uint32_t kPadBytes = 1;
-
-// The port, link and line settings, as the command channel lends them to the engine.
-struct Line {
-    bool Open() {
-        port = std::make_unique<Win32CommPort>(0, 4096, 2048, 0);
-        if (!port->IsOpen())
-            return false;
-        link = std::make_unique<CommLink>(*port);
-        settings = std::make_unique<LineSettings>(link.get());
-        return settings->SetBaud(kLoaderSpeed) == 0 && link->SetTxQueueSize(6144) == 0;
-    }
-    ~Line() {
-        settings.reset();
-        link.reset();
-        port.reset();
-    }
-    std::unique_ptr<Win32CommPort> port;
-    std::unique_ptr<CommLink> link;
-    std::unique_ptr<LineSettings> settings;
-};
 
 void Require(bool condition) {
     if (!condition)
@@ -165,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::ScopedClock clockGuard{clock};
     platform::MemorySerialBank bank;
     platform::MemorySerialDevice& device = bank.Attach(0);
-    Line line;  // after the bank: the port closes before its device goes
-    Require(line.Open());
+    LoaderLine line;  // after the bank: the port closes before its device goes
+    Require(line.Open(0, kLoaderSpeed));
     ImageReader reader;
     Require(reader.Open("image"));
     ImageReader secondReader;

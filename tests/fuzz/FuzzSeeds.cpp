@@ -9,9 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "COMLINK/CommLink.h"
-#include "COMLINK/LineSettings.h"
-#include "COMLINK/Win32CommPort.h"
 #include "command/CommandSentence.h"
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
@@ -20,6 +17,7 @@
 #include "sim/ReceiverIdentities.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/fuzz/LoaderFuzzInput.h"
+#include "tests/support/LoaderLine.h"
 #include "tools/sample-images/SampleImages.h"
 
 namespace fs = std::filesystem;
@@ -174,17 +172,14 @@ std::vector<std::uint8_t> RecordUpload(const loaderfuzz::Setup& setup, std::uint
     platform::MemorySerialBank bank;
     bank.Attach(0, &peer);
     {
-        Win32CommPort port(0, 4096, 2048, 0);
-        CommLink link(port);
-        LineSettings settings(&link);
-        settings.SetBaud(115200);
-        link.SetTxQueueSize(6144);
+        LoaderLine line;
+        line.Open(0, 115200);
         ImageReader reader;
         reader.Open("image");
         FlashLoader engine(LoaderTarget{.uploadFamily = setup.family});
         const std::uint32_t eraseEnd =
             setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
-        engine.Create(&reader, &link, setup.recordNumbered, setup.loadAddress, eraseEnd,
+        engine.Create(&reader, line.link.get(), setup.recordNumbered, setup.loadAddress, eraseEnd,
                       setup.addressCheck);
         while (clock.MonotonicMs() < kUploadLimitMs && engine.state != LoaderState::AllDone) {
             clock.Advance(kDriverTimerMs);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <random>
 #include <string>
 
 #include "tests/image/ImageTestFiles.h"
@@ -89,44 +88,14 @@ TEST_F(ImageReaderMalformed, DamagedLinesRefuseTheImageNamingTheFirstBadLine) {
     EXPECT_NE(reader.problem.find("line 5 "), std::string::npos) << reader.problem;
 }
 
-// Tiny odd files and random damage to a valid image: whatever the reader makes of them, it
-// never writes past the buffer (the sanitizer build checks) and always comes to an end.
-TEST_F(ImageReaderMalformed, TinyAndDamagedImagesNeverOverrunTheBuffer) {
-    std::mt19937 random(1234);
-    std::string clean;
-    for (std::size_t perLine : {16u, 250u})
-        clean += samples::ToSRecords({{0x2D004000, samples::RandomBytes(4000, perLine)}},
-                                     Lines(perLine));
-    const char kAlphabet[] = "S0123456789ABCDEFabcdefxyz\r\n\n\n\0\xff";
-    auto anyCharacter = [&] { return kAlphabet[random() % (sizeof kAlphabet - 1)]; };
+// Tiny odd files: whatever the reader makes of them, it never writes past the buffer (the
+// sanitizer build checks) and always comes to an end. Random damage is the fuzz target's.
+TEST_F(ImageReaderMalformed, TinyImagesNeverOverrunTheBuffer) {
     for (const std::string& text : std::vector<std::string>{
              "S", "S0", "S3", "S0\n", "S3\n", "S30", "S0\nS3", "S0\nS3\n", "S3FF", "S0\n\n\n",
              std::string("S3\0\0\0", 5), "S0\r\nS3FFFFFFFFFF"}) {
         ImageReader reader;
         reader.Open(Write("tiny.srec", text));
         ReadAll(reader, 8, 8);
-    }
-    for (int round = 0; round < 200; ++round) {
-        std::string text = clean;
-        for (int edits = 1 + static_cast<int>(random() % 40); edits > 0; --edits) {
-            std::size_t at = random() % text.size();
-            switch (random() % 3) {
-                case 0:
-                    text[at] = anyCharacter();
-                    break;
-                case 1:
-                    text.erase(at, random() % 8);
-                    break;
-                default:
-                    text.insert(at, 1 + random() % 300, anyCharacter());
-                    break;
-            }
-        }
-        if (round % 2 == 0)
-            text.resize(random() % text.size());
-        ImageReader reader;
-        reader.Open(Write("damaged.srec", text));
-        std::size_t capacity = (round % 3 == 0) ? 1980 : 1 + random() % 300;
-        ReadAll(reader, capacity, (round % 2 == 0) ? capacity : 0);
     }
 }

@@ -1,4 +1,4 @@
-// S-record images that objcopy (binutils) and srec_cat (srecord) make of random binaries.
+// S-record images that objcopy (binutils) makes of random binaries.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,7 +11,7 @@ class ImageReaderTools : public ImageFiles {
   protected:
     // Runs a tool on random.bin (size bytes) writing out.srec, and reads that back.
     std::vector<Record> Convert(const char* tool, const std::string& arguments, std::size_t size,
-                                std::uint32_t start, std::size_t buffer = 0) {
+                                std::uint32_t start) {
         data = samples::RandomBytes(size, size);
         Write("random.bin", data);
         EXPECT_EQ(std::system((std::string(tool) + arguments).c_str()), 0) << arguments;
@@ -26,7 +26,7 @@ class ImageReaderTools : public ImageFiles {
             EXPECT_TRUE(reader.Open(Write("variant.srec", text))) << reader.problem;
             EXPECT_EQ(reader.isSRecord, 1);
             EXPECT_EQ(reader.endAddress, (start + size - 1) & 0xFFFFFF);
-            records = ReadAll(reader, 1980, buffer);
+            records = ReadAll(reader, 1980);
             ExpectContiguous(records, start, data);
         }
         return records;
@@ -48,21 +48,6 @@ TEST_F(ImageReaderTools, ObjcopyImagesComeBackByteForByte) {
             std::size_t lines = std::min<std::size_t>((1980 + perLine - 1) / perLine, 201);
             for (std::size_t i = 0; i + 1 < records.size(); ++i)
                 ASSERT_EQ(records[i].bytes.size(), lines * perLine / 2 * 2) << "record " << i;
-        }
-    }
-}
-
-TEST_F(ImageReaderTools, SrecCatImagesComeBackByteForByte) {
-    if (std::system("command -v srec_cat >/dev/null") != 0)
-        GTEST_SKIP() << "srec_cat (srecord) is not installed";
-    for (std::size_t perLine : {4u, 32u, 100u, 250u}) {
-        for (std::size_t buffer : {std::size_t{0}, std::size_t{1980}}) {
-            SCOPED_TRACE(testing::Message() << perLine << " per line, buffer " << buffer);
-            Convert("srec_cat",
-                    " random.bin -binary -offset 0x2D004000 -o out.srec -motorola "
-                    "-address-length=4 -output-block-size=" +
-                        std::to_string(perLine),
-                    50000, 0x2D004000, buffer);
         }
     }
 }

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,19 +64,6 @@ inline std::vector<Record> ReadAll(ImageReader& reader, std::size_t capacity,
     }
     ADD_FAILURE() << "the reader never reached the end";
     return records;
-}
-
-// Address -> byte of records; a byte delivered twice is a failure.
-inline std::map<std::uint32_t, std::uint8_t> ByAddress(const std::vector<Record>& records) {
-    std::map<std::uint32_t, std::uint8_t> bytes;
-    for (const Record& record : records) {
-        for (std::size_t i = 0; i < record.bytes.size(); ++i) {
-            auto address = static_cast<std::uint32_t>(record.address + i);
-            EXPECT_TRUE(bytes.emplace(address, record.bytes[i]).second)
-                << "byte at " << std::hex << address << " delivered twice";
-        }
-    }
-    return bytes;
 }
 
 // Records laid end to end must give exactly data at address; all but the last are even.

@@ -71,18 +71,6 @@ TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
     EXPECT_EQ(engine->bytesSent, 1500u);
 }
 
-TEST_F(Recovery, BootBlockPassSendsTheImageFromTheOffsetOfItsLoadAddress) {
-    target.bootReloadPass = true;
-    const Bytes code = Load(samples::RandomBytes(0x70000 + 3000, 5), 0, 0x70000, 0x9FFFF);
-    ToFirstRecord();
-    EXPECT_EQ(Slice(handshakeBytes, 2, 14), (Bytes{0x5B, 0x00, 0x04, 0x00, 0x07, 0x00, 0x00, 0x00,
-                                                   0x09, 0xFF, 0xFF, 0xFF, 0xF1, 0x5D}));
-    EXPECT_EQ(Sent(), Record(0x70000, Slice(code, 0x70000, 1980)));
-    Ack(Record(0x70000 + 1980, Slice(code, 0x70000 + 1980, 1020)));
-    Ack({});
-    EXPECT_EQ(engine->state, LoaderState::FileDone);
-}
-
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
     const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
     const std::tuple<int, std::optional<int>, std::uint16_t, std::uint16_t, WordOrder> cases[] = {
