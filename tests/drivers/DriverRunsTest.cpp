@@ -2,6 +2,7 @@
 // block pass, the family-5 continuation run, and the end report of record-numbered maps.
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,11 @@ struct CustomCase {
     bool databaseSent;
 };
 
+// Failure messages and test listings show the case by its name.
+void PrintTo(const CustomCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class CustomDatabase : public DriverRuns, public ::testing::WithParamInterface<CustomCase> {};
 
 TEST_P(CustomDatabase, IsReplacedOnlyWhenTheUserAgrees) {
@@ -176,6 +182,11 @@ struct ReportCase {
     const char* caption;  // of the stop box shown; nullptr: none
     const char* text;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const ReportCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class EndReport : public DriverFixture, public ::testing::WithParamInterface<ReportCase> {};
 

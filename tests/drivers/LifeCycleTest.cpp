@@ -2,6 +2,7 @@
 // refuses or skips, and how the running dialog answers Cancel.
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ struct LimitCase {
     std::size_t size;
     bool ready;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const LimitCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SpaceLimit : public LifeCycle, public ::testing::WithParamInterface<LimitCase> {};
 
@@ -98,6 +104,11 @@ struct PackageCase {
     int autoUpload;
     int autoUnitType;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const PackageCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<PackageCase> {};
 
@@ -237,6 +248,11 @@ struct CloseCase {
     int answer;  // in the warning, given after the file is done
     int result;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const CloseCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LastCloseWins : public LifeCycle, public ::testing::WithParamInterface<CloseCase> {};
 

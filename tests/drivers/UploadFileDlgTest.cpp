@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct Case {
     int result;
     const char* fileName;  // the member afterwards
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UploadFileDlg : public ::testing::TestWithParam<Case> {};
 

@@ -1,5 +1,6 @@
 // Whole uploads of every family and kind against the simulated receiver: the flash holds
 // the image afterwards, the user saw the dialogs in order, and the percentage reached 100.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ const Case kCases[] = {
      "Upload of DETAIL MAP complete", "CMD,MPUPLOAD,2", "Uploading detail map file - data", false,
      true},
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UploadMatrix : public DriverFixture, public ::testing::WithParamInterface<Case> {};
 

@@ -1,6 +1,7 @@
 // The program's own options: --help, --version, --list-ports, wrong options, and the
 // end of input at each kind of prompt.
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/support/PtyPair.h"
@@ -60,6 +61,11 @@ struct EndCase {
     std::string typed;  // before the input ends
     std::string shown;  // what the end of input answered
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class EndOfInput : public ::testing::TestWithParam<EndCase> {};
 

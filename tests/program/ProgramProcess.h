@@ -117,12 +117,15 @@ class ProgramProcess {
         if (::write(input_, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()))
             return false;
         auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        std::string echo = "> " + typed;
+        // A dialog working below the prompt may print its changes before the echo, so
+        // the echo is found at the prompt or at the start of a later line.
         for (;;) {
-            std::size_t at = all_.find(echo, consumed_);
-            if (at != std::string::npos) {
-                consumed_ = at + echo.size();
-                return true;
+            for (const std::string& echo : {"> " + typed, "\n" + typed}) {
+                std::size_t at = all_.find(echo, consumed_);
+                if (at != std::string::npos) {
+                    consumed_ = at + echo.size();
+                    return true;
+                }
             }
             if (!ReadSome(deadline))
                 return false;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <ostream>
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/program/Responder.h"
@@ -69,6 +70,11 @@ struct ReplugCase {
     std::vector<std::string> secondStart;
     std::vector<std::string> secondCommands;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const ReplugCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ProgramReplug : public ProgramReliability,
                       public ::testing::WithParamInterface<ReplugCase> {};

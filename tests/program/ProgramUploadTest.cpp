@@ -1,6 +1,7 @@
 // The whole program as a user runs it: a process on a pseudo-terminal to the receiver
 // simulator, driven through a pipe by the terminal contract.
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <fcntl.h>
 #include <termios.h>
@@ -22,6 +23,11 @@ struct UploadCase {
     std::map<std::string, std::vector<std::string>> answers;
     std::string shown;
 };
+
+// Failure messages and test listings show the case by its name.
+void PrintTo(const UploadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ProgramUploads : public ProgramUpload, public ::testing::WithParamInterface<UploadCase> {};
 
