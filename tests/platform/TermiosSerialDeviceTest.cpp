@@ -299,3 +299,20 @@ TEST_F(TermiosTest, PermissionDeniedSaysHowToGetAccess) {
 }
 
 }  // namespace
+
+// The last frame of an upload is written just before the port closes. What the kernel
+// has taken is on its way and is not thrown away at close.
+TEST_F(TermiosTest, OutputTheKernelTookSurvivesAnImmediateClose) {
+    const std::string frame("\x5B\x00\x00\x00\x00\x5D", 6);
+    std::string got;
+    for (int round = 0; round < 200; ++round) {
+        TermiosSerialDevice device(pty.SlavePath());
+        ASSERT_TRUE(device.Open());
+        std::uint32_t queued = 0;
+        ASSERT_TRUE(device.Write(reinterpret_cast<const std::uint8_t*>(frame.data()),
+                                 static_cast<std::uint32_t>(frame.size()), queued, nullptr));
+        ASSERT_TRUE(device.Close());
+        got += pty.ReadExactly(frame.size(), 1000);
+    }
+    EXPECT_EQ(got.size(), 200 * frame.size());
+}
