@@ -2,13 +2,13 @@
 // block pass, the family-5 continuation run, and the end report of record-numbered maps.
 #include <algorithm>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "dialogs/CUploadFileDlg.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
@@ -87,18 +87,12 @@ TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), code.size());
 }
 
-struct CustomCase {
-    const char* name;
+struct CustomCase : NamedCase {
     int answer;          // to the custom-database question
     const char* chosen;  // in the file dialog after OK; nullptr: cancelled
     bool ready;
     bool databaseSent;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const CustomCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class CustomDatabase : public DriverRuns, public ::testing::WithParamInterface<CustomCase> {};
 
@@ -134,8 +128,7 @@ const CustomCase kCustomCases[] = {
     {"question_declined", ui::IDCANCEL, nullptr, false, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCases), ByName);
 
 TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     StartReceiver("MAP7K3");
@@ -174,19 +167,13 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
 }
 
 // The end report of a record-numbered map run decides whether it counts as complete.
-struct ReportCase {
-    const char* name;
+struct ReportCase : NamedCase {
     const char* fault;  // of the simulated receiver; nullptr: none
     LineTap::Mode tamper;
     bool complete;
     const char* caption;  // of the stop box shown; nullptr: none
     const char* text;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const ReportCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class EndReport : public DriverFixture, public ::testing::WithParamInterface<ReportCase> {};
 
@@ -230,7 +217,6 @@ const ReportCase kReportCases[] = {
     {"never_reported", nullptr, LineTap::Mode::Mute, true, nullptr, nullptr},
 };
 
-INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases), ByName);
 
 }  // namespace

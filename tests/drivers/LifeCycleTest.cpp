@@ -2,7 +2,6 @@
 // refuses or skips, and how the running dialog answers Cancel.
 #include <algorithm>
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "image/ImageReader.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
+#include "tests/support/NamedCase.h"
 #include "ui/Runtime.h"
 
 namespace {
@@ -34,17 +34,11 @@ class LifeCycle : public DriverFixture {
     Bytes poi;
 };
 
-struct LimitCase {
-    const char* name;
+struct LimitCase : NamedCase {
     const char* model;
     std::size_t size;
     bool ready;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const LimitCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class SpaceLimit : public LifeCycle, public ::testing::WithParamInterface<LimitCase> {};
 
@@ -73,8 +67,7 @@ const LimitCase kLimitCases[] = {
     {"base_map_over_limit", "Solvanta GPS", 2555873, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases), ByName);
 
 TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
     for (const bool code : {true, false}) {
@@ -97,18 +90,12 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
     }
 }
 
-struct PackageCase {
-    const char* name;
+struct PackageCase : NamedCase {
     const char* model;
     int manualMode;
     int autoUpload;
     int autoUnitType;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const PackageCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<PackageCase> {};
 
@@ -133,8 +120,7 @@ const PackageCase kPackageCases[] = {
     {"map_name_in_other_case", "MAP7K3", 0, 0, 1},
 };
 
-INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases), ByName);
 
 TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
     // A binary code image would draw the code warning outside expert mode.
@@ -243,16 +229,10 @@ TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
     EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
 }
 
-struct CloseCase {
-    const char* name;
+struct CloseCase : NamedCase {
     int answer;  // in the warning, given after the file is done
     int result;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const CloseCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class LastCloseWins : public LifeCycle, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -273,8 +253,7 @@ const CloseCase kCloseCases[] = {
     {"stop_declined", ui::IDCANCEL, ui::IDOK},
 };
 
-INSTANTIATE_TEST_SUITE_P(Answers, LastCloseWins, ::testing::ValuesIn(kCloseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, LastCloseWins, ::testing::ValuesIn(kCloseCases), ByName);
 
 TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     StartReceiver("Pathwick");

@@ -1,18 +1,17 @@
 // Whole uploads of every family and kind against the simulated receiver: the flash holds
 // the image afterwards, the user saw the dialogs in order, and the percentage reached 100.
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "dialogs/CUploadFileDlg.h"
 #include "tests/drivers/DriverFixture.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
 enum class Pick { CodeFlag, DataFlag, BothFlags, Select };
 
-struct Case {
-    const char* name;
+struct Case : NamedCase {
     const char* model;
     const char* firmware;
     Pick pick;
@@ -53,11 +52,6 @@ const Case kCases[] = {
      "Upload of DETAIL MAP complete", "CMD,MPUPLOAD,2", "Uploading detail map file - data", false,
      true},
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class UploadMatrix : public DriverFixture, public ::testing::WithParamInterface<Case> {};
 
@@ -119,7 +113,6 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), sent);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFamilyAndKind, UploadMatrix, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryFamilyAndKind, UploadMatrix, ::testing::ValuesIn(kCases), ByName);
 
 }  // namespace
