@@ -40,9 +40,10 @@ TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock
     ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
     theApp.OnUpload();
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"STATUS: Upload of CODE complete",
-                                                    std::string("Reload Boot Loader: ") + kReload,
-                                                    "STATUS: Upload complete"}))
+    EXPECT_EQ(ui.BoxTexts(),
+              (std::vector<std::string>{"STATUS: Upload of CODE complete",
+                                        std::string("Reload Boot Loader: ") + kReload,
+                                        "STATUS: Upload complete"}))
         << ui.Log().Dump();
     EXPECT_EQ(theUnit.bootReloadPass, 0);
     EXPECT_EQ(theUnit.dataPath, "gps7k2am.bin");
@@ -83,7 +84,7 @@ TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
     ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
 
     theApp.OnUpload();
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"STATUS: Upload of CODE complete"});
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"STATUS: Upload of CODE complete"});
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), code.size());
 }
 
@@ -147,7 +148,7 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
 
     theApp.OnUpload();
     EXPECT_EQ(
-        BoxTexts(),
+        ui.BoxTexts(),
         (std::vector<std::string>{
             std::string("Confirm: ") + kOverwrite205With301, "STATUS: Upload of CODE complete",
             std::string("CONTINUE UPLOAD: ") + kPowerOnForMap, "STATUS: Upload complete"}))
@@ -196,7 +197,7 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
 
     theApp.OnUpload();
     // A short or damaged run is never reported as complete.
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
     EXPECT_EQ(ui.Log().MessageBoxes().back()->flags,
               ui::MB_OK | (c.caption != nullptr ? ui::MB_ICONSTOP : ui::MB_ICONINFORMATION));
     EXPECT_EQ(Last(kUploadStatus, IDC_PERCENT_TEXT), c.complete ? "100%" : "99%");

@@ -83,7 +83,7 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
         const Run run = Upload();
         EXPECT_EQ(run.result, ui::IDOK);
         EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kUploadStatus}));
-        EXPECT_TRUE(BoxTexts().empty());
+        EXPECT_TRUE(ui.BoxTexts().empty());
         EXPECT_EQ(Flash(code ? samples::kCodeLoadAddress : 0, image.size()), image);
         // The automatic run is over with this driver.
         EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
@@ -140,7 +140,7 @@ TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
     const Run run = Upload();
     EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
     EXPECT_TRUE(tap->host.find("$PXRV") == std::string::npos);
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(ui.BoxTexts().empty());
     // The image runs 16 KiB past the erase end the reader's size gives; the erase covers
     // it, so the flash, which only clears bits, takes every byte.
     EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
@@ -177,7 +177,7 @@ TEST_F(LifeCycle, CancelledProtocolSearchReopensAtTheSpeedBefore) {
     ui.OnDialog(kProtocol).After(500).Press(ui::IDCANCEL);
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(ui.BoxTexts().empty());
     EXPECT_EQ(theUnit.baud, 4800);
     std::vector<std::uint32_t> bauds;
     for (const auto& params : bank.Device(0)->AppliedHistory())
@@ -220,7 +220,7 @@ TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
     ui.OnMessageBoxContaining("failed before its end").Press(ui::IDOK);
     const Run run = Upload();
     EXPECT_EQ(run.result, ui::IDCANCEL);
-    const std::vector<std::string> boxes = BoxTexts();
+    const std::vector<std::string> boxes = ui.BoxTexts();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("ERROR: UPLOAD HAS NOT COMPLETED!\nReading data failed", 0), 0u)
         << boxes[0];

@@ -96,7 +96,7 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
 
     theApp.OnUpload();
     EXPECT_EQ(DialogsOpened(), dialogs) << ui.Log().Dump();
-    EXPECT_EQ(BoxTexts(), boxes);
+    EXPECT_EQ(ui.BoxTexts(), boxes);
     EXPECT_EQ(Sent(c.sentence), 2);
     EXPECT_EQ(Last(status, IDC_PERCENT_TEXT), "100%");
     EXPECT_EQ(Last(status, family == 2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE), c.currentFile);
