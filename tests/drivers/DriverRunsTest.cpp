@@ -70,24 +70,6 @@ TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock
     EXPECT_EQ(trace.find("SECOND FILE"), std::string::npos);
 }
 
-TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
-    StartReceiver("GPS7K1/7K2", [](sim::ReceiverOptions& o) {
-        o.firmware = "3.00";
-        o.poiHeader = sim::ReceiverOptions::DatabaseHeaderReply(
-            sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
-    });
-    const Bytes code = WriteImage("code", samples::Family2Code(20000, 1));
-    WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
-    theUnit.codePath = "code";
-    theUnit.codeChosen = 1;
-    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
-
-    theApp.OnUpload();
-    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"STATUS: Upload of CODE complete"});
-    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), code.size());
-}
-
 struct CustomCase : NamedCase {
     int answer;          // to the custom-database question
     const char* chosen;  // in the file dialog after OK; nullptr: cancelled
