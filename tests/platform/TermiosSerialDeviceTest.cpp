@@ -94,9 +94,6 @@ TEST_F(TermiosTest, EverySpeedOfTheDialogsIsVisibleFromTheOtherEnd) {
         ASSERT_EQ(port.SetLine(baud, 'N', 8, 1), CL_OK) << baud;
         EXPECT_EQ(pty.SlaveSpeed(), code) << baud;
     }
-    EXPECT_EQ(port.SetLine(12345, 'N', 8, 1), CL_ERR_BAUD);
-    EXPECT_EQ(pty.SlaveSpeed(), B921600);
-    EXPECT_EQ(port.SetLine(9600, 'N', 4, 1), CL_ERR_DATA_BITS);
     // A pseudo-terminal keeps speed and stop bits; it always carries 8 bits without parity.
     ASSERT_EQ(port.SetLine(4800, 'E', 7, 2), CL_OK);
     EXPECT_EQ(pty.SlaveSpeed(), B4800);
