@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -25,6 +26,17 @@ std::vector<std::string> OpenFiles(pid_t pid) {
         files.push_back(std::filesystem::read_symlink(entry.path(), error).string());
     }
     return files;
+}
+
+// Resident memory of the process in KiB, from /proc.
+long ResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
 }
 
 bool Holds(pid_t pid, const std::string& path) {
@@ -76,10 +88,13 @@ TEST_F(ProgramBench, TwentyUploadsBackToBackLeaveNothingOpen) {
         ASSERT_EQ(Count(program.Output(), "Upload complete"), static_cast<std::size_t>(upload + 1))
             << program.Output();
         ASSERT_TRUE(FlashBecomes("flash.s3", user.path, 10000)) << "upload " << upload + 1;
-        if (upload == 0)
+        if (upload == 0) {
             afterFirst = OpenFiles(program.Pid()).size();
+            RecordProperty("resident_kib_after_first", ResidentKiB(program.Pid()));
+        }
     }
     EXPECT_EQ(OpenFiles(program.Pid()).size(), afterFirst) << "descriptors grew with the uploads";
+    RecordProperty("resident_kib_after_last", ResidentKiB(program.Pid()));
     EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
 }
 
