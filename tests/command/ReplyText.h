@@ -15,7 +15,9 @@ inline std::string Sentence(std::string_view body, unsigned char twist = 0) {
         sum ^= static_cast<unsigned char>(c);
     char digits[4];
     std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(sum));
-    return "$" + std::string(body) + "*" + digits;
+    std::string sentence = "$";
+    sentence.append(body).append("*").append(digits);
+    return sentence;
 }
 
 // A version reply: code at 9, separator at 12, version at 13 (nine wide), model text at 22.
