@@ -685,9 +685,11 @@ void FlashLoader::StepBack() {
 void FlashLoader::Finish() {
     if (link_ == nullptr)
         return;
+    // Stale input goes before the frame, never after it: a receiver that answers as the
+    // frame leaves would otherwise lose its answer to the purge.
     link_->DiscardOutput();
-    link_->Write(LoaderFrame::kEndRecord.data(), static_cast<int>(LoaderFrame::kEndRecord.size()));
     link_->DiscardInput(0);
+    link_->Write(LoaderFrame::kEndRecord.data(), static_cast<int>(LoaderFrame::kEndRecord.size()));
     // Only the end record is queued now; it leaves in milliseconds at any line speed.
     // A device that has gone away never drains, so the wait is bounded.
     platform::Clock& clock = platform::GetClock();
@@ -753,9 +755,10 @@ bool FlashLoader::RewindImage() {
 }
 
 void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
+    // Input is dropped before the frame goes out (see Finish).
     link_->DiscardOutput();
-    link_->Write(frame, static_cast<int>(length));
     link_->DiscardInput(0);
+    link_->Write(frame, static_cast<int>(length));
     timeStamp_ = Now();
 }
 

@@ -22,7 +22,7 @@ enum class LoaderState : int {
     EndChecksum = 16,
     EndSize = 17,
     AllDone = 18,
-    SystemFailure = 19,  // has a text; the engine never enters it
+    SystemFailure = 19,  // the engine stopped: image unreadable, port gone, record lost
     Debug1 = 20,
     Debug2 = 21,
     RecNum1 = 22,

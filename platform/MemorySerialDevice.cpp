@@ -265,6 +265,8 @@ bool MemorySerialDevice::ClearCommError(std::uint32_t& errors, COMSTAT* stat) {
 bool MemorySerialDevice::PurgeComm(std::uint32_t flags) {
     if (!Usable(Call::PurgeComm))
         return false;
+    // What the far end has sent by now has arrived, and a receive purge drops it too.
+    Service();
     if ((flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0)
         tx_.Clear();
     if ((flags & (PURGE_RXABORT | PURGE_RXCLEAR)) != 0)

@@ -253,7 +253,7 @@ bool TermiosSerialDevice::Close() {
     if (!gone_) {
         // Output still in the kernel would hold close() for the driver's drain time
         // (up to half a minute with the line held): it is dropped, as Close promises.
-        ::tcflush(fd_, TCOFLUSH);
+        DropUnsentOutput();
         RestoreLowLatency();
         // Leave the line as we found it.
         ::tcsetattr(fd_, TCSANOW, &original_);
@@ -531,7 +531,7 @@ bool TermiosSerialDevice::PurgeComm(std::uint32_t flags) {
         return false;
     if ((flags & (PURGE_TXABORT | PURGE_TXCLEAR)) != 0) {
         tx_.Clear();
-        if (::tcflush(fd_, TCOFLUSH) != 0)
+        if (!DropUnsentOutput())
             return CallFailed("tcflush", errno);
     }
     if ((flags & (PURGE_RXABORT | PURGE_RXCLEAR)) != 0) {
@@ -539,6 +539,16 @@ bool TermiosSerialDevice::PurgeComm(std::uint32_t flags) {
             return CallFailed("tcflush", errno);
     }
     return true;
+}
+
+bool TermiosSerialDevice::DropUnsentOutput() {
+    // Only what the kernel still queues is unsent. With nothing queued a flush could
+    // still catch the last bytes on their way: a pseudo-terminal drops what its far end
+    // has not taken in yet, though the write was complete.
+    int unsent = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent == 0)
+        return true;
+    return ::tcflush(fd_, TCOFLUSH) == 0;
 }
 
 bool TermiosSerialDevice::Pump() {

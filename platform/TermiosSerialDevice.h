@@ -65,6 +65,8 @@ class TermiosSerialDevice : public SerialDevice {
     bool SpeedAccepted(const termios& before, speed_t speed);
     void AskLowLatency();
     void RestoreLowLatency();
+    // Drops output the kernel has not sent; false when the flush failed.
+    bool DropUnsentOutput();
     // Pushes queued output into the kernel as far as it takes it; false on a device error.
     bool Pump();
     // Runs a modem-line or break ioctl; devices without modem lines (pseudo-terminals)

@@ -53,7 +53,7 @@ TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOther
         plans.push_back(c.plan);
         ExpectBoxes(c.boxes);
         Upload();
-        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(Chosen(), c.chosen);
         EXPECT_EQ(theApp.MainFrame()->PaneText(0), c.model);
@@ -83,7 +83,7 @@ TEST_F(UploadCommandTest, Family5ReportsWhatItUploadedAndClearsThatChoice) {
         if (c.box != nullptr)
             ExpectBox("STATUS", c.box);
         Upload(std::get<0>(c.chosenBefore), std::get<1>(c.chosenBefore));
-        EXPECT_EQ(Boxes(), c.box ? Strings{std::string("STATUS: ") + c.box} : Strings{});
+        EXPECT_EQ(ui.BoxTexts(), c.box ? Strings{std::string("STATUS: ") + c.box} : Strings{});
         EXPECT_EQ(Chosen(), c.chosenAfter);
         EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
     }
@@ -167,7 +167,7 @@ TEST_F(UploadCommandTest, Family2ReloadsTheBootLoaderWhenTheDriverAsks) {
             plans.push_back(c.second);
         ExpectBoxes(c.boxes);
         Upload();
-        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(Chosen(), c.chosen);
         EXPECT_EQ(theUnit.bootReloadPass, 0);
@@ -208,7 +208,7 @@ TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
             plans.push_back({.kind = 9});
         ExpectBoxes(c.boxes);
         Upload(1, 0);  // no map: no continuation
-        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(ui.Log().Count("dialog"), 0);
     }

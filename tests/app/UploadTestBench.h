@@ -107,14 +107,6 @@ class UploadTestBench : public ::testing::Test {
         }
     }
 
-    // Captions and texts of the boxes shown, "caption: text".
-    std::vector<std::string> Boxes() {
-        std::vector<std::string> boxes;
-        for (const ui::TranscriptEntry* box : ui.Log().MessageBoxes())
-            boxes.push_back(box->caption + ": " + box->text);
-        return boxes;
-    }
-
     // What Seen() shows of identifying a receiver of this model.
     static std::vector<std::string> Identified(const std::string& model) {
         const std::string connect = kConnect, database = kDatabaseType;

@@ -8,16 +8,16 @@
 #include "COMLINK/CommLink.h"
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
-#include "platform/MemorySerialBank.h"
 #include "tests/command/ReplyText.h"
+#include "tests/support/MemorySerialFixture.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
 
 using replytext::Sentence;
 
-// COM1 attached and the channel open on it at 9600.
-class CommandChannelTest : public ::testing::Test {
+// COM1 attached and the channel open on it at 9600; the user's clock runs the test.
+class CommandChannelTest : public MemorySerialFixture {
   protected:
     void SetUp() override {
         TearDown();
@@ -27,17 +27,9 @@ class CommandChannelTest : public ::testing::Test {
         theUnit.ResetForStart();
         theApp.baudChosenByUser = 0;
     }
-    void Deliver(const std::string& bytes) {
-        com1.DeliverToHost(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    }
-    std::string Sent() {
-        std::vector<std::uint8_t> sent = com1.TakeSent();
-        return std::string(sent.begin(), sent.end());
-    }
 
     ScriptedUi ui;
-    platform::MemorySerialBank bank;
-    platform::MemorySerialDevice& com1 = bank.Attach(0);
+    platform::MemorySerialDevice& com1 = device;
 };
 
 TEST_F(CommandChannelTest, SentencesOnTheWireAndCallsOnAClosedChannelAreHarmless) {

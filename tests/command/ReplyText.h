@@ -1,23 +1,18 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "tests/support/WireBytes.h"
 
 // Reply sentences as a receiver sends them, for the tests of the command channel.
 namespace replytext {
 
 // "$" + body + "*hh" with the exclusive-or of the body, xored with `twist`.
 inline std::string Sentence(std::string_view body, unsigned char twist = 0) {
-    unsigned char sum = twist;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(sum));
-    std::string sentence = "$";
-    sentence.append(body).append("*").append(digits);
-    return sentence;
+    const std::string line = wire::Sentence(std::string(body), twist);
+    return line.substr(0, line.size() - 2);
 }
 
 // A version reply: code at 9, separator at 12, version at 13 (nine wide), model text at 22.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Dialog.h"
+#include "tests/ui/TestDialogs.h"
 #include "ui/DialogTemplate.h"
 #include "ui/FrameWindow.h"
 
@@ -37,37 +37,11 @@ inline const ui::DialogTemplate& LoopTemplate(const std::string& caption) {
     return it->second;
 }
 
-// A dialog whose handlers the test sets.
-class TestDialog : public ui::Dialog {
+// A dialog whose handlers the test sets, on a loop template by default.
+class TestDialog : public testdialogs::HandlerDialog<TestDialog> {
   public:
-    explicit TestDialog(const std::string& caption) : ui::Dialog(LoopTemplate(caption)) {}
-    explicit TestDialog(const ui::DialogTemplate& dialogTemplate) : ui::Dialog(dialogTemplate) {}
-
-    std::function<void(TestDialog&)> onInit;
-    std::function<void(TestDialog&, int)> onTimer;
-    std::function<void(TestDialog&, int)> onCommand;
-    std::function<void(TestDialog&)> onCancel;
-
-    bool OnInitDialog() override {
-        ui::Dialog::OnInitDialog();
-        if (onInit)
-            onInit(*this);
-        return true;
-    }
-    void OnTimer(int id) override {
-        if (onTimer)
-            onTimer(*this, id);
-    }
-    void OnCommand(int id) override {
-        if (onCommand)
-            onCommand(*this, id);
-    }
-    void OnCancel() override {
-        if (onCancel)
-            onCancel(*this);
-        else
-            ui::Dialog::OnCancel();
-    }
+    explicit TestDialog(const std::string& caption) : HandlerDialog(LoopTemplate(caption)) {}
+    explicit TestDialog(const ui::DialogTemplate& dialogTemplate) : HandlerDialog(dialogTemplate) {}
 };
 
 // A main window that records its commands; isEnabled decides which are enabled.

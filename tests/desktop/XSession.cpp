@@ -1,48 +1,18 @@
 #include "tests/desktop/XSession.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/ChildProcess.h"
 #include "ui/DesktopBackendFactory.h"
 #include "ui/Runtime.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr int kServerStartMs = 10000;
 constexpr int kToolLimitMs = 10000;
-
-// Spawns a program found on PATH with stdout to outFd (-1: inherited), closeFd closed,
-// and its complaints dropped.
-pid_t Spawn(const std::vector<std::string>& args, int outFd, int closeFd) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (outFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    if (closeFd >= 0)
-        posix_spawn_file_actions_addclose(&actions, closeFd);
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv;
-    for (std::string& arg : copy)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
 
 }  // namespace
 
@@ -59,25 +29,16 @@ XSession& XSession::Get() {
 static XSession& registered = XSession::Get();
 
 bool XSession::StartServer() {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
         return false;
-    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                     "1024x768x24", "-nolisten", "tcp", "-noreset"},
-                    -1, pipeFds[0]);
-    close(pipeFds[1]);
-    std::string number;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerStartMs);
-    while (server_ > 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd fd{pipeFds[0], POLLIN, 0};
-        if (poll(&fd, 1, 100) <= 0)
-            continue;
-        char c = 0;
-        if (read(pipeFds[0], &c, 1) != 1 || c == '\n')
-            break;
-        number += c;
-    }
-    close(pipeFds[0]);
+    // The server names its display on its standard output.
+    server_ = child::Spawn(
+        {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+        {.output = out[1], .quiet = true});
+    ::close(out[1]);
+    const std::string number = server_ > 0 ? child::Read(out[0], kServerStartMs, true) : "";
+    ::close(out[0]);
     if (number.empty())
         return false;
     setenv("DISPLAY", (":" + number).c_str(), 1);
@@ -108,43 +69,26 @@ void XSession::TearDown() {
         backend_.reset();
     }
     if (server_ > 0) {
-        kill(server_, SIGTERM);
-        waitpid(server_, nullptr, 0);
-        server_ = -1;
+        ::kill(server_, SIGTERM);
+        if (child::WaitExit(server_, kServerStartMs) < 0)
+            child::Kill(server_);
     }
 }
 
 ToolResult RunTool(const std::vector<std::string>& args) {
     ToolResult result;
     int out[2];
-    if (pipe(out) != 0)
+    if (::pipe2(out, O_CLOEXEC) != 0)
         return result;
-    pid_t pid = Spawn(args, out[1], out[0]);
-    close(out[1]);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolLimitMs);
-    while (pid > 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd fd{out[0], POLLIN, 0};
-        if (poll(&fd, 1, 100) <= 0)
-            continue;
-        char buffer[512];
-        ssize_t got = read(out[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        result.output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(out[0]);
-    if (pid <= 0)
-        return result;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return result;
-        }
-        usleep(10000);
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_t pid = child::Spawn(args, {.output = out[1], .quiet = true});
+    ::close(out[1]);
+    const auto start = child::Clock::now();
+    if (pid > 0)
+        result.output = child::Read(out[0], kToolLimitMs);
+    ::close(out[0]);
+    result.status =
+        child::WaitExit(pid, static_cast<int>(std::max(0LL, kToolLimitMs - MsSince(start))));
+    child::Kill(pid);
     return result;
 }
 

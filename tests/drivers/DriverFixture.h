@@ -99,12 +99,6 @@ class DriverFixture : public ::testing::Test {
         }
         return captions;
     }
-    std::vector<std::string> BoxTexts() {
-        std::vector<std::string> texts;
-        for (const ui::TranscriptEntry* box : ui.Log().MessageBoxes())
-            texts.push_back(box->caption + ": " + box->text);
-        return texts;
-    }
     std::string Last(const std::string& caption, int id) {
         std::vector<std::string> history = ui.Log().ControlHistory(caption, id);
         return history.empty() ? std::string() : history.back();

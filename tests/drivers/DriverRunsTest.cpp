@@ -2,13 +2,13 @@
 // block pass, the family-5 continuation run, and the end report of record-numbered maps.
 #include <algorithm>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "dialogs/CUploadFileDlg.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
@@ -40,9 +40,10 @@ TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock
     ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
     theApp.OnUpload();
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"STATUS: Upload of CODE complete",
-                                                    std::string("Reload Boot Loader: ") + kReload,
-                                                    "STATUS: Upload complete"}))
+    EXPECT_EQ(ui.BoxTexts(),
+              (std::vector<std::string>{"STATUS: Upload of CODE complete",
+                                        std::string("Reload Boot Loader: ") + kReload,
+                                        "STATUS: Upload complete"}))
         << ui.Log().Dump();
     EXPECT_EQ(theUnit.bootReloadPass, 0);
     EXPECT_EQ(theUnit.dataPath, "gps7k2am.bin");
@@ -69,36 +70,12 @@ TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock
     EXPECT_EQ(trace.find("SECOND FILE"), std::string::npos);
 }
 
-TEST_F(DriverRuns, CurrentFirmwareSendsOnlyTheCode) {
-    StartReceiver("GPS7K1/7K2", [](sim::ReceiverOptions& o) {
-        o.firmware = "3.00";
-        o.poiHeader = sim::ReceiverOptions::DatabaseHeaderReply(
-            sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
-    });
-    const Bytes code = WriteImage("code", samples::Family2Code(20000, 1));
-    WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
-    theUnit.codePath = "code";
-    theUnit.codeChosen = 1;
-    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
-
-    theApp.OnUpload();
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"STATUS: Upload of CODE complete"});
-    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), code.size());
-}
-
-struct CustomCase {
-    const char* name;
+struct CustomCase : NamedCase {
     int answer;          // to the custom-database question
     const char* chosen;  // in the file dialog after OK; nullptr: cancelled
     bool ready;
     bool databaseSent;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const CustomCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class CustomDatabase : public DriverRuns, public ::testing::WithParamInterface<CustomCase> {};
 
@@ -134,8 +111,7 @@ const CustomCase kCustomCases[] = {
     {"question_declined", ui::IDCANCEL, nullptr, false, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCases), ByName);
 
 TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     StartReceiver("MAP7K3");
@@ -154,7 +130,7 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
 
     theApp.OnUpload();
     EXPECT_EQ(
-        BoxTexts(),
+        ui.BoxTexts(),
         (std::vector<std::string>{
             std::string("Confirm: ") + kOverwrite205With301, "STATUS: Upload of CODE complete",
             std::string("CONTINUE UPLOAD: ") + kPowerOnForMap, "STATUS: Upload complete"}))
@@ -174,19 +150,13 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
 }
 
 // The end report of a record-numbered map run decides whether it counts as complete.
-struct ReportCase {
-    const char* name;
+struct ReportCase : NamedCase {
     const char* fault;  // of the simulated receiver; nullptr: none
     LineTap::Mode tamper;
     bool complete;
     const char* caption;  // of the stop box shown; nullptr: none
     const char* text;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const ReportCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class EndReport : public DriverFixture, public ::testing::WithParamInterface<ReportCase> {};
 
@@ -209,7 +179,7 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
 
     theApp.OnUpload();
     // A short or damaged run is never reported as complete.
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
     EXPECT_EQ(ui.Log().MessageBoxes().back()->flags,
               ui::MB_OK | (c.caption != nullptr ? ui::MB_ICONSTOP : ui::MB_ICONINFORMATION));
     EXPECT_EQ(Last(kUploadStatus, IDC_PERCENT_TEXT), c.complete ? "100%" : "99%");
@@ -230,7 +200,6 @@ const ReportCase kReportCases[] = {
     {"never_reported", nullptr, LineTap::Mode::Mute, true, nullptr, nullptr},
 };
 
-INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases), ByName);
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST_P(FaultMatrix, EndsWithTheImageInFlashOrWithoutCompletion) {
 
     theApp.OnUpload();
 
-    const std::vector<std::string> boxes = BoxTexts();
+    const std::vector<std::string> boxes = ui.BoxTexts();
     const bool complete = !boxes.empty() && boxes.back() == "STATUS: Upload complete";
     if (complete) {
         EXPECT_EQ(Flash(0, image.size()), image) << ui.Log().Dump();

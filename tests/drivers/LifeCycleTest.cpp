@@ -2,7 +2,6 @@
 // refuses or skips, and how the running dialog answers Cancel.
 #include <algorithm>
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "image/ImageReader.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
+#include "tests/support/NamedCase.h"
 #include "ui/Runtime.h"
 
 namespace {
@@ -34,17 +34,11 @@ class LifeCycle : public DriverFixture {
     Bytes poi;
 };
 
-struct LimitCase {
-    const char* name;
+struct LimitCase : NamedCase {
     const char* model;
     std::size_t size;
     bool ready;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const LimitCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class SpaceLimit : public LifeCycle, public ::testing::WithParamInterface<LimitCase> {};
 
@@ -73,8 +67,7 @@ const LimitCase kLimitCases[] = {
     {"base_map_over_limit", "Solvanta GPS", 2555873, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases), ByName);
 
 TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
     for (const bool code : {true, false}) {
@@ -90,25 +83,19 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
         const Run run = Upload();
         EXPECT_EQ(run.result, ui::IDOK);
         EXPECT_EQ(DialogsOpened(), (std::vector<std::string>{kProtocol, kUploadStatus}));
-        EXPECT_TRUE(BoxTexts().empty());
+        EXPECT_TRUE(ui.BoxTexts().empty());
         EXPECT_EQ(Flash(code ? samples::kCodeLoadAddress : 0, image.size()), image);
         // The automatic run is over with this driver.
         EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
     }
 }
 
-struct PackageCase {
-    const char* name;
+struct PackageCase : NamedCase {
     const char* model;
     int manualMode;
     int autoUpload;
     int autoUnitType;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const PackageCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<PackageCase> {};
 
@@ -133,8 +120,7 @@ const PackageCase kPackageCases[] = {
     {"map_name_in_other_case", "MAP7K3", 0, 0, 1},
 };
 
-INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases), ByName);
 
 TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
     // A binary code image would draw the code warning outside expert mode.
@@ -154,7 +140,7 @@ TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
     const Run run = Upload();
     EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
     EXPECT_TRUE(tap->host.find("$PXRV") == std::string::npos);
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(ui.BoxTexts().empty());
     // The image runs 16 KiB past the erase end the reader's size gives; the erase covers
     // it, so the flash, which only clears bits, takes every byte.
     EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
@@ -191,7 +177,7 @@ TEST_F(LifeCycle, CancelledProtocolSearchReopensAtTheSpeedBefore) {
     ui.OnDialog(kProtocol).After(500).Press(ui::IDCANCEL);
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(ui.BoxTexts().empty());
     EXPECT_EQ(theUnit.baud, 4800);
     std::vector<std::uint32_t> bauds;
     for (const auto& params : bank.Device(0)->AppliedHistory())
@@ -234,7 +220,7 @@ TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
     ui.OnMessageBoxContaining("failed before its end").Press(ui::IDOK);
     const Run run = Upload();
     EXPECT_EQ(run.result, ui::IDCANCEL);
-    const std::vector<std::string> boxes = BoxTexts();
+    const std::vector<std::string> boxes = ui.BoxTexts();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("ERROR: UPLOAD HAS NOT COMPLETED!\nReading data failed", 0), 0u)
         << boxes[0];
@@ -243,16 +229,10 @@ TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
     EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
 }
 
-struct CloseCase {
-    const char* name;
+struct CloseCase : NamedCase {
     int answer;  // in the warning, given after the file is done
     int result;
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const CloseCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class LastCloseWins : public LifeCycle, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -273,8 +253,7 @@ const CloseCase kCloseCases[] = {
     {"stop_declined", ui::IDCANCEL, ui::IDOK},
 };
 
-INSTANTIATE_TEST_SUITE_P(Answers, LastCloseWins, ::testing::ValuesIn(kCloseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, LastCloseWins, ::testing::ValuesIn(kCloseCases), ByName);
 
 TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     StartReceiver("Pathwick");

@@ -36,8 +36,8 @@ TEST_F(LongRun, TwoHundredCodeUploadsBackToBackKeepSucceedingAndHoldNoDescriptor
         theUnit.codeChosen = 1;
         theUnit.dataChosen = 0;
         theApp.OnUpload();
-        ASSERT_EQ(BoxTexts().back(), "STATUS: Upload complete") << "upload " << upload << "\n"
-                                                                << ui.Log().Dump();
+        ASSERT_EQ(ui.BoxTexts().back(), "STATUS: Upload complete") << "upload " << upload << "\n"
+                                                                   << ui.Log().Dump();
         if (upload == 0)
             descriptorsAfterFirst = OpenDescriptors();
     }

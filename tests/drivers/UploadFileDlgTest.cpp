@@ -4,28 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "res/Resource.h"
+#include "tests/support/NamedCase.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
 
 constexpr char kShown[] = "/a rather long path/that scrolls in the box/to the image/code.hex";
 
-struct Case {
-    const char* name;
+struct Case : NamedCase {
     int button;  // 0: Enter
     int result;
     const char* fileName;  // the member afterwards
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class UploadFileDlg : public ::testing::TestWithParam<Case> {};
 
@@ -53,7 +47,6 @@ const Case kCases[] = {
     {"enter", 0, ui::IDOK, "typed.bin"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Choices, UploadFileDlg, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Choices, UploadFileDlg, ::testing::ValuesIn(kCases), ByName);
 
 }  // namespace

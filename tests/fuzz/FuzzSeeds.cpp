@@ -5,8 +5,8 @@
 //   tarnwick-fuzz-seeds <folder>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command/CommandSentence.h"
@@ -16,6 +16,7 @@
 #include "platform/VirtualClock.h"
 #include "sim/ReceiverIdentities.h"
 #include "sim/SimulatedReceiver.h"
+#include "tests/drivers/LineTap.h"
 #include "tests/fuzz/LoaderFuzzInput.h"
 #include "tests/support/LoaderLine.h"
 #include "tools/sample-images/SampleImages.h"
@@ -28,58 +29,48 @@ constexpr std::uint64_t kUploadLimitMs = 600000;
 constexpr std::uint64_t kDriverTimerMs = 100;
 constexpr std::uint64_t kReplyWaitMs = 1000;
 
-class Corpus {
-  public:
-    Corpus(const fs::path& root, const char* target) : folder_(root / target) {
-        fs::create_directories(folder_);
-    }
-    void Add(std::string_view bytes) {
-        samples::WriteFile((folder_ / ("seed-" + std::to_string(++count_))).string(), bytes);
-    }
-    void Add(const samples::Bytes& bytes) { Add(std::string(bytes.begin(), bytes.end())); }
+using Seeds = std::vector<std::string>;
 
-  private:
-    fs::path folder_;
-    int count_ = 0;
-};
-
-void SettingsSeeds(Corpus corpus) {
-    for (const char* text : {" 2  0     9600\n", "15  3   115200\n", " 6 11        0\n", "5 1 4800",
-                             "", "-1 99 99999999\n"})
-        corpus.Add(text);
+std::string Text(const samples::Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
 }
 
-void AutoUploadSeeds(Corpus corpus) {
+Seeds SettingsSeeds() {
+    return {" 2  0     9600\n", "15  3   115200\n", " 6 11        0\n", "5 1 4800", "",
+            "-1 99 99999999\n"};
+}
+
+Seeds AutoUploadSeeds() {
+    Seeds seeds;
     for (const auto& row : sim::ReceiverIdentities::All()) {
-        corpus.Add("[" + std::string(row.displayName) +
-                   "]\r\nCODE=code.hex\r\nnot used\r\nMAP=lakes.img\r\n1234567LAKES\r\n");
+        seeds.push_back("[" + std::string(row.displayName) +
+                        "]\r\nCODE=code.hex\r\nnot used\r\nMAP=lakes.img\r\n1234567LAKES\r\n");
     }
-    corpus.Add("[unknown]\nCODE=a\n[" + std::string(sim::ReceiverIdentities::All()[0].displayName) +
-               "]\nCODE=" + std::string(300, 'x') + "\n");
+    seeds.push_back("[unknown]\nCODE=a\n[" +
+                    std::string(sim::ReceiverIdentities::All()[0].displayName) +
+                    "]\nCODE=" + std::string(300, 'x') + "\n");
+    return seeds;
 }
 
-void MapInfoSeeds(Corpus corpus) {
-    corpus.Add(samples::MapImage("LAKES", "1.2", 100, 1200, 7));
-    // The marker across the boundary of two search windows.
-    corpus.Add(samples::MapImage("COAST", "2.0", 505, 1500, 8));
-    corpus.Add(samples::MapInfoSection("HILLS", "3.1"));
-    corpus.Add("MAP,LAKES,1.2,EUROPE,,");
+Seeds MapInfoSeeds() {
+    return {Text(samples::MapImage("LAKES", "1.2", 100, 1200, 7)),
+            // The marker across the boundary of two search windows.
+            Text(samples::MapImage("COAST", "2.0", 505, 1500, 8)),
+            samples::MapInfoSection("HILLS", "3.1"), "MAP,LAKES,1.2,EUROPE,,"};
 }
 
-void ImageSeeds(Corpus corpus) {
-    const auto code = samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize, 5);
-    corpus.Add(code);
-    corpus.Add(samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize + 1, 5,
-                                         {.bytesPerLine = 250, .crlf = true}));
-    corpus.Add("\xEF\xBB\xBF" + samples::CodeImageSRecord(
-                                    "024", 2, 7, samples::kMinCodeSize, 6,
-                                    {.bytesPerLine = 7, .header = false, .finalLineEnd = false}));
-    // Two runs with a gap between them.
-    corpus.Add(samples::ToSRecords(
-        {{0x1000, samples::RandomBytes(301, 1)}, {0x2000, samples::RandomBytes(77, 2)}}));
-    corpus.Add(samples::Family2Code(1500, 3));
-    corpus.Add(samples::PoiDatabase(600, 4));
-    corpus.Add("S1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n");
+Seeds ImageSeeds() {
+    return {samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize, 5),
+            samples::CodeImageSRecord("123", 3, 1, samples::kMinCodeSize + 1, 5,
+                                      {.bytesPerLine = 250, .crlf = true}),
+            "\xEF\xBB\xBF" + samples::CodeImageSRecord(
+                                 "024", 2, 7, samples::kMinCodeSize, 6,
+                                 {.bytesPerLine = 7, .header = false, .finalLineEnd = false}),
+            // Two runs with a gap between them.
+            samples::ToSRecords(
+                {{0x1000, samples::RandomBytes(301, 1)}, {0x2000, samples::RandomBytes(77, 2)}}),
+            Text(samples::Family2Code(1500, 3)), Text(samples::PoiDatabase(600, 4)),
+            "S1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n"};
 }
 
 // The simulated receiver of one model answers the queries of the command channel.
@@ -101,10 +92,11 @@ std::string Replies(const sim::ReceiverIdentities::Row& row) {
     return std::string(replies.begin(), replies.end());
 }
 
-void ReplySeeds(Corpus corpus) {
+Seeds ReplySeeds() {
+    Seeds seeds;
     for (const auto& row : sim::ReceiverIdentities::All()) {
         const std::string wire = Replies(row);
-        corpus.Add(std::string(1, '\0') + wire);
+        seeds.push_back(std::string(1, '\0') + wire);
         // The bodies alone, for the mode that adds the checksums.
         std::string bodies(1, '\1');
         for (std::size_t at = 0; (at = wire.find('$', at)) != std::string::npos;) {
@@ -116,35 +108,27 @@ void ReplySeeds(Corpus corpus) {
         }
         if (bodies.size() > 1)
             bodies.pop_back();
-        corpus.Add(bodies);
+        seeds.push_back(bodies);
     }
+    return seeds;
 }
 
-// Forwards to the simulated receiver and records what it sends as fuzz input chunks.
-class RecordingPeer : public platform::SerialPeer {
+// Records what the receiver sends as fuzz input chunks.
+class RecordingPeer : public LineTap {
   public:
     RecordingPeer(sim::SimulatedReceiver& receiver, std::vector<std::uint8_t>& input)
-        : receiver_(receiver), input_(input) {}
-    void OnLineParams(const platform::LineParams& params) override {
-        receiver_.OnLineParams(params);
-    }
-    void OnHostBytes(const std::uint8_t* data, std::size_t size, std::uint64_t nowMs) override {
-        receiver_.OnHostBytes(data, size, nowMs);
-    }
+        : LineTap(receiver), input_(input) {}
     void Service(std::uint64_t nowMs, std::vector<std::uint8_t>& toHost) override {
         const std::size_t before = toHost.size();
-        receiver_.Service(nowMs, toHost);
+        LineTap::Service(nowMs, toHost);
         if (toHost.size() == before)
             return;
         loaderfuzz::AppendChunks(input_, nowMs - lastMs_, toHost.data() + before,
                                  toHost.size() - before);
         lastMs_ = nowMs;
     }
-    void OnModemLines(bool dtr, bool rts) override { receiver_.OnModemLines(dtr, rts); }
-    bool Present() const override { return receiver_.Present(); }
 
   private:
-    sim::SimulatedReceiver& receiver_;
     std::vector<std::uint8_t>& input_;
     std::uint64_t lastMs_ = 0;
 };
@@ -195,9 +179,10 @@ std::vector<std::uint8_t> RecordUpload(const loaderfuzz::Setup& setup, std::uint
     return input;
 }
 
-void LoaderSeeds(Corpus corpus) {
+Seeds LoaderSeeds() {
     const std::vector<std::vector<const char*>> faultSets = {
         {}, {"debug:every=2"}, {"recnum:at=2"}, {"resend81:every=2"}, {"reset:at=2"}};
+    Seeds seeds;
     for (bool sRecord : {false, true}) {
         for (bool numbered : {false, true}) {
             const std::uint8_t sizeByte = sRecord ? 0 : 100;
@@ -205,10 +190,11 @@ void LoaderSeeds(Corpus corpus) {
                 static_cast<std::uint8_t>((numbered ? 1 : 0) | 2 | (sRecord ? 4 : 0)), sizeByte);
             for (const auto& faults : faultSets) {
                 const auto input = RecordUpload(setup, sizeByte, faults);
-                corpus.Add(samples::Bytes(input.begin(), input.end()));
+                seeds.emplace_back(input.begin(), input.end());
             }
         }
     }
+    return seeds;
 }
 
 }  // namespace
@@ -223,12 +209,17 @@ int main(int argc, char** argv) {
     fs::create_directories(work);
     fs::current_path(work);
 
-    SettingsSeeds({root, "fuzz_settings_file"});
-    AutoUploadSeeds({root, "fuzz_auto_upload_file"});
-    MapInfoSeeds({root, "fuzz_map_info"});
-    ImageSeeds({root, "fuzz_image_reader"});
-    ReplySeeds({root, "fuzz_command_replies"});
-    LoaderSeeds({root, "fuzz_flash_loader"});
+    const std::pair<const char*, Seeds (*)()> corpora[] = {
+        {"fuzz_settings_file", SettingsSeeds}, {"fuzz_auto_upload_file", AutoUploadSeeds},
+        {"fuzz_map_info", MapInfoSeeds},       {"fuzz_image_reader", ImageSeeds},
+        {"fuzz_command_replies", ReplySeeds},  {"fuzz_flash_loader", LoaderSeeds}};
+    for (const auto& [target, make] : corpora) {
+        fs::create_directories(root / target);
+        int count = 0;
+        for (const std::string& seed : make())
+            samples::WriteFile((root / target / ("seed-" + std::to_string(++count))).string(),
+                               seed);
+    }
 
     fs::current_path(root);
     fs::remove_all(work);

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <ostream>
 
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
@@ -14,6 +15,11 @@
 #include "tests/support/TempWorkDir.h"
 #include "tests/support/WireBytes.h"
 #include "tools/sample-images/SampleImages.h"
+
+// Failure messages show a state by its status code.
+inline void PrintTo(LoaderState state, std::ostream* os) {
+    *os << "state " << static_cast<int>(state);
+}
 
 // What a driver tells the engine about its phase.
 struct FixedPhase : UploadPhaseSource {

@@ -1,9 +1,9 @@
 // The program's own options: --help, --version, --list-ports, wrong options, and the
 // end of input at each kind of prompt.
 #include <gtest/gtest.h>
-#include <ostream>
 
 #include "tests/program/ProgramProcess.h"
+#include "tests/support/NamedCase.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/TempWorkDir.h"
 
@@ -55,17 +55,11 @@ TEST(ProgramOptions, ListPortsShowsMappedDevices) {
 
 namespace {
 
-struct EndCase {
-    std::string name;
+struct EndCase : NamedCase {
     std::string ini;    // orvane.ini, or empty
     std::string typed;  // before the input ends
     std::string shown;  // what the end of input answered
 };
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const EndCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class EndOfInput : public ::testing::TestWithParam<EndCase> {};
 
@@ -100,4 +94,4 @@ INSTANTIATE_TEST_SUITE_P(
                               "Upload> End of input: No\n"},
                       EndCase{"ExpertSetup", "", "Expert\n",
                               "Expert Setup> End of input: Cancel\n"}),
-    [](const auto& info) { return info.param.name; });
+    ByName);

@@ -1,19 +1,12 @@
 #pragma once
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstring>
+#include <cerrno>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/ChildProcess.h"
 
 // tarnwick-uploader started as a process in a working directory, its standard input
 // and output on pipes, for tests that drive it by the terminal contract. The test
@@ -38,23 +31,10 @@ class ProgramProcess {
             environment.push_back(name + "=" + value);
         std::vector<std::string> argv{UPLOADER_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            if (::chdir(workDir.c_str()) != 0)
-                ::_exit(127);
-            auto pointers = [](std::vector<std::string>& strings) {
-                std::vector<char*> result;
-                for (std::string& text : strings)
-                    result.push_back(text.data());
-                result.push_back(nullptr);
-                return result;
-            };
-            ::execve(argv[0].c_str(), pointers(argv).data(), pointers(environment).data());
-            ::_exit(127);
-        }
+        pid_ = child::Spawn(argv, {.input = in[0],
+                                   .output = out[1],
+                                   .workDir = workDir,
+                                   .env = child::Pointers(environment).data()});
         ::close(in[0]);
         ::close(out[1]);
         input_ = in[1];
@@ -63,10 +43,7 @@ class ProgramProcess {
     }
     ~ProgramProcess() {
         CloseInput();
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        child::Kill(pid_);
         if (output_ >= 0)
             ::close(output_);
     }
@@ -81,7 +58,10 @@ class ProgramProcess {
             ::close(input_);
         input_ = -1;
     }
-    void Signal(int signal) { ::kill(pid_, signal); }
+    void Signal(int signal) {
+        if (pid_ > 0)
+            ::kill(pid_, signal);
+    }
     pid_t Pid() const { return pid_; }
 
     // Waits until the output, past what was answered already, ends in a prompt; answers
@@ -137,20 +117,12 @@ class ProgramProcess {
         auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (ReadSome(deadline)) {
         }
-        int status = 0;
-        while (Clock::now() < deadline || exited_) {
-            pid_t done = ::waitpid(pid_, &status, exited_ ? 0 : WNOHANG);
-            if (done == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            ::usleep(10000);
-        }
-        return -1;
+        // Once its output has ended the program is on its way out.
+        return child::WaitExit(pid_, exited_ ? 5000 : 0);
     }
 
   private:
-    using Clock = std::chrono::steady_clock;
+    using Clock = child::Clock;
 
     // Reads what comes before the deadline; false at the end of output or the deadline.
     bool ReadSome(Clock::time_point deadline) {

@@ -39,24 +39,6 @@ bool HoldsDevice(pid_t pid, const std::string& device) {
     return false;
 }
 
-// Answers prompts with the user until the menu asks for a command and the user has no
-// command left before the next stop; false when the program ended or hung.
-bool AnswerUntilMenu(ProgramProcess& program, Responder& user, std::size_t& typed,
-                     std::size_t stopAfter) {
-    for (int i = 0; i < 60; ++i) {
-        std::optional<std::string> prompt = program.NextPrompt(kResponsiveMs);
-        if (!prompt)
-            return false;
-        if (*prompt == "Command> " && typed == stopAfter)
-            return true;
-        if (*prompt == "Command> ")
-            ++typed;
-        if (!program.Answer(user.Choose(*prompt, program.Pending())))
-            return false;
-    }
-    return false;
-}
-
 using ProgramReliability = ProgramUploadTest;
 
 }  // namespace
@@ -95,8 +77,7 @@ TEST_P(ProgramReplug, UnplugInTheMiddleThenUploadAgain) {
     user.commands.insert(user.commands.end(), c.secondCommands.begin(), c.secondCommands.end());
     user.answers["Expert Setup> "] = {"Pathwick", "COM 1", "On", "OK"};
     user.path = image;
-    std::size_t typed = 0;
-    ASSERT_TRUE(AnswerUntilMenu(program, user, typed, 2))
+    ASSERT_TRUE(user.DriveToMenu(program, 2, kResponsiveMs))
         << program.Output() << "\n"
         << TempWorkDir::Read("DEBUG.OUT").substr(0, 3000);
 

@@ -14,21 +14,24 @@
 
 constexpr int kPromptTimeoutMs = 60000;
 
-// Writes a code image for product 037 into the working folder; answers its path.
-inline std::string WriteCodeImage(const std::string& size) {
-    std::string path = (std::filesystem::current_path() / "code.srec").string();
-    std::string command =
-        std::string(SAMPLE_IMAGE_PATH) + " code --product 037 --size " + size + " -o " + path;
+// Writes a code image for product 037 (named relative to the working folder); answers
+// its path. Seeds give images of the same size with different bytes.
+inline std::string WriteCodeImage(const std::string& size, const std::string& name = "code.srec",
+                                  int seed = 1) {
+    std::string path = (std::filesystem::current_path() / name).string();
+    std::string command = std::string(SAMPLE_IMAGE_PATH) + " code --product 037 --size " + size +
+                          " --seed " + std::to_string(seed) + " -o " + path;
     EXPECT_EQ(std::system(command.c_str()), 0);
     return path;
 }
 
 // The flash the simulator wrote, once it has ended, against the image.
-inline void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& image) {
+inline void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& image,
+                                   const std::string& flash = "flash.s3") {
     sim.Stop(SIGTERM);
     auto expected = SRecordBytes(image);
     ASSERT_FALSE(expected.empty());
-    EXPECT_TRUE(SRecordBytes("flash.s3") == expected) << "the simulated flash differs";
+    EXPECT_TRUE(SRecordBytes(flash) == expected) << "the simulated flash differs: " << flash;
 }
 
 // An agreeable user at the terminal: types the given menu commands in order and then
@@ -61,6 +64,22 @@ struct Responder {
             }
         }
         return "OK";
+    }
+
+    // Answers prompts until the menu asks for a command and `typed` commands have gone
+    // before it; false when the program ended or hung.
+    bool DriveToMenu(ProgramProcess& program, std::size_t typed, int timeoutMs) {
+        for (int i = 0; i < 60; ++i) {
+            std::optional<std::string> prompt = program.NextPrompt(timeoutMs);
+            if (!prompt)
+                return false;
+            if (*prompt == "Command> " && next_ == typed)
+                return true;
+            prompts.push_back(*prompt);
+            if (!program.Answer(Choose(*prompt, program.Pending())))
+                return false;
+        }
+        return false;
     }
 
     // Answers prompts until the program ends; its exit status, -1 when it hangs.

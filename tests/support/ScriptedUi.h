@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/MessageBoxFlags.h"
 #include "ui/scripted/ScriptedBackend.h"
@@ -12,5 +13,12 @@ class ScriptedUi : public ui::ScriptedBackend {
   public:
     ScriptedUi() {
         SetFailureHandler([](const std::string& report) { ADD_FAILURE() << report; });
+    }
+    // The message boxes shown, each as "caption: text".
+    std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const ui::TranscriptEntry* box : Log().MessageBoxes())
+            texts.push_back(box->caption + ": " + box->text);
+        return texts;
     }
 };

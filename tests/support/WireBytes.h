@@ -10,9 +10,10 @@ using Bytes = std::vector<std::uint8_t>;
 // on either side of it: command sentences and flash loader frames.
 namespace wire {
 
-// "$" body "*" two upper-case hex digits of the exclusive-or of the body, CR LF.
-inline std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
+// "$" body "*" two upper-case hex digits of the exclusive-or of the body (with twist
+// mixed in, to damage it), CR LF.
+inline std::string Sentence(const std::string& body, unsigned char twist = 0) {
+    unsigned sum = twist;
     for (char c : body)
         sum ^= static_cast<unsigned char>(c);
     static const char* digits = "0123456789ABCDEF";

@@ -40,45 +40,54 @@ inline const ui::DialogTemplate& MakeTemplate(const std::string& caption) {
     return *made.back();
 }
 
-// A dialog whose handlers are set by the test; its text box, number box and first radio
-// exchange data with `text`, `number` and `choice`.
-class TestDialog : public ui::Dialog {
+// A dialog whose handlers the test sets; they take the dialog as a Self.
+template <class Self>
+class HandlerDialog : public ui::Dialog {
+  public:
+    using ui::Dialog::Dialog;
+
+    std::function<void(Self&)> onInit;
+    std::function<void(Self&, int)> onTimer;
+    std::function<void(Self&, int)> onCommand;
+    std::function<void(Self&)> onCancel;
+
+    bool OnInitDialog() override {
+        ui::Dialog::OnInitDialog();
+        if (onInit)
+            onInit(Me());
+        return true;
+    }
+    void OnTimer(int id) override {
+        if (onTimer)
+            onTimer(Me(), id);
+    }
+    void OnCommand(int id) override {
+        if (onCommand)
+            onCommand(Me(), id);
+    }
+    void OnCancel() override {
+        if (onCancel)
+            onCancel(Me());
+        else
+            ui::Dialog::OnCancel();
+    }
+
+  private:
+    Self& Me() { return static_cast<Self&>(*this); }
+};
+
+// Its text box, number box and first radio exchange data with `text`, `number` and `choice`.
+class TestDialog : public HandlerDialog<TestDialog> {
   public:
     explicit TestDialog(const std::string& caption) : TestDialog(MakeTemplate(caption)) {}
     explicit TestDialog(const ui::DialogTemplate& dialog, int textId = kEdit,
                         int numberId = kNumber, int radioId = kRadioA)
-        : ui::Dialog(dialog), textId_(textId), numberId_(numberId), radioId_(radioId) {}
-
-    std::function<void(TestDialog&)> onInit;
-    std::function<void(TestDialog&, int)> onTimer;
-    std::function<void(TestDialog&, int)> onCommand;
-    std::function<void(TestDialog&)> onCancel;
+        : HandlerDialog(dialog), textId_(textId), numberId_(numberId), radioId_(radioId) {}
 
     std::string text;
     unsigned number = 0;
     int choice = -1;
 
-    bool OnInitDialog() override {
-        ui::Dialog::OnInitDialog();
-        if (onInit)
-            onInit(*this);
-        return true;
-    }
-    void OnTimer(int id) override {
-        if (onTimer)
-            onTimer(*this, id);
-    }
-    void OnCommand(int id) override {
-        if (onCommand)
-            onCommand(*this, id);
-    }
-    void OnCancel() override {
-        if (onCancel) {
-            onCancel(*this);
-        } else {
-            ui::Dialog::OnCancel();
-        }
-    }
     void DoDataExchange(ui::DataExchange& dx) override {
         dx.Text(textId_, text);
         dx.Unsigned(numberId_, number);

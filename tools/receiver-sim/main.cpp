@@ -95,27 +95,36 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> toHost;
     std::vector<std::uint8_t> pending;
 
+    auto readFromHost = [&](std::uint64_t now) {
+        for (;;) {
+            const long n = pty.Read(fromHost.data(), fromHost.size());
+            if (n <= 0)
+                break;
+            receiver.OnHostBytes(fromHost.data(), static_cast<std::size_t>(n), now);
+        }
+    };
+
     while (stopSignal == 0) {
         const std::uint64_t now = clock.MonotonicMs();
+        // The speed before the hang-up: a host puts the line back as it found it when it
+        // closes, and whatever it wrote before that went at the speed it had set.
+        const std::uint32_t baud = pty.HostBaud();
         const bool attached = pty.HostAttached();
         if (verbose && attached != wasAttached) {
             LogLine(attached ? "device: opened by a host" : "device: closed by the host");
         }
         wasAttached = attached;
-        // Settings first: bytes the host wrote after changing the speed go at the new one.
-        const std::uint32_t baud = pty.HostBaud();
+        if (!attached)
+            readFromHost(now);  // still readable after the hang-up
+        // Settings first while the host is there: bytes it wrote after changing the
+        // speed go at the new one.
         if (baud != hostBaud) {
             hostBaud = baud;
             platform::LineParams params;
             params.baud = baud;
             receiver.OnLineParams(params);
         }
-        while (attached) {
-            const long n = pty.Read(fromHost.data(), fromHost.size());
-            if (n <= 0)
-                break;
-            receiver.OnHostBytes(fromHost.data(), static_cast<std::size_t>(n), now);
-        }
+        readFromHost(now);
         toHost.clear();
         receiver.Service(now, toHost);
         if (attached) {
