@@ -83,9 +83,9 @@ TEST_F(ProgramBench, TwentyUploadsBackToBackLeaveNothingOpen) {
     EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
 }
 
-// Each program has its own folder, its own COM1 and its own receiver; both upload at the
-// same time. Neither opens the other's port, each flash equals its own image, and the
-// trace files land in each program's own folder.
+// Each program has its own folder, its own COM1 and its own receiver, and no other COM,
+// as a bench sets them up; both upload at the same time. Neither opens the other's port, each flash
+// equals its own image, and the trace files land in each program's own folder.
 TEST_F(ProgramBench, TwoProgramsSideBySideKeepToTheirOwnPortsAndFolders) {
     struct Station {
         std::filesystem::path folder;
@@ -109,7 +109,10 @@ TEST_F(ProgramBench, TwoProgramsSideBySideKeepToTheirOwnPortsAndFolders) {
     for (Station& s : stations) {
         s.program = std::make_unique<ProgramProcess>(
             std::vector<std::string>{"--text"}, s.folder.string(),
-            std::map<std::string, std::string>{{"ORVANE_COM1", s.sim->Path()}});
+            std::map<std::string, std::string>{{"ORVANE_COM1", s.sim->Path()},
+                                               {"ORVANE_COM2", ""},
+                                               {"ORVANE_COM3", ""},
+                                               {"ORVANE_COM4", ""}});
         s.user.commands = {"Select Code File", "Upload"};
         s.user.path = s.image;
     }
