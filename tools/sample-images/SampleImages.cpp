@@ -103,7 +103,7 @@ std::string ToSRecords(const std::vector<Block>& blocks, const SRecordFormat& fo
         AppendLine(out, '7', entry, 4, nullptr, 0, lineEnd);
     }
     if (!format.finalLineEnd && !out.empty())
-        out.resize(out.size() - std::string_view(lineEnd).size());
+        out.erase(out.size() - std::string_view(lineEnd).size());
     return out;
 }
 

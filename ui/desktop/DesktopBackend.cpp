@@ -1,12 +1,10 @@
 #include "ui/desktop/DesktopBackend.h"
 
-#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/log.h>
-#include <wx/msgdlg.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +16,7 @@
 #include "ui/Runtime.h"
 #include "ui/desktop/LabelText.h"
 #include "ui/desktop/MainFrameWindow.h"
+#include "ui/desktop/MessageBoxWindow.h"
 #include "ui/desktop/TemplateDialogWindow.h"
 #include "ui/desktop/ToolkitText.h"
 
@@ -32,52 +31,6 @@ class DesktopApp : public wxApp {
 };
 
 bool started = false;
-
-long BoxStyle(unsigned flags) {
-    long style = wxCENTRE;
-    switch (flags & MB_BUTTONS_MASK) {
-        case MB_OKCANCEL:
-            style |= wxOK | wxCANCEL;
-            break;
-        case MB_YESNO:
-            style |= wxYES_NO;
-            break;
-        default:
-            style |= wxOK;
-    }
-    switch (flags & MB_ICON_MASK) {
-        case MB_ICONSTOP:
-            return style | wxICON_ERROR;
-        case MB_ICONQUESTION:
-            return style | wxICON_QUESTION;
-        case MB_ICONEXCLAMATION:
-            return style | wxICON_WARNING;
-        case MB_ICONINFORMATION:
-            return style | wxICON_INFORMATION;
-        default:
-            return style | wxICON_NONE;
-    }
-}
-
-// The box's cancel button: what closing it, or a quitting program, answers.
-int CancelAnswer(unsigned flags) {
-    return (flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL;
-}
-
-int BoxAnswer(int toolkitAnswer, unsigned flags) {
-    if ((flags & MB_BUTTONS_MASK) == MB_OK)
-        return IDOK;  // a box with one button answers it however it is closed
-    switch (toolkitAnswer) {
-        case wxID_OK:
-            return IDOK;
-        case wxID_YES:
-            return IDYES;
-        case wxID_NO:
-            return IDNO;
-        default:
-            return CancelAnswer(flags);
-    }
-}
 
 }  // namespace
 
@@ -271,25 +224,25 @@ int DesktopBackend::ShowMessageBox(Window* owner, const std::string& text,
     wxWindow* parent = WindowFor(owner);
     if (parent == nullptr || !parent->IsShown())
         parent = TopWindow();
-    wxMessageDialog box(parent, FromUtf8(text), FromUtf8(caption), BoxStyle(flags));
+    MessageBoxWindow box(parent, text, caption, flags);
 
     ModalLoopStack::Loop loop;
     loop.done = [] { return Runtime::Get().QuitPosted(); };
-    // The native box runs its own loop on the same main loop; its cancel response ends it.
-    loop.end = [&box] {
-        if (GtkWidget* widget = box.GetHandle())
-            gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_CANCEL);
-    };
+    loop.end = [&box] { box.Cancel(); };
     int answer = 0;
     {
         ModalLoopStack::Scope scope(loops_, loop);
-        answer = box.ShowModal();
+        openBoxes_.push_back(&box);
+        answer = box.Run();
+        openBoxes_.pop_back();
     }
     lastBoxOwner_ = owner;
     Wake();
-    if (Runtime::Get().QuitPosted())
-        return CancelAnswer(flags);
-    return BoxAnswer(answer, flags);
+    return Runtime::Get().QuitPosted() ? box.CancelAnswer() : answer;
+}
+
+unsigned DesktopBackend::ShownBoxIcon() const {
+    return openBoxes_.empty() ? 0 : openBoxes_.back()->ShownIcon();
 }
 
 std::optional<std::string> DesktopBackend::ShowFileOpen(const FileOpenRequest& request) {

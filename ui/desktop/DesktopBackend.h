@@ -18,11 +18,12 @@ class wxWindow;
 namespace ui {
 
 class MainFrameWindow;
+class MessageBoxWindow;
 class TemplateDialogWindow;
 
 // The desktop front end on the toolkit's main loop. Window timers and descriptor watches
 // are sources on that loop, armed only for what is due; every modal loop (the framework's
-// dialogs, native message boxes and file dialogs) runs that same loop, so timers of the
+// dialogs, message boxes and file dialogs) runs that same loop, so timers of the
 // dialogs below keep firing while another is on top. A posted quit ends the innermost
 // loop, then each one below it in turn.
 class DesktopBackend : public Backend {
@@ -53,6 +54,8 @@ class DesktopBackend : public Backend {
     std::string ShownStatusText(const FrameWindow& frame, int pane) const;
     bool ShownCommandEnabled(const FrameWindow& frame, int systemId) const;
     std::string BarCommandShortcut(const FrameWindow& frame, int systemId) const;
+    // The icon kind (MB_ICONSTOP ...) the innermost open message box shows; 0 for none.
+    unsigned ShownBoxIcon() const;
     // Rounds of timer dispatch so far: an idle program runs none.
     std::uint64_t DispatchRounds() const { return dispatchRounds_; }
     // Modal loops running now, the main loop included.
@@ -82,8 +85,9 @@ class DesktopBackend : public Backend {
     platform::Clock* previousClock_;
     std::map<const Dialog*, TemplateDialogWindow*> dialogs_;
     std::map<const FrameWindow*, MainFrameWindow*> frames_;
-    std::vector<const Dialog*> dialogOrder_;  // open dialogs, innermost last
-    const Window* lastBoxOwner_ = nullptr;    // owner of the box that closed last
+    std::vector<const Dialog*> dialogOrder_;    // open dialogs, innermost last
+    std::vector<MessageBoxWindow*> openBoxes_;  // open message boxes, innermost last
+    const Window* lastBoxOwner_ = nullptr;      // owner of the box that closed last
     bool repainting_ = false;
     std::uint64_t dispatchRounds_ = 0;
 };
