@@ -6,9 +6,6 @@ FUZZ_DIR  ?= build-fuzz
 FUZZ_SECONDS       ?= 120
 FUZZ_SMOKE_SECONDS ?= 5
 JOBS      ?= $(shell nproc)
-# The real-time tests (processes on pseudo-terminals, the desktop under Xvfb) share two
-# cores with everything else; one that fails is run once more before it counts.
-CTEST_REPEAT ?= --repeat until-pass:2
 
 .PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast demo package format clean bench
 
@@ -48,9 +45,9 @@ fuzz-smoke: build-fuzz
 # a short run of each fuzz target.
 test: deps build build-asan
 	$(MAKE) fuzz-smoke
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) $(CTEST_REPEAT)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) $(CTEST_REPEAT)
+		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 # The plain build only, for a quick round while working.
 test-fast: build
