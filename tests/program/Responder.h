@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ struct Responder {
     std::map<std::string, std::vector<std::string>> answers;  // by prompt, e.g. "Expert Setup> "
     std::vector<std::string> agreeable{"Upload File", "YES", "Yes", "OK"};
     std::vector<std::string> prompts;  // every prompt answered, in order
+    // Called with each prompt before it is answered, to wait as a user would.
+    std::function<void(const std::string& prompt)> beforeAnswer;
 
     std::string Choose(const std::string& prompt, const std::string& shown) {
         if (std::size_t at = shown.rfind("Buttons: "); at != std::string::npos)
@@ -76,6 +79,8 @@ struct Responder {
             if (*prompt == "Command> " && next_ == typed)
                 return true;
             prompts.push_back(*prompt);
+            if (beforeAnswer)
+                beforeAnswer(*prompt);
             if (!program.Answer(Choose(*prompt, program.Pending())))
                 return false;
         }
@@ -89,6 +94,8 @@ struct Responder {
             if (!prompt)
                 break;
             prompts.push_back(*prompt);
+            if (beforeAnswer)
+                beforeAnswer(*prompt);
             if (!program.Answer(Choose(*prompt, program.Pending())))
                 break;
         }
