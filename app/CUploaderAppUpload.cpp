@@ -94,8 +94,17 @@ void CUploaderApp::OnUpload() {
 
 void CUploaderApp::RunSimpleSequence(int family) {
     bool success = RunDriver(family);
-    if (success)
+    if (success) {
         Inform("Upload complete", kStatus);
+        // What this run sent is no choice for the next one: a detail map left chosen
+        // would go out as a base map.
+        if (family == 6) {
+            if (mapUpload3->UploadKind() == kUploadedCode)
+                theUnit.codeChosen = 0;
+            else
+                theUnit.dataChosen = 0;
+        }
+    }
     DriverSlot(family).reset();
     if (!success) {
         theUnit.codeChosen = 0;

@@ -4,10 +4,9 @@
 
 #include "ui/Dialog.h"
 
-// "UPLOAD FILE": shows the file an upload driver is about to send. "Upload File" and
-// "Change file" end it at once with their own numbers, without reading the box back;
-// "Cancel", Escape and the close box answer Cancel; Enter reads the box into fileName
-// and answers OK.
+// "UPLOAD FILE": shows the file an upload driver is about to send, in a box the user
+// cannot edit. "Upload File" and "Change file" end it at once with their own numbers;
+// "Cancel", Escape and the close box answer Cancel; Enter answers OK.
 class CUploadFileDlg : public ui::Dialog {
   public:
     static constexpr int kUploadFile = 1069;

@@ -55,7 +55,8 @@ void DatabaseUploadDialog::Prepare() {
         theUnit.databaseType = CityDatabase::TypeFromReply(theUnit.poiHeader);
     }
     if (theUnit.autoUpload) {
-        uploadKind = 2;
+        // A package that names only a database loads it as the "Database" choice does.
+        uploadKind = theUnit.codeChosen ? 2 : 1;
         databaseWanted = 1;
         if (!theApp.manualMode && !theUnit.expertMode && theUnit.dataChosen &&
             !CityDatabase::ImageMatches(theUnit.dataPath, theUnit.databaseType)) {
@@ -70,7 +71,8 @@ void DatabaseUploadDialog::Prepare() {
     if (uploadKind == kNothing)
         return;
     ConfirmFiles();
-    if (!DecideDatabase() || uploadKind == kNothing)
+    // A cancelled choice ends the run here: no question about the database follows.
+    if (uploadKind == kNothing || !DecideDatabase())
         return;
     if (!OpenImages())
         return;
@@ -141,6 +143,10 @@ bool DatabaseUploadDialog::DecideDatabase() {
     if (theUnit.fwMajor < kFirstCurrentFirmware) {
         secondPass = 1;
         if (theUnit.databaseType == CityDatabase::kNone) {
+            // The run loads the code alone, and says so when it was to load a database.
+            databaseDropped_ = databaseWanted != 0;
+            if (databaseDropped_)
+                uploadKind = 0;
             databaseWanted = 0;
         } else if (theUnit.databaseType == CityDatabase::kCustom) {
             const int answer = ui::MessageBox(
@@ -211,6 +217,16 @@ void DatabaseUploadDialog::CreateEngineForKind() {
         progressDivisor = codeReader.size;
     }
     engine->SetPhaseSource(this);
+}
+
+int DatabaseUploadDialog::RunModal() {
+    const int result = UploadDialogBase::RunModal();
+    if (result == ui::IDOK && databaseDropped_) {
+        ui::MessageBox(theApp.mainWindow,
+                       "Database was not written:\nunit with firmware below 3\nreports no database",
+                       "WARNING", ui::MB_OK | ui::MB_ICONEXCLAMATION);
+    }
+    return result;
 }
 
 void DatabaseUploadDialog::OnFileDone() {

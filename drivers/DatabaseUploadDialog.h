@@ -27,7 +27,10 @@ class DatabaseUploadDialog final : public UploadDialogBase, public UploadPhaseSo
     DatabaseUploadDialog();
     ~DatabaseUploadDialog() override;
 
-    bool SecondPassNeeded() const override { return secondPass != 0; }
+    // Only a run that was started can have touched the boot block.
+    bool SecondPassNeeded() const override { return secondPass != 0 && ready != 0; }
+    // Tells, after a completed run, of a database it was to load and did not.
+    int RunModal() override;
     int UploadPhase() const override { return phase; }
 
     ImageReader dataReader;
@@ -48,4 +51,8 @@ class DatabaseUploadDialog final : public UploadDialogBase, public UploadPhaseSo
     bool OpenImages();
     bool ValidateImages();
     void CreateEngineForKind();
+
+    // The receiver's old firmware and missing database made the run leave out the
+    // database it was to load.
+    bool databaseDropped_ = false;
 };

@@ -15,7 +15,6 @@ const SingleImageFamily kFamily{
         kDetailMapRow,
     },
     3,
-    false,
 };
 
 }  // namespace

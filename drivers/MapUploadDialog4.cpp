@@ -14,7 +14,6 @@ const SingleImageFamily kFamily{
         kCodeRow,  // code and then base map: this run sends the code
     },
     4,
-    true,
 };
 
 }  // namespace

@@ -19,7 +19,6 @@ const SingleImageFamily kFamily{
          PoiUploadDialog::kPoiSpaceLimit, "Error reading database file", kDatabasePicker},
     },
     2,
-    false,
 };
 
 }  // namespace

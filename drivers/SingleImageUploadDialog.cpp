@@ -15,13 +15,12 @@ SingleImageUploadDialog::~SingleImageUploadDialog() {
     ReleaseUpload();
     if (!theUnit.autoUpload)
         return;
-    if (family_.mapFirstAutoRun && theUnit.autoFirstPass) {
+    if (theUnit.autoFirstPass && SendsDataImage() && theUnit.codeChosen) {
         // The code follows in the automatic run's second pass.
         theUnit.dataChosen = 0;
         return;
     }
-    if (!family_.mapFirstAutoRun)
-        theUnit.dataChosen = 0;
+    theUnit.dataChosen = 0;
     theUnit.codeChosen = 0;
     theUnit.autoUpload = 0;
     theUnit.autoFirstPass = 1;
@@ -34,7 +33,9 @@ void SingleImageUploadDialog::Prepare() {
         ready = 0;
         return;
     }
-    uploadKind = ChooseKind();
+    // A package that names both images loads the data image first; the code follows in
+    // the automatic run's second pass, once the receiver has been powered on again.
+    uploadKind = theUnit.autoUpload && theUnit.dataChosen ? kAutomaticDataKind : ChooseKind();
     ready = 0;
     if (uploadKind == family_.nothingKind)
         return;
@@ -52,6 +53,11 @@ bool SingleImageUploadDialog::PackageAccepted() {
         return false;
     }
     return true;
+}
+
+bool SingleImageUploadDialog::SendsDataImage() const {
+    return uploadKind != family_.nothingKind &&
+           !family_.rows[static_cast<std::size_t>(uploadKind)].codeImage;
 }
 
 int SingleImageUploadDialog::KindOfAnswer(

@@ -10,8 +10,6 @@
 struct SingleImageFamily {
     std::vector<UploadKindRow> rows;  // by upload kind
     int nothingKind;                  // the kind that uploads nothing
-    // The automatic run of this family loads the map first and the code in a second pass.
-    bool mapFirstAutoRun;
 };
 
 // The drivers that send one image per run (program code, POI database or a map): they
@@ -20,6 +18,8 @@ class SingleImageUploadDialog : public UploadDialogBase {
   public:
     // The unit type of the "Solvanta" row: an automatic package for it is for another family.
     static constexpr int kOtherFamilyUnitType = 7;
+    // The kind of the data image an automatic run names: the POI database or the base map.
+    static constexpr int kAutomaticDataKind = 1;
 
     SingleImageUploadDialog(const ProgressLook& look, const SingleImageFamily& family);
     ~SingleImageUploadDialog() override;
@@ -40,6 +40,8 @@ class SingleImageUploadDialog : public UploadDialogBase {
     int KindOfAnswer(int answer, const std::vector<std::pair<int, int>>& kindByButton) const;
 
   private:
+    // The run's image is the POI database or a map, not the code.
+    bool SendsDataImage() const;
     void ConfirmChosenFile();
     bool PrepareKind(const UploadKindRow& row);
 

@@ -150,16 +150,14 @@ void UploadDialogBase::CheckEndReport() {
             ReportFailedRun(text, "SIZE ERROR");
             return;
         }
-        if (engine->endChecksum != 0) {
-            std::snprintf(text, sizeof text, "Non-zero checksum %04x",
-                          static_cast<unsigned>(engine->endChecksum));
-            ReportFailedRun(text, "CHECKSUM ERROR");
-            return;
-        }
-        CloseCompleted();
+        if (!ReportedChecksumBad())
+            CloseCompleted();
         return;
     }
     if (platform::GetClock().MonotonicMs() - reportWaitStartMs_ < kEndReportWaitMs)
+        return;
+    // A checksum that came without the size still tells of a damaged run.
+    if (ReportedChecksumBad())
         return;
     // Receivers that send no report exist; the run counts as complete, as it always did,
     // but the trace says so.
@@ -170,6 +168,16 @@ void UploadDialogBase::CheckEndReport() {
         std::fclose(trace);
     }
     CloseCompleted();
+}
+
+bool UploadDialogBase::ReportedChecksumBad() {
+    if (engine->endChecksum == 0)
+        return false;
+    char text[48];
+    std::snprintf(text, sizeof text, "Non-zero checksum %04x",
+                  static_cast<unsigned>(engine->endChecksum));
+    ReportFailedRun(text, "CHECKSUM ERROR");
+    return true;
 }
 
 void UploadDialogBase::CloseCompleted() {

@@ -112,6 +112,8 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     void Refresh();
     void RunBurst();
     void CheckEndReport();
+    // Shows the checksum error when the receiver's end checksum is not zero.
+    bool ReportedChecksumBad();
     void CloseCompleted();
     void ReportStoppedRun();
     void ReportFailedRun(const std::string& text, const char* caption);

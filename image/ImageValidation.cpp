@@ -113,8 +113,11 @@ int ImageReader::ValidateCodeSRecord(bool quiet) {
 
 int ImageReader::Warn(int kind) {
     const char* content = kind == 1 ? "POIs" : kind == 3 ? "map data" : "code";
-    std::string message =
-        fileName + " does not appear to contain " + content + " for " + theUnit.unitName + ".";
+    std::string message = fileName + " does not appear to contain " + content;
+    // Before a receiver is identified there is no name to give.
+    if (!theUnit.unitName.empty())
+        message += " for " + theUnit.unitName;
+    message += ".";
     CFirmwareWarningDlg dialog(message, kInoperable);
     int answer = dialog.DoModal();
     if (answer == ui::IDCANCEL || answer == ui::IDNO)

@@ -15,7 +15,12 @@ const ui::DialogTemplate& UploadFileTemplate() {
              "Upload File",
              {10, 12, 60, 12},
              ui::kGroupStart},
-            {IDC_UPLOAD_FILE_NAME, ControlKind::EditText, "", {76, 10, 194, 14}, ui::kAutoScroll},
+            // The name is only shown: the driver sends the file of its own path.
+            {IDC_UPLOAD_FILE_NAME,
+             ControlKind::EditText,
+             "",
+             {76, 10, 194, 14},
+             ui::kReadOnly | ui::kAutoScroll},
             {IDC_CHANGE_FILE_BUTTON, ControlKind::RadioButton, "Change file", {10, 32, 60, 12}},
             {ui::IDCANCEL, ControlKind::PushButton, "Cancel", {220, 58, 50, 14}},
         },

@@ -100,6 +100,9 @@ TEST_F(AutoUploadTest, AMapRefusedByItsCheckLeavesTheQuestionWithoutText) {
 
     ASSERT_TRUE(Start());
     EXPECT_EQ(ConfirmText(), "");
+    // No receiver is identified yet: the warning names none.
+    EXPECT_EQ(ui.Log().ControlHistory("WARNING - FIRMWARE PROBLEM", IDC_WARNING_UPPER).back(),
+              "map.srec does not appear to contain map data.");
     EXPECT_EQ(Seen(),
               (Strings{"status Ready", "open WARNING - FIRMWARE PROBLEM",
                        "close WARNING - FIRMWARE PROBLEM 2", "open Upload", "close Upload 2"}));

@@ -44,7 +44,13 @@ TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOther
         {"Pathwick", {}, {"STATUS: Upload complete"}, {"make 15", "run 15", "delete 15"}, {1, 1}},
         {"Pathwick", {.result = ui::IDCANCEL}, {}, {"make 15", "run 15", "delete 15"}, {0, 0}},
         {"Pathwick", {.ready = false}, {}, {"make 15", "delete 15"}, {0, 0}},
-        {"Solvanta GPS", {}, {"STATUS: Upload complete"}, {"make 6", "run 6", "delete 6"}, {1, 1}},
+        // Family 6 forgets what it has sent, as family 5 does.
+        {"Solvanta GPS", {}, {"STATUS: Upload complete"}, {"make 6", "run 6", "delete 6"}, {0, 1}},
+        {"Solvanta GPS",
+         {.kind = 2},
+         {"STATUS: Upload complete"},
+         {"make 6", "run 6", "delete 6"},
+         {1, 0}},
         {"Solvanta GPS", {.result = ui::IDCANCEL}, {}, {"make 6", "run 6", "delete 6"}, {0, 0}},
     };
     for (const Case& c : cases) {

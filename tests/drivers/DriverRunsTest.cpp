@@ -16,20 +16,37 @@ constexpr char kReload[] = "Power on unit to continue loading\nand click OK";
 constexpr char kPowerOnForMap[] = "Power on GPS unit\nto upload map file.";
 constexpr char kCustomQuestion[] =
     "The receiver contains a custom database.\nThis will be lost.\nContinue?";
+constexpr char kSelect7K[] = "GPS 7K1/7K2 - select upload type";
+using Strings = std::vector<std::string>;
 
 class DriverRuns : public DriverFixture {
   protected:
-    // A family-2 receiver with old firmware, holding the database of this header.
-    void StartOld7K(const std::string& header) {
+    // A family-2 receiver with this firmware, holding the database of this header (none
+    // when it is empty).
+    void Start7K(const std::string& header, const char* firmware = "2.05") {
         StartReceiver("GPS7K1/7K2", [&](sim::ReceiverOptions& o) {
-            o.firmware = "2.05";
-            o.poiHeader = sim::ReceiverOptions::DatabaseHeaderReply(header);
+            o.firmware = firmware;
+            o.poiHeader = header.empty() ? sim::ReceiverOptions::NoDatabaseReply()
+                                         : sim::ReceiverOptions::DatabaseHeaderReply(header);
         });
+    }
+    // Boxes that must appear, each "caption: text", answered with OK.
+    void ExpectBoxes(const Strings& boxes) {
+        for (const std::string& box : boxes) {
+            const std::size_t colon = box.find(": ");
+            ui.OnMessageBox(box.substr(colon + 2), box.substr(0, colon)).Press(ui::IDOK);
+        }
+    }
+    // The Upload command from the menu; the boxes it showed.
+    Strings UploadCommand() {
+        ui.Log().Clear();
+        theApp.OnUpload();
+        return ui.BoxTexts();
     }
 };
 
 TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock) {
-    StartOld7K(std::string(sim::ReceiverOptions::DatabaseHeader("AMERICAS")));
+    Start7K(std::string(sim::ReceiverOptions::DatabaseHeader("AMERICAS")));
     const Bytes code = WriteImage("code", samples::Family2Code(0x70000 + 20000, 1));
     const Bytes database = WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
     theUnit.codePath = "code";
@@ -81,7 +98,7 @@ class CustomDatabase : public DriverRuns, public ::testing::WithParamInterface<C
 
 TEST_P(CustomDatabase, IsReplacedOnlyWhenTheUserAgrees) {
     const CustomCase& c = GetParam();
-    StartOld7K(",    GPS 7K2    ,  OWN ROUTES   ,CITIES-NAVAIDS ");
+    Start7K(",    GPS 7K2    ,  OWN ROUTES   ,CITIES-NAVAIDS ");
     ASSERT_TRUE(Identify());
     const Bytes code = WriteImage("code", samples::Family2Code(20000, 1));
     const Bytes database = WriteImage("mine.bin", samples::CityDatabase(2, 9000, 3));
@@ -96,7 +113,8 @@ TEST_P(CustomDatabase, IsReplacedOnlyWhenTheUserAgrees) {
 
     const Run run = Upload();
     ASSERT_EQ(run.ready, c.ready) << ui.Log().Dump();
-    EXPECT_TRUE(run.secondPass);
+    // A declined question touches nothing: no boot block to load again.
+    EXPECT_EQ(run.secondPass, c.ready);
     if (!c.ready)
         return;
     EXPECT_EQ(run.result, ui::IDOK);
@@ -112,6 +130,150 @@ const CustomCase kCustomCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Answers, CustomDatabase, ::testing::ValuesIn(kCustomCases), ByName);
+
+TEST_F(DriverRuns, OldFirmwareWithoutADatabaseSaysTheDatabaseWasNotWritten) {
+    Start7K("");
+    const Bytes code = WriteImage("code", samples::Family2Code(0x70000 + 20000, 1));
+    WriteImage("db.bin", samples::CityDatabase(4, 20000, 2));
+    theUnit.codePath = "code";
+    theUnit.dataPath = "db.bin";
+    ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
+    const Strings boxes = {
+        "WARNING: Database was not written:\nunit with firmware below 3\nreports no database",
+        "STATUS: Upload of CODE complete", std::string("Reload Boot Loader: ") + kReload,
+        "STATUS: Upload complete"};
+    ExpectBoxes(boxes);
+    EXPECT_EQ(UploadCommand(), boxes);
+    EXPECT_EQ(Flash(0, code.size()), code);
+    EXPECT_FALSE(receiver->Flash().IsProgrammed(0xA0000));
+}
+
+// An automatic upload writes every image its package names, the data image first and the
+// code after the receiver has been powered on again.
+struct AutoCase : NamedCase {
+    const char* model;
+    bool code;  // named besides the data image
+    samples::Bytes (*data)();
+    std::uint32_t dataAddress;
+    Strings boxes;
+};
+
+class AutomaticUpload : public DriverRuns, public ::testing::WithParamInterface<AutoCase> {};
+
+TEST_P(AutomaticUpload, WritesEveryImageThePackageNames) {
+    const AutoCase& c = GetParam();
+    StartReceiver(c.model, [](sim::ReceiverOptions& o) {
+        o.firmware = "3.10";
+        o.poiHeader = sim::ReceiverOptions::DatabaseHeaderReply(
+            sim::ReceiverOptions::DatabaseHeader("AMERICAS"));
+    });
+    const std::string product = receiver->Options().productCode;
+    samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 20000, 1));
+    const Bytes data = WriteImage("data.bin", c.data());
+    theApp.manualMode = 0;
+    theUnit.codePath = c.code ? "code" : "";
+    theUnit.codeChosen = c.code;
+    theUnit.dataPath = "data.bin";
+    theUnit.dataChosen = 1;
+    ui.OnDialog("Upload").Press(ui::IDOK);
+    ExpectBoxes(c.boxes);
+
+    theApp.AutoUpload();
+    EXPECT_EQ(ui.BoxTexts(), c.boxes);
+    EXPECT_EQ(Flash(c.dataAddress, data.size()), data);
+    const Bytes code = samples::CodeBytes(product, 3, 1, 20000, 1);
+    EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()) == code, c.code);
+    EXPECT_EQ(theUnit.autoUpload + theUnit.codeChosen + theUnit.dataChosen, 0);
+}
+
+const Strings kBothPasses = {"STATUS: Upload complete",
+                             "CONTINUE AUTO UPLOAD: Power on GPS unit\nto upload code.",
+                             "STATUS: Upload complete"};
+
+const AutoCase kAutoCases[] = {
+    {"pois_and_code", "Pathwick", true, [] { return samples::PoiDatabase(20000, 2); }, 0,
+     kBothPasses},
+    {"base_map_and_code", "Solvanta GPS", true,
+     [] { return samples::MapImage("DEMOMAP", "1.00", 4000, 20000, 2); }, 0, kBothPasses},
+    {"database_alone",
+     "GPS7K1/7K2",
+     false,
+     [] { return samples::CityDatabase(1, 20000, 2); },
+     0xA0000,
+     {"STATUS: Upload of DATABASE complete"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Packages, AutomaticUpload, ::testing::ValuesIn(kAutoCases), ByName);
+
+// Two Upload commands in one run of the program: what the first chose, sent or cancelled
+// is no choice for the second.
+class TwoUploads : public DriverRuns {};
+
+TEST_F(TwoUploads, Family6SecondSendsWhatItChose) {
+    StartReceiver("Solvanta GPS");
+    const std::string product = receiver->Options().productCode;
+    samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 20000, 1));
+    const Bytes code = samples::CodeBytes(product, 3, 1, 20000, 1);
+    WriteImage("detail", samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2));
+    theUnit.codePath = "code";
+    theUnit.dataPath = "detail";
+    ui.OnDialog("Select upload type").Press(IDC_MAP3_DETAIL);
+    ui.OnDialog("Select upload type").Press(IDC_MAP3_CODE);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
+    ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
+    ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK).Repeat();
+    EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload complete"});
+    // The detail map sent, the next Upload asks again; the user takes the code.
+    EXPECT_EQ(UploadCommand(), (Strings{std::string("Confirm: ") + kOverwrite205With301,
+                                        "STATUS: Upload complete"}));
+    EXPECT_EQ(Sent("CMD,MPUPLOAD,2"), 2);
+    EXPECT_EQ(Sent("CMD,MPUPLOAD,1"), 0);
+    EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
+}
+
+TEST_F(TwoUploads, Family2CodeOnlyUpdateKeepsTheDatabase) {
+    Start7K(std::string(sim::ReceiverOptions::DatabaseHeader("AMERICAS")), "3.10");
+    WriteImage("code", samples::Family2Code(30000, 1));
+    const Bytes database = WriteImage("db.bin", samples::CityDatabase(1, 20000, 2));
+    const Bytes update = WriteImage("update", samples::Family2Code(20000, 3));
+    theUnit.codePath = "code";
+    theUnit.dataPath = "db.bin";
+    ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
+    ExpectBoxes({"STATUS: Upload complete", "STATUS: Upload of CODE complete"});
+    EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload complete"});
+    theUnit.codePath = "update";
+    theUnit.codeChosen = 1;
+    EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload of CODE complete"});
+    EXPECT_EQ(Flash(0, update.size()), update);
+    EXPECT_EQ(Flash(0xA0000, database.size()), database);
+}
+
+TEST_F(TwoUploads, Family2CancelAtTheDatabaseChoiceEndsTheRun) {
+    Start7K(",    GPS 7K2    ,  OWN ROUTES   ,CITIES-NAVAIDS ");
+    WriteImage("code", samples::Family2Code(20000, 1));
+    const Bytes database = WriteImage("mine.bin", samples::CityDatabase(2, 9000, 3));
+    theUnit.codePath = "code";
+    theUnit.dataPath = "mine.bin";
+    ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnDialog(kUploadFile).Press(ui::IDCANCEL);
+    // No question, no command and no reload prompt after the Cancel.
+    EXPECT_EQ(UploadCommand(), Strings{});
+    EXPECT_EQ(DialogsOpened(),
+              (Strings{kConnect, kDatabaseType, kSelect7K, kUploadFile, kUploadFile}));
+    EXPECT_EQ(Sent("CMD,DBUPLOAD"), 0);
+    // The next Upload starts as if the cancelled one had not happened.
+    ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_DATABASE);
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ExpectBoxes({"STATUS: Upload of DATABASE complete"});
+    EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload of DATABASE complete"});
+    EXPECT_EQ(DialogsOpened(), (Strings{kConnect, kDatabaseType, kSelect7K, kUploadFile, kProtocol,
+                                        kDatabaseStatus}));
+    EXPECT_EQ(Flash(0xA0000, database.size()), database);
+    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), database.size());
+}
 
 TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     StartReceiver("MAP7K3");
@@ -196,6 +358,8 @@ const ReportCase kReportCases[] = {
     {"missing_last_record", "drop:at=13", LineTap::Mode::Pass, false, "SIZE ERROR",
      "Sent 25000 bytes\nUnit received 23760"},
     {"damaged", nullptr, LineTap::Mode::Checksum, false, "CHECKSUM ERROR",
+     "Non-zero checksum 0102"},
+    {"damaged_without_size", nullptr, LineTap::Mode::ChecksumOnly, false, "CHECKSUM ERROR",
      "Non-zero checksum 0102"},
     {"never_reported", nullptr, LineTap::Mode::Mute, true, nullptr, nullptr},
 };

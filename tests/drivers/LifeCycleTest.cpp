@@ -78,6 +78,7 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
         samples::WriteFile("code", samples::CodeImageSRecord("037", 3, 1, 20000, 5));
         theUnit.codePath = "code";
         theUnit.codeChosen = code;
+        theUnit.dataChosen = !code;  // a package naming both sends the POIs first
         theUnit.autoUpload = 1;
         ui.Log().Clear();
         const Run run = Upload();
