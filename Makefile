@@ -53,12 +53,19 @@ test: deps build build-asan
 test-fast: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-demo: deps build
-	@bash tools/demo.sh $(BUILD_DIR)
+# Builds only what the demo runs. ARGS go to the program at a terminal (ARGS=--text: the
+# terminal front end at a desktop).
+DEMO_TARGETS = tarnwick-uploader tarnwick-receiver-sim tarnwick-sample-image
+demo: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(DEMO_TARGETS)
+	@bash tools/demo.sh $(BUILD_DIR) $(ARGS)
 
-# The Debian package of the plain build, in $(BUILD_DIR)/packages/.
+# The Debian package of the plain build, in $(BUILD_DIR)/packages/, checked by lintian
+# when it is installed.
 package: deps build
 	cd $(BUILD_DIR) && cpack -G DEB
+	@if command -v lintian >/dev/null; then lintian $(BUILD_DIR)/packages/tarnwick-uploader_*.deb; \
+	else echo "lintian is not installed: the package was not checked"; fi
 
 bench: build
 	@for b in $(BUILD_DIR)/tools/bench-*; do [ -x "$$b" ] && "$$b"; done; true

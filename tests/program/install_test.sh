@@ -7,10 +7,19 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for file in bin/tarnwick-uploader bin/tarnwick-receiver-sim bin/tarnwick-sample-image \
-    share/man/man1/tarnwick-uploader.1.gz share/applications/tarnwick-uploader.desktop \
-    share/icons/hicolor/scalable/apps/tarnwick-uploader.svg; do
+for file in share/applications/tarnwick-uploader.desktop \
+    share/icons/hicolor/scalable/apps/tarnwick-uploader.svg \
+    share/doc/tarnwick-uploader/copyright share/doc/tarnwick-uploader/changelog.gz; do
     [ -e "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
+done
+# Every program answers --help and has a man page whose SEE ALSO names installed pages.
+for program in tarnwick-uploader tarnwick-receiver-sim tarnwick-sample-image; do
+    "$prefix/bin/$program" --help >/dev/null || { echo "$program --help failed"; exit 1; }
+    page=$prefix/share/man/man1/$program.1.gz
+    [ -e "$page" ] || { echo "no man page: $program"; exit 1; }
+    for ref in $(zcat "$page" | sed -n '/^\.SH SEE ALSO/,$p' | awk '$1 == ".BR" { print $2 "." substr($3, 2, 1) }'); do
+        [ -e "$prefix/share/man/man${ref##*.}/$ref.gz" ] || { echo "$program(1) refers to $ref"; exit 1; }
+    done
 done
 out=$("$prefix/bin/tarnwick-uploader" --version)
 [ "$out" = "tarnwick-uploader $version" ] || { echo "installed --version says: $out"; exit 1; }

@@ -11,6 +11,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tarnwick-sample-image KIND [options] -o FILE\n"
+    "       tarnwick-sample-image --help\n"
     "kinds:\n"
     "  code          program code as S-records (--product, --version, --size, --line)\n"
     "  family2-code  binary program code of family 2 (\"024\" at offset 1024)\n"
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return Fail("");
     std::string kind = argv[1];
+    if (kind == "--help" || kind == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     unsigned long long size = 64 * 1024;
     unsigned long long seed = 1;
     unsigned long long address = samples::kCodeLoadAddress;
