@@ -84,6 +84,9 @@ class CGpsUnit {
     std::unique_ptr<LineSettings> lineSettings;  // line settings of the open channel
     std::array<char, 256> lineBuf{};
     int lineLen = 0;
+    // Why "orvane.cfg" was not read, for start-up to show once there is a window; empty
+    // when it was read or is missing.
+    std::string settingsRefusal;
 
   private:
     void SetDefaults();
