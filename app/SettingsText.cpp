@@ -13,16 +13,14 @@ struct FileCloser {
 
 }  // namespace
 
-SettingsText::Result SettingsText::Read(const char* path, std::string& text,
-                                        std::string& refusal) {
+SettingsText::Result SettingsText::Read(const char* path, std::string& text, std::string& refusal) {
     text.clear();
     refusal.clear();
     const platform::FileStatus status = platform::StatusOf(path);
     if (status.kind == platform::FileStatus::Kind::Missing)
         return Result::Missing;
-    const std::string tooLarge =
-        std::string(path) + " was not read: it is larger than " + std::to_string(kMaxBytes) +
-        " bytes.";
+    const std::string tooLarge = std::string(path) + " was not read: it is larger than " +
+                                 std::to_string(kMaxBytes) + " bytes.";
     if (!status.IsRegular()) {
         refusal = std::string(path) + " was not read: it is not a regular file.";
         return Result::Refused;

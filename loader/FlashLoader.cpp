@@ -555,8 +555,7 @@ bool FlashLoader::ImageUnchangedAtEnd() {
     if (reader_ == nullptr || reader_->Unchanged())
         return true;
     trace_.Line("SEND REC - image changed\n");
-    Stop(reader_->fileName +
-         " was changed while it was being uploaded; the upload was stopped.");
+    Stop(reader_->fileName + " was changed while it was being uploaded; the upload was stopped.");
     return false;
 }
 

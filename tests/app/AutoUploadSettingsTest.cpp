@@ -55,9 +55,8 @@ TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages)
         {"short name line", "[MAP7K3]\nCODE=\n\nMAP=m.img\nshort\n", true, 5, 0, 1, "", ""},
         // A long comment holding "[" and "]" further on is no section header and does not
         // shift the lines of the real section.
-        {"long lines",
-         std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=code.hex\n\nMAP=\n\n", true, 15,
-         1, 0, "code.hex", ""},
+        {"long lines", std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=code.hex\n\nMAP=\n\n",
+         true, 15, 1, 0, "code.hex", ""},
         {"longest path", "[Pathwick]\nCODE=" + path255 + "\n", true, 15, 1, 0, path255, ""},
         {"windows line ends",
          "[Pathwick Color]\r\nCODE=code.hex\r\nx\r\nMAP=m.img\r\nNAME = Alps\r\n", true, 12, 1, 1,

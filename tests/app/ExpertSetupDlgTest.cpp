@@ -111,7 +111,7 @@ TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
     } cases[] = {
         {6, IDC_EXPERT_COM2, nullptr, 1},
         {0, kComOther, "12", 11},
-        {0, kComOther, "16", 15},
+        {0, kComOther, "16", 15},  // the highest the box takes
         {-1, 0, nullptr, -1},
         {3, IDC_EXPERT_COM1, "99999", 0},  // the box counts only for "COM"
     };

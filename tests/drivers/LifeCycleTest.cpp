@@ -116,7 +116,7 @@ const RefusedCase kRefusedCases[] = {
      "holds data at 00000100, outside the range 2D004000-2D004FFF erased for it."},
     {"s3_data_at_0", "Pathwick", true,
      samples::ToSRecords({{0, samples::Bytes(16, 1)},
-                         {samples::kCodeLoadAddress, samples::CodeBytes("037", 3, 1, 0x1000, 3)}}),
+                          {samples::kCodeLoadAddress, samples::CodeBytes("037", 3, 1, 0x1000, 3)}}),
      "holds data at 00000000, outside the range 2D004000-2D004FFF erased for it."},
     {"srecord_as_database", "GPS7K1/7K2", false, samples::CodeImageSRecord("024", 3, 1, 0x1000, 3),
      "holds data at 2D004FFF, outside the range 000A0000-001FFFFF erased for it."},
