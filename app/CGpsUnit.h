@@ -14,7 +14,8 @@ class Win32CommPort;
 // It is also the command channel: the one text conversation with a running receiver.
 class CGpsUnit {
   public:
-    // Sizes of the fixed texts; longer values are cut to these many characters.
+    // Sizes of the fixed texts; longer values are cut to these many characters, but for a
+    // path, which is refused instead (ImagePath): cut, it could name another file.
     static constexpr std::size_t kPathLength = 255;
     static constexpr std::size_t kHeaderLength = 127;
     static constexpr std::size_t kUnitNameLength = 19;

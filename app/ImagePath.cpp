@@ -20,23 +20,21 @@ std::string Shown(std::string_view path) {
     return shown;
 }
 
-const char* Reason(std::string_view path) {
+std::string Reason(std::string_view path) {
     if (path.find('\0') != std::string_view::npos)
         return "its name holds a NUL character";
     if (path.size() > CGpsUnit::kPathLength)
-        return "its name is longer than 255 characters";
+        return "its name is longer than " + std::to_string(CGpsUnit::kPathLength) + " characters";
     if (platform::StatusOf(std::string(path)).kind == platform::FileStatus::Kind::Other)
         return "it is not a regular file";
-    return nullptr;
+    return {};
 }
 
 }  // namespace
 
-static_assert(CGpsUnit::kPathLength == 255, "the refusal names the length");
-
 std::string ImagePath::Refusal(std::string_view path, std::string_view source) {
-    const char* reason = Reason(path);
-    if (reason == nullptr)
+    const std::string reason = Reason(path);
+    if (reason.empty())
         return {};
     return std::string(source) + "\n" + Shown(path) + "\nwas not used: " + reason + ".";
 }
