@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <sstream>
 
-#include "app/CGpsUnit.h"
+#include "app/SettingsText.h"
 #include "command/UnitTable.h"
 
 namespace {
@@ -16,7 +16,7 @@ std::string Upper(std::string text) {
 }
 
 // One line without its line end; a carriage return before it counts as part of the end.
-bool ReadLine(std::ifstream& in, std::string& line) {
+bool ReadLine(std::istringstream& in, std::string& line) {
     if (!std::getline(in, line))
         return false;
     if (!line.empty() && line.back() == '\r')
@@ -28,9 +28,10 @@ bool ReadLine(std::ifstream& in, std::string& line) {
 
 AutoUploadFile::Section AutoUploadFile::ReadSection(const char* path) {
     Section section;
-    std::ifstream in(path);
-    if (!in)
+    std::string text;
+    if (SettingsText::Read(path, text, section.refusal) != SettingsText::Result::Read)
         return section;
+    std::istringstream in(text);
 
     std::string line;
     while (ReadLine(in, line)) {
@@ -56,9 +57,5 @@ std::string AutoUploadFile::PathAfter(const std::string& line, const char* prefi
     std::string start(prefix);
     if (line.compare(0, start.size(), start) != 0)
         return {};
-    std::string path = line.substr(start.size());
-    // Cutting a long path would name another file: such a path is not used at all.
-    if (path.size() > CGpsUnit::kPathLength)
-        return {};
-    return path;
+    return line.substr(start.size());
 }

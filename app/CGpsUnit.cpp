@@ -61,7 +61,7 @@ void CGpsUnit::SetDefaults() {
 
 void CGpsUnit::LoadSettingsFile() {
     SettingsFile::Values values{family, comIndex, baud};
-    SettingsFile::Read(SettingsFile::kFileName, values);
+    SettingsFile::Read(SettingsFile::kFileName, values, &settingsRefusal);
     family = values.family;
     comIndex = values.comIndex;
     baud = values.baud;

@@ -14,7 +14,8 @@ class Win32CommPort;
 // It is also the command channel: the one text conversation with a running receiver.
 class CGpsUnit {
   public:
-    // Sizes of the fixed texts; longer values are cut to these many characters.
+    // Sizes of the fixed texts; longer values are cut to these many characters, but for a
+    // path, which is refused instead (ImagePath): cut, it could name another file.
     static constexpr std::size_t kPathLength = 255;
     static constexpr std::size_t kHeaderLength = 127;
     static constexpr std::size_t kUnitNameLength = 19;
@@ -84,6 +85,9 @@ class CGpsUnit {
     std::unique_ptr<LineSettings> lineSettings;  // line settings of the open channel
     std::array<char, 256> lineBuf{};
     int lineLen = 0;
+    // Why "orvane.cfg" was not read, for start-up to show once there is a window; empty
+    // when it was read or is missing.
+    std::string settingsRefusal;
 
   private:
     void SetDefaults();

@@ -5,6 +5,7 @@
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
+#include "app/ImagePath.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CExpertHelpDlg.h"
 #include "dialogs/CExpertSetupDlg.h"
@@ -16,12 +17,10 @@
 
 namespace {
 
-// The framework's file-open dialog for opening; Cancel keeps the old choice.
+// The framework's file-open dialog for opening; Cancel, or a path that cannot be used,
+// keeps the old choice.
 std::optional<std::string> PickFile(ui::Window* owner, const char* filter) {
-    std::optional<std::string> path = ui::FileOpenDialog({owner, "", "bin", filter, ""});
-    if (path && path->size() > CMainFrame::kPathLength)
-        path->resize(CMainFrame::kPathLength);
-    return path;
+    return ImagePath::Checked(ui::FileOpenDialog({owner, "", "bin", filter, ""}));
 }
 
 }  // namespace

@@ -8,8 +8,6 @@ class CMainFrame : public ui::FrameWindow {
   public:
     // Status bar panes: the message pane, then caps lock, num lock and scroll lock.
     static constexpr int kPaneCount = 4;
-    // Paths longer than this are cut.
-    static constexpr std::size_t kPathLength = 255;
 
     static constexpr const char* kCodeFilter =
         "hex Files (*.hex)|*.hex|S-record Files (*.srec)|*.srec|Binary Files "

@@ -6,9 +6,11 @@
 #include "app/AutoUploadFile.h"
 #include "app/CGpsUnit.h"
 #include "app/CMainFrame.h"
+#include "app/ImagePath.h"
 #include "app/MapInfoText.h"
 #include "app/SettingsFile.h"
 #include "image/ImageReader.h"
+#include "platform/FileStatus.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
@@ -20,6 +22,9 @@ bool CUploaderApp::InitInstance() {
     registryKey = "Local AppWizard-Generated Applications";
     CreateMainFrame();
     baudChosenByUser = 0;
+    // "orvane.cfg" was looked at before there was a window to say anything in.
+    if (!theUnit.settingsRefusal.empty())
+        Inform(theUnit.settingsRefusal.c_str(), "ERROR");
     bool automatic = LoadAutoUploadSettings();
     manualMode = automatic ? 0 : 1;
     if (automatic)
@@ -30,21 +35,38 @@ bool CUploaderApp::InitInstance() {
 bool CUploaderApp::LoadAutoUploadSettings() {
     AutoUploadFile::Section section = AutoUploadFile::ReadSection(AutoUploadFile::kFileName);
     autoUnitType = section.unitType;
+    if (!section.refusal.empty())
+        Inform(section.refusal.c_str(), "ERROR");
     if (autoUnitType == 1)
         return false;
 
-    theUnit.codeChosen = 0;
     std::string code = AutoUploadFile::PathAfter(section.lines[0], "CODE=");
+    std::string map = AutoUploadFile::PathAfter(section.lines[2], "MAP=");
+    // A named image that cannot be used stops the automatic upload: it would otherwise
+    // go on without it.
+    for (const std::string& path : {code, map}) {
+        const std::string refusal = ImagePath::Refusal(path, "The file named in orvane.ini");
+        if (!refusal.empty()) {
+            Inform(refusal.c_str(), "ERROR");
+            theUnit.codeChosen = 0;
+            theUnit.dataChosen = 0;
+            return false;
+        }
+    }
+
+    theUnit.codeChosen = 0;
     if (!code.empty()) {
         theUnit.codePath = code;
         theUnit.codeChosen = 1;
     }
 
     theUnit.dataChosen = 0;
-    std::string map = AutoUploadFile::PathAfter(section.lines[2], "MAP=");
     if (!map.empty()) {
         theUnit.dataPath = map;
-        if (std::FILE* file = std::fopen(map.c_str(), "rb")) {
+        // Opened only once known to be a regular file: a FIFO would wait for a writer.
+        std::FILE* file =
+            platform::StatusOf(map).IsRegular() ? std::fopen(map.c_str(), "rb") : nullptr;
+        if (file != nullptr) {
             std::fclose(file);
             theUnit.dataChosen = 1;
             const std::string& nameLine = section.lines[3];

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/FileStatus.h"
+
 namespace {
 
 struct FileCloser {
@@ -25,6 +27,9 @@ std::string MapInfoText::HeaderField(std::string_view header, std::size_t index)
 }
 
 std::optional<std::string> MapInfoText::ReadSection(const std::string& path) {
+    // Only a regular file ends: a FIFO could hold the open, a device never run dry.
+    if (!platform::StatusOf(path).IsRegular())
+        return std::nullopt;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::nullopt;

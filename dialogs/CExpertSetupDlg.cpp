@@ -65,6 +65,13 @@ void CExpertSetupDlg::DoDataExchange(ui::DataExchange& dx) {
 bool CExpertSetupDlg::StoreChoices() {
     if (!UpdateData(true))
         return false;
+    // There is no COM0: its index, -1, would be saved and name no port at the next start.
+    if (portChoice == kFirstOtherPort && otherComNumber == 0) {
+        ui::MessageBox(this, "Please enter a positive integer.", Caption(),
+                       ui::MB_OK | ui::MB_ICONEXCLAMATION);
+        SetFocus(IDC_EXPERT_COM_NUMBER);
+        return false;
+    }
     if (portChoice == kFirstOtherPort && otherComNumber > kHighestComNumber) {
         ui::MessageBox(this, "There is no COM port above COM16.", Caption(),
                        ui::MB_OK | ui::MB_ICONEXCLAMATION);

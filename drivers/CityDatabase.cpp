@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/FileStatus.h"
+
 namespace CityDatabase {
 
 namespace {
@@ -63,6 +65,9 @@ std::string_view BuiltInFile(int databaseType) {
 }
 
 bool ImageMatches(const std::string& path, int databaseType) {
+    // A FIFO would hold the open for ever.
+    if (!platform::StatusOf(path).IsRegular())
+        return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;

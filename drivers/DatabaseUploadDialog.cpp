@@ -178,11 +178,16 @@ bool DatabaseUploadDialog::OpenImages() {
     if (uploadKind == 0 || uploadKind == 2) {
         if (!theUnit.bootReloadPass)
             phase = kCodePhase;
-        codeOpened = OpenImage(codeReader, theUnit.codePath, kCodeError);
+        // The boot block pass sends part of the same image, read at its own offsets.
+        codeOpened = OpenImage(codeReader, theUnit.codePath, kCodeError) &&
+                     ImageFits(codeReader, kCodeLoadAddress, kCodeEraseEnd);
         ready = codeOpened ? 1 : 0;
     }
     if (databaseWanted && (uploadKind == 1 || codeOpened))
-        ready = OpenImage(dataReader, theUnit.dataPath, kDatabaseError) ? 1 : 0;
+        ready = OpenImage(dataReader, theUnit.dataPath, kDatabaseError) &&
+                        ImageFits(dataReader, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd)
+                    ? 1
+                    : 0;
     return ready != 0;
 }
 

@@ -1,7 +1,7 @@
 #include "drivers/FilePicker.h"
 
-#include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
+#include "app/ImagePath.h"
 #include "ui/FileOpenDialog.h"
 #include "ui/FrameWindow.h"
 
@@ -12,8 +12,5 @@ std::optional<std::string> FilePicker::Ask(const std::string& proposedName) cons
     request.defaultExtension = defaultExtension;
     request.filter = filter;
     request.proposedName = proposedName;
-    std::optional<std::string> path = ui::FileOpenDialog(request);
-    if (path && path->size() > CGpsUnit::kPathLength)
-        path->resize(CGpsUnit::kPathLength);
-    return path;
+    return ImagePath::Checked(ui::FileOpenDialog(request));
 }

@@ -10,8 +10,8 @@ struct FilePicker {
     const char* defaultExtension;
     const char* filter;
 
-    // The chosen path, cut to the length of the receiver's path fields; nothing when
-    // the user cancelled.
+    // The chosen path; nothing when the user cancelled or the path cannot be used (the
+    // user has been told why).
     std::optional<std::string> Ask(const std::string& proposedName = {}) const;
     // The same dialog under another title.
     FilePicker Titled(const char* newTitle) const { return {newTitle, defaultExtension, filter}; }

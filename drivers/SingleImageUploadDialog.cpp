@@ -91,6 +91,11 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
     const std::string& path = row.codeImage ? theUnit.codePath : theUnit.dataPath;
     if (!OpenImage(reader, path, row.openError))
         return false;
+    const std::uint32_t eraseEnd = row.eraseEnd == EraseEnd::CodeEnd      ? CodeEraseEnd(reader)
+                                   : row.eraseEnd == EraseEnd::ReaderSize ? reader.size
+                                                                          : 0xFFFFFFFFu;
+    if (!ImageFits(reader, row.loadAddress, eraseEnd))
+        return false;
     if (!theUnit.expertMode && !reader.Validate(row.validationKind, false))
         return false;
     if (row.spaceLimit != 0 && reader.size > row.spaceLimit) {
@@ -108,9 +113,6 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
         return false;
 
     currentFileText = row.currentFilePrefix + path;
-    const std::uint32_t eraseEnd = row.eraseEnd == EraseEnd::CodeEnd      ? CodeEraseEnd(reader)
-                                   : row.eraseEnd == EraseEnd::ReaderSize ? reader.size
-                                                                          : 0xFFFFFFFFu;
     CreateEngine(reader, row.recordNumbered, row.loadAddress, eraseEnd, row.addressCheck);
     // An S-record image's size is the address of a byte near its end, not a count: the
     // percentage goes by the bytes from the load address to its last byte instead.

@@ -268,6 +268,13 @@ bool UploadDialogBase::OpenImage(ImageReader& reader, const std::string& path,
     return false;
 }
 
+bool UploadDialogBase::ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd) {
+    if (reader.Fits(load, eraseEnd))
+        return true;
+    ShowError(reader.problem.c_str());
+    return false;
+}
+
 void UploadDialogBase::ShowError(const char* text) {
     ui::MessageBox(theApp.mainWindow, text, "ERROR", ui::MB_OK | ui::MB_ICONINFORMATION);
 }

@@ -81,6 +81,9 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     static FileAnswer ConfirmFile(std::string& path, const FilePicker& changePicker);
     // Opens the image; a file that cannot be opened shows errorText.
     static bool OpenImage(ImageReader& reader, const std::string& path, const char* errorText);
+    // Before anything is sent: the image holds data, all of it inside the range erased
+    // for it (from load to eraseEnd); otherwise the user is told why.
+    static bool ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd);
     static void ShowError(const char* text);
     // Shows "Incorrect upload package for unit" and ends the program.
     static void RefusePackage();

@@ -4,7 +4,6 @@
 #include <array>
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +54,9 @@ bool ImageReader::Open(const std::string& path) {
     versionFound = false;
     problem.clear();
     fileLength_ = 0;
+    dataBytes_ = 0;
+    lowestAddress_ = 0;
+    highestAddress_ = 0;
     textStart_ = 0;
     readFailed_ = false;
     if (path.empty())
@@ -63,8 +65,8 @@ bool ImageReader::Open(const std::string& path) {
     fileName = path;
     // Only a plain file is an image: a directory would "open" with a bogus length, and
     // opening a FIFO could wait for ever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    status_ = platform::StatusOf(path);
+    if (!status_.IsRegular())
         return false;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
@@ -79,6 +81,7 @@ bool ImageReader::Open(const std::string& path) {
         return false;
     size = endAddress = static_cast<std::uint32_t>(length);
     fileLength_ = static_cast<std::uint64_t>(length);
+    dataBytes_ = fileLength_;
     valid = 1;
     if (!LooksLikeSRecords())
         return true;
@@ -124,7 +127,29 @@ bool ImageReader::CheckLines() {
         problem = fileName + " could not be read.";
         return false;
     }
+    dataBytes_ = check.DataBytes();
+    lowestAddress_ = check.LowestAddress();
+    highestAddress_ = check.HighestAddress();
     return true;
+}
+
+bool ImageReader::Fits(std::uint32_t loadAddress, std::uint32_t eraseEnd) {
+    if (valid == 0)
+        return false;
+    if (dataBytes_ == 0) {
+        problem = fileName + " holds no data to upload.";
+        return false;
+    }
+    const std::uint64_t lowest = isSRecord ? lowestAddress_ : loadAddress;
+    const std::uint64_t highest = isSRecord ? highestAddress_ : loadAddress + dataBytes_ - 1;
+    if (lowest >= loadAddress && highest <= eraseEnd)
+        return true;
+    char text[96];
+    std::snprintf(text, sizeof text, " holds data at %08llX, outside the range %08lX-%08lX",
+                  static_cast<unsigned long long>(lowest < loadAddress ? lowest : highest),
+                  static_cast<unsigned long>(loadAddress), static_cast<unsigned long>(eraseEnd));
+    problem = fileName + text + " erased for it.";
+    return false;
 }
 
 bool ImageReader::MeasureTail(std::uint64_t fileLength, std::size_t tailLength) {

@@ -8,6 +8,7 @@
 
 #include "image/LineReader.h"
 #include "image/SRecordLine.h"
+#include "platform/FileStatus.h"
 
 // One image file (program code, map, POI or city database), handed out as blocks of
 // bytes with the receiver address of their first byte.
@@ -72,6 +73,16 @@ class ImageReader {
     bool ReadFailed() const { return readFailed_; }
     // The file's length in bytes when it was opened.
     std::uint64_t FileLength() const { return fileLength_; }
+    // The file still is what was opened: the same size and time of the last write. An
+    // image rewritten while it is sent would leave a mix of old and new bytes in flash.
+    bool Unchanged() const { return platform::StatusOf(fileName) == status_; }
+
+    // Before anything is sent: the image holds data, and every byte of it lands in the
+    // range from loadAddress to eraseEnd (the range erased for it) when loaded at
+    // loadAddress; an S-record image carries its own addresses. Otherwise problem says
+    // why and the answer is false. A receiver asked to program outside the erased range
+    // refuses the record, and a load restarted over it would never end.
+    bool Fits(std::uint32_t loadAddress, std::uint32_t eraseEnd);
 
     // Checks that the image fits what is about to be loaded; answers 1 to go on, 0 to stop.
     //   kind 0: family-2 program code (binary, "024" at offset 1024)
@@ -92,8 +103,9 @@ class ImageReader {
     std::uint32_t versionMinor = 0;
     // Set when Validate kind 2 found the version line.
     bool versionFound = false;
-    // Why Open refused an S-record image, naming the file and the first bad line; empty
-    // when it opened, and for a file that is missing (the drivers have their own text).
+    // Why Open refused an S-record image, naming the file and the first bad line, or why
+    // Fits refused the image; empty when it opened, and for a file that is missing (the
+    // drivers have their own text).
     std::string problem;
 
   private:
@@ -115,7 +127,13 @@ class ImageReader {
     int Warn(int kind);
 
     std::FILE* file_ = nullptr;
+    platform::FileStatus status_;
     std::uint64_t fileLength_ = 0;
+    // The data bytes, and of an S-record image the addresses of the lowest and the
+    // highest of them.
+    std::uint64_t dataBytes_ = 0;
+    std::uint64_t lowestAddress_ = 0;
+    std::uint64_t highestAddress_ = 0;
     long textStart_ = 0;  // past a byte order mark
     bool readFailed_ = false;
     LineReader lines_;

@@ -1,5 +1,6 @@
 #include "image/SRecordCheck.h"
 
+#include <algorithm>
 #include <array>
 
 #include "image/SRecordLine.h"
@@ -14,6 +15,15 @@ constexpr std::array<std::size_t, 10> kAddressBytes = {2, 2, 3, 4, 0, 2, 3, 4, 3
 bool SRecordCheck::Fail(const char* fault) {
     fault_ = fault;
     return false;
+}
+
+void SRecordCheck::AddData(std::uint32_t address, std::size_t bytes) {
+    if (bytes == 0)
+        return;
+    const std::uint64_t last = std::uint64_t{address} + bytes - 1;
+    lowest_ = dataBytes_ == 0 ? address : std::min<std::uint64_t>(lowest_, address);
+    highest_ = dataBytes_ == 0 ? last : std::max(highest_, last);
+    dataBytes_ += bytes;
 }
 
 bool SRecordCheck::Add(std::string_view line) {
@@ -68,6 +78,7 @@ bool SRecordCheck::Add(std::string_view line) {
         case 2:
         case 3:
             ++dataLines_;
+            AddData(address, count - addressBytes - 1);
             break;
         case 5:
         case 6: {

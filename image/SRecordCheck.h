@@ -26,11 +26,21 @@ class SRecordCheck {
     // What is wrong with the line, as the end of "line N ..."; nullptr while all is well.
     const char* Fault() const { return fault_; }
 
+    // The data of the S1, S2 and S3 lines checked so far: how many bytes, and the addresses
+    // of the lowest and the highest of them (both 0 without data).
+    std::uint64_t DataBytes() const { return dataBytes_; }
+    std::uint64_t LowestAddress() const { return lowest_; }
+    std::uint64_t HighestAddress() const { return highest_; }
+
   private:
     bool Fail(const char* fault);
+    void AddData(std::uint32_t address, std::size_t bytes);
 
     std::size_t lineNumber_ = 0;
     std::uint32_t dataLines_ = 0;
+    std::uint64_t dataBytes_ = 0;
+    std::uint64_t lowest_ = 0;
+    std::uint64_t highest_ = 0;
     bool ended_ = false;
     const char* fault_ = nullptr;
 };

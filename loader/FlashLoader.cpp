@@ -1,6 +1,7 @@
 #include "loader/FlashLoader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <span>
 
@@ -81,6 +82,8 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     replayRecord_.length = -1;
     resendLoaded_ = false;
     recordsInImage_ = 0;
+    eraseRefusals_ = 0;
+    recordRefusals_ = 0;
 
     trace_.Open();
 }
@@ -258,11 +261,11 @@ bool FlashLoader::StepEraseAdr() {
             return true;
         case kBadCmd:
             trace_.Line("ERASE ADR - bad\n");
-            state = LoaderState::NoConnect;
+            EraseRefused(LoaderState::NoConnect);
             break;
         case kFail:
             trace_.Line("ERASE ADR - fail\n");
-            state = LoaderState::WriteFail;
+            EraseRefused(LoaderState::WriteFail);
             break;
         case CL_ERR_TIMEOUT:
             if (TimedOut(kEraseAdrTimeoutSeconds)) {
@@ -294,7 +297,7 @@ bool FlashLoader::StepErasing() {
         case kFail:
             // The erase failed: programming on would write over what was not erased.
             trace_.Line("ERASING - fail\n");
-            state = LoaderState::WriteFail;
+            EraseRefused(LoaderState::WriteFail);
             break;
         case CL_ERR_TIMEOUT:
             break;
@@ -314,7 +317,7 @@ bool FlashLoader::StepWaitCold() {
     }
     if (value == kFail) {
         trace_.Line("WAIT COLD - fail\n");
-        state = LoaderState::WriteFail;
+        EraseRefused(LoaderState::WriteFail);
     } else if (value != CL_ERR_TIMEOUT)
         trace_.Line("WAIT COLD - error %04x\n", Hex(value));
     return AfterRead(value);
@@ -349,6 +352,8 @@ bool FlashLoader::StepSendRec() {
             return false;
         }
         if (count <= 0) {
+            if (!ImageUnchangedAtEnd())
+                return false;
             if (secondImageDue_) {
                 // A restart of a two-image session: the second image follows the
                 // first without a new handshake, as it did the first time.
@@ -416,7 +421,7 @@ bool FlashLoader::StepWaitRec() {
             return true;
         case kFail:
             trace_.Line("WAIT REC - fail\n");
-            state = LoaderState::WriteFail;
+            RecordRefused();
             break;
         case kDebug:
             trace_.Line("WAIT REC - debug\n");
@@ -459,7 +464,7 @@ bool FlashLoader::StepProg() {
             return true;
         case kFail:
             trace_.Line("PROG - fail\n");
-            state = LoaderState::WriteFail;
+            RecordRefused();
             break;
         case kRecNumber:
             trace_.Line("PROG - rec number\n");
@@ -513,12 +518,57 @@ bool FlashLoader::PortGone() {
     return true;
 }
 
+void FlashLoader::EraseRefused(LoaderState next) {
+    if (++eraseRefusals_ < kRefusalsInARow) {
+        state = next;
+        return;
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "The receiver refused to erase %08lX to %08lX %d times in a row; the upload "
+                  "was stopped.",
+                  Address(eraseStart_), Address(eraseEnd_), kRefusalsInARow);
+    trace_.Line("ERASE - refused %d times, stopped\n", kRefusalsInARow);
+    Stop(text);
+}
+
+void FlashLoader::RecordRefused() {
+    const bool again = recordRefusals_ > 0 && refusedPosition_ == sendPosition_ &&
+                       refusedOnSecondImage_ == onSecondImage_;
+    recordRefusals_ = again ? recordRefusals_ + 1 : 1;
+    refusedPosition_ = sendPosition_;
+    refusedOnSecondImage_ = onSecondImage_;
+    if (recordRefusals_ < kRefusalsInARow) {
+        state = LoaderState::WriteFail;
+        return;
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "The receiver refused the record for address %08lX %d times in a row; the "
+                  "upload was stopped.",
+                  Address(sendPosition_), kRefusalsInARow);
+    trace_.Line("WRITE FAIL - refused %d times, stopped\n", kRefusalsInARow);
+    Stop(text);
+}
+
+bool FlashLoader::ImageUnchangedAtEnd() {
+    if (reader_ == nullptr || reader_->Unchanged())
+        return true;
+    trace_.Line("SEND REC - image changed\n");
+    Stop(reader_->fileName + " was changed while it was being uploaded; the upload was stopped.");
+    return false;
+}
+
 void FlashLoader::Stop(std::string reason) {
     stopReason_ = std::move(reason);
     state = LoaderState::SystemFailure;
 }
 
 void FlashLoader::AcceptRecord(bool recWait) {
+    // The erase stands, and a record that was refused has been written after all.
+    eraseRefusals_ = 0;
+    if (refusedPosition_ == sendPosition_ && refusedOnSecondImage_ == onSecondImage_)
+        recordRefusals_ = 0;
     previousRecord_.length = recordLength_;
     previousRecord_.position = sendPosition_;
     std::copy_n(frame_.begin(), FrameLength(), previousRecord_.frame.begin());
@@ -742,7 +792,7 @@ bool FlashLoader::RewindImage() {
     const std::uint32_t major = reader_->versionMajor;
     const std::uint32_t minor = reader_->versionMinor;
     const bool found = reader_->versionFound;
-    if (!reader_->Open(path) || reader_->FileLength() != length) {
+    if (!reader_->Unchanged() || !reader_->Open(path) || reader_->FileLength() != length) {
         // Gone, damaged or changed since it was checked: nothing of it is sent.
         trace_.Line("RESET - image not readable\n");
         Stop(path + " could not be opened again as it was; the upload was stopped.");

@@ -26,9 +26,10 @@ class ImageReader;
 // seconds of the monotonic clock, so setting the wall clock cannot cut or stretch them.
 //
 // A run never ends as complete when it is not: a fail during the erase restarts it, and
-// an image that can no longer be read to the end it had at open, a restart that cannot
-// open it again, or a numbered record whose programming is never confirmed stop it in
-// SYSTEM FAILURE without the end record (StopReason says why).
+// an image that can no longer be read to the end it had at open, an image that changed
+// while it was sent, a restart that cannot open it again, a numbered record whose
+// programming is never confirmed, or an erase or a record the receiver keeps refusing
+// stop it in SYSTEM FAILURE without the end record (StopReason says why).
 class FlashLoader {
   public:
     // The reader is asked for records of this many bytes.
@@ -147,6 +148,13 @@ class FlashLoader {
     bool RewindImage();
     // PROG waited too long for the programmed acknowledge.
     bool ProgTimedOut();
+    // The receiver refused the erase, or the record now sent: a write fail that starts the
+    // load over, or, refused too often in a row, a stop.
+    void EraseRefused(LoaderState next);
+    void RecordRefused();
+    // The image has been read to its end: true when it is still the file that was opened,
+    // else the run stops.
+    bool ImageUnchangedAtEnd();
     // Stops the upload when the port's device has gone; answers whether it did.
     bool PortGone();
     // Ends the run in SYSTEM FAILURE, where Step does nothing more.
@@ -200,6 +208,12 @@ class FlashLoader {
     bool resendLoaded_ = false;
     // Records of the current image accepted since it started.
     std::uint32_t recordsInImage_ = 0;
+    // Refusals in a row of the erase (until a record is accepted), and of the record at
+    // refusedPosition_ of the first or the second image.
+    int eraseRefusals_ = 0;
+    int recordRefusals_ = 0;
+    std::uint32_t refusedPosition_ = 0;
+    bool refusedOnSecondImage_ = false;
     const UploadPhaseSource* phaseSource_ = nullptr;
     std::string stopReason_;
 };

@@ -40,4 +40,9 @@ inline constexpr double kProgTimeoutSeconds = 15.0;
 // Steps in NO CONNECT without a hello after which the receive queue is dropped.
 inline constexpr int kNoConnectDiscardSteps = 15;
 
+// Refusals in a row of the same erase, or of the write of the same record, after which
+// the receiver is taken to refuse it for good (an address outside its flash or outside
+// the erased range): the load stops instead of starting over for ever.
+inline constexpr int kRefusalsInARow = 3;
+
 }  // namespace loader_protocol

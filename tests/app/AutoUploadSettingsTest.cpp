@@ -1,10 +1,15 @@
 // "orvane.ini": which section matches and what an automatic upload is given.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
+#include <tuple>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/TempWorkDir.h"
 
 namespace {
@@ -49,11 +54,9 @@ TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages)
         {"name line of seven", "[MAP7K3]\nCODE=\n\nMAP=m.img\n1234567\n", true, 5, 0, 1, "", ""},
         {"short name line", "[MAP7K3]\nCODE=\n\nMAP=m.img\nshort\n", true, 5, 0, 1, "", ""},
         // A long comment holding "[" and "]" further on is no section header and does not
-        // shift the lines of the real section; a path too long is no path.
-        {"long lines",
-         std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=" + std::string(300, 'p') +
-             "\n\nMAP=\n\n",
-         false, 15, 0, 0, "", ""},
+        // shift the lines of the real section.
+        {"long lines", std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=code.hex\n\nMAP=\n\n",
+         true, 15, 1, 0, "code.hex", ""},
         {"longest path", "[Pathwick]\nCODE=" + path255 + "\n", true, 15, 1, 0, path255, ""},
         {"windows line ends",
          "[Pathwick Color]\r\nCODE=code.hex\r\nx\r\nMAP=m.img\r\nNAME = Alps\r\n", true, 12, 1, 1,
@@ -69,6 +72,41 @@ TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages)
         EXPECT_EQ(theUnit.codePath, c.codePath);
         EXPECT_EQ(theUnit.autoMapName, c.mapName);
     }
+}
+
+// What cannot be used as it is written is refused with a box that names it, and no
+// automatic upload starts: a path is never cut (the cut path could name another file), a
+// NUL would cut it too, a FIFO would hold the start, and the file is read only up to a bound.
+TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
+    ScriptedUi ui;
+    const std::string path256 = std::string(252, 'q') + ".hex";
+    const std::string named = "The file named in orvane.ini\n";
+    // A writer holds the FIFO open, so that opening it to read would not wait.
+    ASSERT_EQ(::mkfifo("fifo.img", 0600), 0);
+    const int writer = ::open("fifo.img", O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    struct Case {
+        const char* what;
+        std::string ini;
+        std::string box;
+    } cases[] = {
+        {"too large", "[Pathwick]\nCODE=code.hex\n" + std::string(65536, ' '),
+         "orvane.ini was not read: it is larger than 65536 bytes."},
+        {"path of 256", "[Pathwick]\nCODE=" + path256 + "\n",
+         named + path256 + "\nwas not used: its name is longer than 255 characters."},
+        {"NUL in a path", std::string("[Solvanta]\nCODE=\n\nMAP=m.img\0.x\nNAME = X\n", 40),
+         named + "m.img\\0.x\nwas not used: its name holds a NUL character."},
+        {"a FIFO", "[Solvanta]\nCODE=code.hex\n\nMAP=fifo.img\nNAME = X\n",
+         named + "fifo.img\nwas not used: it is not a regular file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        theUnit.ResetForStart();
+        ui.OnMessageBox(c.box, "ERROR").Press(ui::IDOK);
+        EXPECT_FALSE(Load(c.ini));
+        EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(0, 0));
+    }
+    ::close(writer);
 }
 
 TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {

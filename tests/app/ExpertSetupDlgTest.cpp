@@ -111,8 +111,7 @@ TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
     } cases[] = {
         {6, IDC_EXPERT_COM2, nullptr, 1},
         {0, kComOther, "12", 11},
-        {0, kComOther, "16", 15},
-        {0, kComOther, "0", -1},  // refused later, when the port is opened
+        {0, kComOther, "16", 15},  // the highest the box takes
         {-1, 0, nullptr, -1},
         {3, IDC_EXPERT_COM1, "99999", 0},  // the box counts only for "COM"
     };
@@ -139,6 +138,8 @@ TEST_F(ExpertSetupTest, RefusedNumbersKeepTheDialogOpenAndStoreNothing) {
     } cases[] = {
         {IDC_EXPERT_COM1, "", "Please enter a positive integer."},
         {kComOther, "x3", "Please enter a positive integer."},
+        // There is no COM0: saved, its index -1 would name no port at the next start.
+        {kComOther, "0", "Please enter a positive integer."},
         // "orvane.cfg" and the serial link know no port above COM16.
         {kComOther, "17", "There is no COM port above COM16."},
         {kComOther, "100", "There is no COM port above COM16."},

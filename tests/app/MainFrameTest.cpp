@@ -7,6 +7,7 @@
 #include "app/CGpsUnit.h"
 #include "app/CMainFrame.h"
 #include "app/CUploaderApp.h"
+#include "drivers/FilePicker.h"
 #include "res/Resource.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempWorkDir.h"
@@ -50,6 +51,10 @@ class MainFrameTest : public ::testing::Test {
         return line;
     }
 
+    void ExpectRefused(const std::string& rest) {
+        ui.OnMessageBox("The file\n" + rest, "ERROR").Press(ui::IDOK);
+    }
+
     TempWorkDir dir;
     ScriptedUi ui;
     CMainFrame* frame = nullptr;
@@ -85,25 +90,36 @@ TEST_F(MainFrameTest, MenuItemsInOrderWithTheirIdsPromptsAndUploadEnabledOnlyInM
     EXPECT_EQ(MenuListing(), manual);
 }
 
-TEST_F(MainFrameTest, FilePickersSetTheChoiceCutLongPathsAndIgnoreCancel) {
-    std::string longPath = "/" + std::string(300, 'd') + ".img";
+// A path the program cannot use as it is (too long to keep, or with a NUL the file system
+// would cut it at) is refused, never cut, and the choice stays as it was: in the File menu
+// and in the drivers' pickers alike.
+TEST_F(MainFrameTest, FilePickersSetTheChoiceRefuseWhatCannotBeUsedAndIgnoreCancel) {
+    const std::string path256 = "/" + std::string(251, 'd') + ".img";
+    const std::string withNul("/images/a\0b.hex", 15);
     ui.OnFileOpen().Choose("/images/code.hex");
     ui.OnFileOpen().CancelFile();
-    ui.OnFileOpen().Choose(longPath);
+    ui.OnFileOpen().Choose(path256);
+    ui.OnFileOpen().Choose(withNul);
     ui.OnFileOpen().Choose("/images/points");
+    ui.OnFileOpen().Choose(path256);
+    ExpectRefused(path256 + "\nwas not used: its name is longer than 255 characters.");
+    ExpectRefused("/images/a\\0b.hex\nwas not used: its name holds a NUL character.");
+    ExpectRefused(path256 + "\nwas not used: its name is longer than 255 characters.");
 
     frame->RunCommand(ID_FILE_SELECT_CODE);
     EXPECT_EQ(theUnit.codePath, "/images/code.hex");
     EXPECT_EQ(theUnit.codeChosen, 1);
     frame->RunCommand(ID_FILE_SELECT_CODE);
+    frame->RunCommand(ID_FILE_SELECT_CODE);
+    frame->RunCommand(ID_FILE_SELECT_CODE);
     EXPECT_EQ(theUnit.codePath, "/images/code.hex");
 
-    frame->RunCommand(ID_FILE_SELECT_DATABASE);
-    EXPECT_EQ(theUnit.dataPath, longPath.substr(0, 255));
-    EXPECT_EQ(theUnit.dataChosen, 1);
     // A name without extension gets the default one.
     frame->RunCommand(ID_FILE_SELECT_DATABASE);
     EXPECT_EQ(theUnit.dataPath, "/images/points.bin");
+    EXPECT_EQ(theUnit.dataChosen, 1);
+    EXPECT_EQ(kMapPicker.Ask(), std::nullopt);
+    EXPECT_EQ(ui.Log().MessageBoxes().size(), 3u);
 }
 
 TEST_F(MainFrameTest, HelpCommandsShowTheirBoxesWithTheExactTexts) {

@@ -1,7 +1,11 @@
 // "orvane.cfg": the exact bytes written, and what a damaged file leaves in place.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
@@ -31,6 +35,28 @@ TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
     theApp.SaveSettings();
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), " 2 11   921600\n");
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
+}
+
+// A write that fails half-way (here: no room for a single byte) leaves the file that was
+// there, and says so.
+TEST_F(SettingsFileTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
+    ScriptedUi ui;
+    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
+    TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
+    theUnit.family = 5;
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit full = before;
+    full.rlim_cur = 0;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    theApp.SaveSettings();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
+    const auto files = std::distance(std::filesystem::directory_iterator("."),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 1);  // nothing left beside it
 }
 
 TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {

@@ -1,6 +1,7 @@
 // The life cycle every driver shares, on the code and POI driver: what construction
 // refuses or skips, and how the running dialog answers Cancel.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -68,6 +69,62 @@ const LimitCase kLimitCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases), ByName);
+
+// An image that would send nothing, or data outside the range erased for it, is refused
+// with a box that says why before anything is sent: the receiver would refuse the erase
+// or the record, and the load would start over for ever.
+struct RefusedCase : NamedCase {
+    const char* model;
+    bool code;  // the image is the program code, else the data image
+    std::string image;
+    const char* box;
+};
+
+class RefusedImage : public LifeCycle, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedImage, IsRefusedBeforeAnythingIsSent) {
+    const RefusedCase& c = GetParam();
+    StartReceiver(c.model);
+    ASSERT_TRUE(Identify());
+    TempWorkDir::Write("image", c.image);
+    (c.code ? theUnit.codePath : theUnit.dataPath) = "image";
+    (c.code ? theUnit.codeChosen : theUnit.dataChosen) = 1;
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnMessageBox(std::string("image ") + c.box, "ERROR").Press(ui::IDOK);
+    const Run run = Upload({}, false);
+    EXPECT_FALSE(run.ready);
+    EXPECT_EQ(ui.BoxTexts().size(), 1u);
+    EXPECT_EQ(Sent("CMD,DBUPLOAD") + Sent("CMD,PIUPLOAD"), 0);
+}
+
+std::string Text(const samples::Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Program code of 4 KiB at its load address, with an S1 line at 0x100 before it.
+std::string CodeAfterAnS1Line() {
+    return "S1050100AABB94\n" + samples::CodeImageSRecord("037", 3, 1, 0x1000, 3);
+}
+
+const RefusedCase kRefusedCases[] = {
+    {"empty_code", "Pathwick", true, "", "holds no data to upload."},
+    {"empty_poi", "Pathwick", false, "", "holds no data to upload."},
+    {"empty_database", "GPS7K1/7K2", false, "", "holds no data to upload."},
+    {"srecord_without_data", "Pathwick", true, "S00600004844521B\nS3052D0040008D\nS70500000000FA\n",
+     "holds no data to upload."},
+    {"s1_line_before_the_code", "Pathwick", true, CodeAfterAnS1Line(),
+     "holds data at 00000100, outside the range 2D004000-2D004FFF erased for it."},
+    {"s3_data_at_0", "Pathwick", true,
+     samples::ToSRecords({{0, samples::Bytes(16, 1)},
+                          {samples::kCodeLoadAddress, samples::CodeBytes("037", 3, 1, 0x1000, 3)}}),
+     "holds data at 00000000, outside the range 2D004000-2D004FFF erased for it."},
+    {"srecord_as_database", "GPS7K1/7K2", false, samples::CodeImageSRecord("024", 3, 1, 0x1000, 3),
+     "holds data at 2D004FFF, outside the range 000A0000-001FFFFF erased for it."},
+    {"family2_code_past_its_region", "GPS7K1/7K2", true, Text(samples::Family2Code(0xA0001, 3)),
+     "holds data at 000A0000, outside the range 00000000-0009FFFF erased for it."},
+};
+
+INSTANTIATE_TEST_SUITE_P(Images, RefusedImage, ::testing::ValuesIn(kRefusedCases), ByName);
 
 TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
     for (const bool code : {true, false}) {
@@ -213,21 +270,43 @@ TEST_F(LifeCycle, CancelInTheWarningLeavesTheUploadRunning) {
     EXPECT_NE(percentages.front(), percentages.back());
 }
 
-TEST_F(LifeCycle, ImageCutShortDuringTheUploadEndsWithAnErrorNotCompletion) {
-    ChoosePoi(40000);
-    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    // The file goes short while the receiver takes it, as when a stick is pulled.
-    ui.OnDialog(kUploadStatus).After(1500).Run([] { std::filesystem::resize_file("data", 3000); });
-    ui.OnMessageBoxContaining("failed before its end").Press(ui::IDOK);
-    const Run run = Upload();
-    EXPECT_EQ(run.result, ui::IDCANCEL);
-    const std::vector<std::string> boxes = ui.BoxTexts();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].rfind("ERROR: UPLOAD HAS NOT COMPLETED!\nReading data failed", 0), 0u)
-        << boxes[0];
-    const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
-    EXPECT_NE(trace.find("SEND REC - read failed"), std::string::npos);
-    EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
+// The image file goes short (a stick pulled) or is rewritten with other bytes of the same
+// size while the receiver takes it: the run ends with an error, never as complete.
+TEST_F(LifeCycle, ImageCutShortOrRewrittenDuringTheUploadEndsWithAnErrorNotCompletion) {
+    struct Case {
+        const char* what;
+        void (*change)();
+        const char* box;
+        const char* traced;
+    } cases[] = {
+        {"cut short", [] { std::filesystem::resize_file("data", 3000); },
+         "ERROR: UPLOAD HAS NOT COMPLETED!\nReading data failed", "SEND REC - read failed"},
+        {"rewritten",
+         [] {
+             const auto written = std::filesystem::last_write_time("data");
+             samples::WriteFile("data", samples::PoiDatabase(40000, 3));
+             std::filesystem::last_write_time("data", written + std::chrono::seconds(2));
+         },
+         "ERROR: UPLOAD HAS NOT COMPLETED!\ndata was changed while it was being uploaded",
+         "SEND REC - image changed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetState();
+        ChoosePoi(40000);
+        ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+        ui.OnDialog(kUploadStatus).After(1500).Run(c.change);
+        ui.OnMessageBoxContaining("UPLOAD HAS NOT COMPLETED").Press(ui::IDOK);
+        ui.Log().Clear();
+        const Run run = Upload();
+        EXPECT_EQ(run.result, ui::IDCANCEL);
+        const std::vector<std::string> boxes = ui.BoxTexts();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].rfind(c.box, 0), 0u) << boxes[0];
+        const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
+        EXPECT_NE(trace.find(c.traced), std::string::npos);
+        EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
+    }
 }
 
 struct CloseCase : NamedCase {

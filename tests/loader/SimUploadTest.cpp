@@ -86,6 +86,15 @@ const Fault kFaults[] = {
     {"silence_for_good", {"silence:at=3,for=0"}, LoaderState::WaitRec},
     // A device that has gone stops the run instead of resending into it for ever.
     {"disconnect", {"disconnect:at=2"}, LoaderState::SystemFailure},
+    // So does a receiver that refuses the same record, or the erase, every time (an
+    // address outside its flash or the erased range): it would start over for ever.
+    {"fail_for_good", {"fail:every=1"}, LoaderState::SystemFailure},
+    {"erase_refused_for_good",
+     {"badcmd:every=1"},
+     LoaderState::SystemFailure,
+     0,
+     true,
+     LoaderState::AllDone},
 };
 
 // What ctest shows of a case.
@@ -191,6 +200,7 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
                 receiver->Counters().faultsStruck > 0);
     EXPECT_TRUE(end != LoaderState::InvalidFlash || receiver->Flash().ProgrammedBytes() == 0);
     EXPECT_EQ(receiver->Counters().bytesCorrupted, 0u);
+    EXPECT_EQ(engine->StopReason().empty(), end != LoaderState::SystemFailure);
     if (end != LoaderState::AllDone)
         return;
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
