@@ -1,13 +1,11 @@
 #include "platform/SerialDiagnostics.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 
 #include "platform/SerialTypes.h"
+#include "platform/SystemErrorText.h"
 
 namespace platform {
 
@@ -50,11 +48,6 @@ void Deliver(const SerialDiagnostic& diagnostic) {
 
 std::string SerialDiagnostics::Describe(int error) {
     switch (error) {
-        case EBUSY:
-            return "device in use";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
         case IE_BAUDRATE:
             return "speed not supported";
         case IE_BYTESIZE:
@@ -66,10 +59,7 @@ std::string SerialDiagnostics::Describe(int error) {
     }
     if (error <= 0)
         return "error " + std::to_string(error);
-    std::string text = std::strerror(error);
-    if (!text.empty())
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    return text;
+    return SystemErrorText(error);
 }
 
 void SerialDiagnostics::Failure(const std::string& call, const std::string& device, int error) {

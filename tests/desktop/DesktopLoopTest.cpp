@@ -199,7 +199,7 @@ TEST_F(DesktopTest, AnIdleDialogWakesOnlyForItsDescriptor) {
     std::uint64_t roundsAtRead = 0;
     int reads = 0;
     dialog.onInit = [&](TestDialog& d) {
-        Desktop().WatchFd(pipeFds[0], [&] {
+        Desktop().WatchInput({pipeFds[0]}, [&] {
             char byte = 0;
             if (read(pipeFds[0], &byte, 1) == 1)
                 ++reads;
