@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/SRecordCheck.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ bool ImageReader::Open(const std::string& path) {
     // Only a plain file is an image: a directory would "open" with a bogus length, and
     // opening a FIFO could wait for ever.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(platform::PathFromUtf8(path), error))
         return false;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)

@@ -22,4 +22,8 @@ std::string SystemErrorText(int error) {
     return text;
 }
 
+bool SystemErrorNeedsUser(int error) {
+    return error == EBUSY || error == EACCES || error == EPERM;
+}
+
 }  // namespace platform

@@ -394,20 +394,18 @@ int main(int argc, char** argv) {
                 scanCpu, kScanSeconds, settleCpu);
 
     // The program as a process, on Linux and (when it is there) on Windows under Wine.
-    const double onLinux = ProgramUploadFraction({UPLOADER_PATH}, programSize, work, {},
-                                               [](const std::string& device) {
-                                                   setenv("ORVANE_COM1", device.c_str(), 1);
-                                               });
+    const double onLinux = ProgramUploadFraction(
+        {UPLOADER_PATH}, programSize, work, {},
+        [](const std::string& device) { setenv("ORVANE_COM1", device.c_str(), 1); });
     const char* wineExe = std::getenv("TARNWICK_WINE_EXE");
     const char* wineCom1 = std::getenv("TARNWICK_WINE_COM1");
     double windows = -1;
     if (wineExe != nullptr && wineCom1 != nullptr && std::getenv("WINEPREFIX") != nullptr) {
-        windows = ProgramUploadFraction(
-            {"/usr/lib/wine/wine64", wineExe}, programSize, work, {{"WINEDEBUG", "-all"}},
-            [&](const std::string& device) {
-                std::filesystem::remove(wineCom1);
-                std::filesystem::create_symlink(device, wineCom1);
-            });
+        windows = ProgramUploadFraction({"/usr/lib/wine/wine64", wineExe}, programSize, work,
+                                        {{"WINEDEBUG", "-all"}}, [&](const std::string& device) {
+                                            std::filesystem::remove(wineCom1);
+                                            std::filesystem::create_symlink(device, wineCom1);
+                                        });
     }
     std::printf("program (--text)   %zu bytes code, automatic upload, paced, %d bit/s\n",
                 programSize, kBaud);

@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
             std::string answer = "ERROR";
             if (std::sscanf(line.c_str(), "%7s %ld %ld", verb, &first, &second) == 3 &&
                 std::string(verb) == "RECV") {
-                answer = Hex(Receive(master, static_cast<std::size_t>(first), static_cast<int>(second)));
+                answer =
+                    Hex(Receive(master, static_cast<std::size_t>(first), static_cast<int>(second)));
             } else if (std::sscanf(line.c_str(), "%7s %ld %131072s", verb, &first, hex) >= 2 &&
                        std::string(verb) == "SEND") {
                 later.push_back({Clock::now() + std::chrono::milliseconds(first), Unhex(hex)});
