@@ -360,8 +360,11 @@ bool Win32SerialDevice::Pump() {
                 return CallFailed("WriteFile", error);
             }
             s.writePending = false;
-            // A write finished short goes on from where it stopped.
+            // A write finished short goes on from where it stopped, on a later call
+            // when it took nothing at all.
             s.inFlightDone += moved;
+            if (moved == 0)
+                return true;
         }
         if (s.inFlightDone >= s.inFlight.size()) {
             s.inFlight.clear();

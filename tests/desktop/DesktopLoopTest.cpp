@@ -214,7 +214,7 @@ TEST_F(DesktopTest, AnIdleDialogWakesOnlyForItsDescriptor) {
     });
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     writer.join();
-    Desktop().UnwatchFd(pipeFds[0]);
+    Desktop().UnwatchInput({pipeFds[0]});
     close(pipeFds[0]);
     close(pipeFds[1]);
     EXPECT_EQ(reads, 1);

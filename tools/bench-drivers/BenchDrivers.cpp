@@ -282,10 +282,10 @@ double LineBoundSeconds(std::size_t size) {
 // The program as a process: an automatic upload of a code image through orvane.ini to a
 // fresh paced simulator, timed from the first record on screen to "Upload complete".
 // Answers the share of the line-rate bound, 0 when the upload did not complete.
-double ProgramUploadFraction(const std::vector<std::string>& program, std::size_t size,
-                             const std::filesystem::path& work,
-                             const std::map<std::string, std::string>& env,
-                             const std::function<void(const std::string&)>& mapCom1) {
+// mapCom1 makes COM1 the simulator's device and answers the program's environment.
+double ProgramUploadFraction(
+    const std::vector<std::string>& program, std::size_t size, const std::filesystem::path& work,
+    const std::function<std::map<std::string, std::string>(const std::string&)>& mapCom1) {
     const std::filesystem::path folder = work / "program";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
@@ -296,8 +296,7 @@ double ProgramUploadFraction(const std::vector<std::string>& program, std::size_
                             "stay", "--chatter", "0"});
     if (sim.Path().empty())
         return 0;
-    mapCom1(sim.Path());
-    ProgramProcess uploader({"--text"}, folder.string(), env, program);
+    ProgramProcess uploader({"--text"}, folder.string(), mapCom1(sim.Path()), program);
     if (!uploader.WaitFor("Upload> ", 120000) || !uploader.Answer("yes") ||
         !uploader.WaitFor("PROGRAMMING", 120000)) {
         return 0;
@@ -394,17 +393,20 @@ int main(int argc, char** argv) {
                 scanCpu, kScanSeconds, settleCpu);
 
     // The program as a process, on Linux and (when it is there) on Windows under Wine.
-    const double onLinux = ProgramUploadFraction(
-        {UPLOADER_PATH}, programSize, work, {},
-        [](const std::string& device) { setenv("ORVANE_COM1", device.c_str(), 1); });
+    using Environment = std::map<std::string, std::string>;
+    const double onLinux =
+        ProgramUploadFraction({UPLOADER_PATH}, programSize, work, [](const std::string& device) {
+            return Environment{{"ORVANE_COM1", device}};
+        });
     const char* wineExe = std::getenv("TARNWICK_WINE_EXE");
     const char* wineCom1 = std::getenv("TARNWICK_WINE_COM1");
     double windows = -1;
     if (wineExe != nullptr && wineCom1 != nullptr && std::getenv("WINEPREFIX") != nullptr) {
         windows = ProgramUploadFraction({"/usr/lib/wine/wine64", wineExe}, programSize, work,
-                                        {{"WINEDEBUG", "-all"}}, [&](const std::string& device) {
+                                        [&](const std::string& device) {
                                             std::filesystem::remove(wineCom1);
                                             std::filesystem::create_symlink(device, wineCom1);
+                                            return Environment{{"WINEDEBUG", "-all"}};
                                         });
     }
     std::printf("program (--text)   %zu bytes code, automatic upload, paced, %d bit/s\n",
