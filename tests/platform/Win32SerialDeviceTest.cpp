@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/SerialDiagnostics.h"
 #include "platform/win32/Win32SerialDevice.h"
 #include "tests/platform/SerialConformance.h"
 
@@ -83,3 +84,14 @@ std::unique_ptr<SerialLine> FarEnd() {
 INSTANTIATE_TEST_SUITE_P(Win32, SerialConformance,
                          ::testing::Values(SerialBackendCase("Win32", FarEnd, false, true)),
                          ByName);
+
+// A port the system does not have: the failing call, the device and the system's own
+// words reach the diagnostics.
+TEST(Win32SerialDevice, AMissingPortIsNamedWithTheCallAndTheSystemsText) {
+    platform::Win32SerialDevice device("\\\\.\\COM200");
+    EXPECT_FALSE(device.Open());
+    EXPECT_EQ(device.LastSystemError(), ERROR_FILE_NOT_FOUND);
+    const std::string said = platform::SerialDiagnostics::LastFailure("\\\\.\\COM200");
+    EXPECT_EQ(said.rfind("CreateFileW \\\\.\\COM200: ", 0), 0u) << said;
+    EXPECT_GT(said.size(), std::string("CreateFileW \\\\.\\COM200: ").size() + 4) << said;
+}
