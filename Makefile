@@ -2,12 +2,13 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
+WIN_DIR   ?= build-windows
 # Seconds each fuzz target runs: FUZZ_SECONDS in `make fuzz`, FUZZ_SMOKE_SECONDS in `make test`.
 FUZZ_SECONDS       ?= 120
 FUZZ_SMOKE_SECONDS ?= 5
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast demo package format clean bench
+.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast test-windows windows demo package format clean bench
 
 all: build
 
@@ -26,6 +27,18 @@ build: $(BUILD_DIR)/build.ninja
 build-asan: $(ASAN_DIR)/build.ninja
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
+# The Windows program, cross-built with MinGW-w64 into one static .exe, and its zip.
+$(WIN_DIR)/build.ninja:
+	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON
+
+windows: deps $(WIN_DIR)/build.ninja
+	cmake --build $(WIN_DIR) -j $(JOBS)
+
+# The Windows build's tests under Wine (the Linux build brings the simulator and helpers).
+test-windows: windows build
+	bash tools/wine-tests.sh $(WIN_DIR) $(BUILD_DIR)
+
 # The fuzz targets: clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
 $(FUZZ_DIR)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -41,13 +54,14 @@ fuzz: deps build-fuzz
 fuzz-smoke: build-fuzz
 	bash tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SMOKE_SECONDS)
 
-# Installs what is missing, builds both configurations and runs every test in both, after
-# a short run of each fuzz target.
-test: deps build build-asan
+# Installs what is missing, builds every configuration and runs every test in each, after
+# a short run of each fuzz target; the Windows build's tests run under Wine.
+test: deps build build-asan windows
 	$(MAKE) fuzz-smoke
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+	bash tools/wine-tests.sh $(WIN_DIR) $(BUILD_DIR)
 
 # The plain build only, for a quick round while working.
 test-fast: build
@@ -67,11 +81,13 @@ package: deps build
 	@if command -v lintian >/dev/null; then lintian $(BUILD_DIR)/packages/tarnwick-uploader_*.deb; \
 	else echo "lintian is not installed: the package was not checked"; fi
 
-bench: build
-	@for b in $(BUILD_DIR)/tools/bench-*; do [ -x "$$b" ] && "$$b"; done; true
+# The Linux benches; the one of the program as a process also runs the Windows program
+# under Wine.
+bench: build windows
+	@bash tools/wine-tests.sh $(WIN_DIR) $(BUILD_DIR) --bench; true
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WIN_DIR)

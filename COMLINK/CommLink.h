@@ -44,8 +44,8 @@ class CommLink {
     // answered first, once, with the summary 0.
     int LineErrors(unsigned short& summary);
 
-    // A descriptor that becomes readable when input arrives (for an fd watch), or -1.
-    int InputFd() const { return port_.InputFd(); }
+    // What becomes ready when input arrives (for a watch of the front end's loop).
+    platform::Waitable InputSource() const { return port_.InputSource(); }
 
     CommPort& Port() { return port_; }
     LineSettings* Line() { return line_.get(); }

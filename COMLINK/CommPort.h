@@ -6,6 +6,7 @@
 #include "COMLINK/CommResult.h"
 #include "COMLINK/LineStatusBlock.h"
 #include "COMLINK/QueueStatusRecord.h"
+#include "platform/Waitable.h"
 
 // Receives the status dump one zero-terminated line at a time, without line breaks.
 using DumpSink = std::function<void(const char* line)>;
@@ -48,8 +49,8 @@ class CommPort {
     // Waits until input may have arrived or ms have passed (the channel's waits), without
     // spinning; by default a short sleep of the platform clock.
     virtual void WaitInput(unsigned ms);
-    // A descriptor that becomes readable when input arrives, or -1.
-    virtual int InputFd() const { return -1; }
+    // What becomes ready when input arrives, or nothing.
+    virtual platform::Waitable InputSource() const { return {}; }
 
     int PortIndex() const { return portIndex_; }
     // The last recorded result code, 0 if none.

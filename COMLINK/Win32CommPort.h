@@ -56,7 +56,9 @@ class Win32CommPort : public CommPort {
     virtual int TranslateSystemError();
 
     void WaitInput(unsigned ms) override;
-    int InputFd() const override { return device_ != nullptr ? device_->InputFd() : -1; }
+    platform::Waitable InputSource() const override {
+        return device_ != nullptr ? device_->InputSource() : platform::Waitable{};
+    }
 
     // The settings block as it is now (may hold values not yet applied), or nullptr.
     const platform::DCB* Settings() const { return dcb_.get(); }

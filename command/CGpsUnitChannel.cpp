@@ -1,7 +1,6 @@
 // The command channel of the receiver object: opening the port for text, sending
 // command sentences and collecting reply lines.
 #include <algorithm>
-#include <cerrno>
 #include <string>
 
 #include "COMLINK/CommLink.h"
@@ -47,15 +46,8 @@ void ShowOpenFailure() {
 // the status bar names the device and the reason ("open /dev/ttyUSB0: device in use").
 // A port without a receiver behind it is what a scan meets every time and says nothing.
 void ShowOpenReason(int portIndex) {
-    std::string reason = platform::SerialDiagnostics::LastFailureOfPort(portIndex);
-    auto endsWith = [&reason](const std::string& tail) {
-        return reason.size() >= tail.size() &&
-               reason.compare(reason.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    using platform::SerialDiagnostics;
-    if (endsWith(": " + SerialDiagnostics::Describe(EBUSY)) ||
-        endsWith(": " + SerialDiagnostics::Describe(EACCES)) ||
-        endsWith(": " + SerialDiagnostics::Describe(EPERM))) {
+    std::string reason = platform::SerialDiagnostics::LastFailureForUser(portIndex);
+    if (!reason.empty()) {
         // A scan tries the port again and again: said once while it stays the same.
         if (theApp.mainWindow == nullptr || theApp.mainWindow->PaneText(0) != reason)
             theApp.SetStatusText(reason);

@@ -96,19 +96,20 @@ void UploadDialogBase::StepEngine() {
 }
 
 void UploadDialogBase::WatchInput() {
-    const int fd = theUnit.link ? theUnit.link->InputFd() : -1;
-    if (fd < 0 || !ui::Runtime::Get().HasBackend())
+    const platform::Waitable input =
+        theUnit.link ? theUnit.link->InputSource() : platform::Waitable{};
+    if (!input.Valid() || !ui::Runtime::Get().HasBackend())
         return;
-    watchedFd_ = fd;
-    ui::Runtime::Get().UseBackend().WatchFd(fd, [this] { OnInput(); });
+    watchedInput_ = input;
+    ui::Runtime::Get().UseBackend().WatchInput(input, [this] { OnInput(); });
 }
 
 void UploadDialogBase::StopWatchingInput() {
-    if (watchedFd_ < 0)
+    if (!watchedInput_.Valid())
         return;
     if (ui::Runtime::Get().HasBackend())
-        ui::Runtime::Get().UseBackend().UnwatchFd(watchedFd_);
-    watchedFd_ = -1;
+        ui::Runtime::Get().UseBackend().UnwatchInput(watchedInput_);
+    watchedInput_ = {};
 }
 
 void UploadDialogBase::OnInput() {

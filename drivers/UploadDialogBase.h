@@ -7,6 +7,7 @@
 #include "app/UploadDriver.h"
 #include "drivers/FilePicker.h"
 #include "loader/FlashLoader.h"
+#include "platform/Waitable.h"
 #include "ui/Dialog.h"
 
 class ImageReader;
@@ -130,5 +131,5 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver {
     std::uint64_t reportWaitStartMs_ = 0;
     // Bytes of the run's files the engine has sent, up to the last FILE DONE.
     std::uint32_t bytesSentInRun_ = 0;
-    int watchedFd_ = -1;
+    platform::Waitable watchedInput_;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/SRecordCheck.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 

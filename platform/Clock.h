@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "platform/Waitable.h"
 
 namespace platform {
 
@@ -30,10 +33,10 @@ class Clock {
     virtual void Yield() = 0;
     // Sleeps for a short time.
     virtual void SleepMs(unsigned ms) = 0;
-    // Waits until the descriptor is ready for one of the poll events, or ms have passed;
-    // answers the events that are ready (0 when the time ran out). A virtual clock looks
-    // once and, when nothing is ready, moves on by ms at once.
-    virtual short WaitFd(int fd, short events, unsigned ms) = 0;
+    // Waits until one of the sources is ready, or ms have passed; answers the index of the
+    // first ready one (-1 when the time ran out). A virtual clock looks once and, when
+    // nothing is ready, moves on by ms at once.
+    virtual int WaitAny(std::span<const Waitable> sources, unsigned ms) = 0;
     // The local date and time.
     virtual LocalDateTime LocalNow() = 0;
 };

@@ -5,7 +5,8 @@
 
 namespace platform {
 
-// Which device stands behind COM<n>.
+// Which device stands behind COM<n>. On Windows it is \\.\COM<n> itself, and the default
+// list is the ports the system knows. On POSIX:
 //
 // ORVANE_COM<n> in the environment names the device of COM<n> (e.g.
 // ORVANE_COM1=/dev/ttyUSB0). Without it, COM<n> is the n-th device of this list: the USB

@@ -3,23 +3,26 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
+
 namespace platform {
 
 FileStatus StatusOf(const std::string& path) {
     namespace fs = std::filesystem;
     FileStatus status;
     std::error_code error;
-    const fs::file_status found = fs::status(path, error);
+    const fs::path native = PathFromUtf8(path);
+    const fs::file_status found = fs::status(native, error);
     if (error || !fs::exists(found))
         return status;
     if (!fs::is_regular_file(found)) {
         status.kind = FileStatus::Kind::Other;
         return status;
     }
-    const std::uintmax_t size = fs::file_size(path, error);
+    const std::uintmax_t size = fs::file_size(native, error);
     if (error)
         return status;
-    const fs::file_time_type written = fs::last_write_time(path, error);
+    const fs::file_time_type written = fs::last_write_time(native, error);
     if (error)
         return status;
     status.kind = FileStatus::Kind::Regular;

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/SerialTypes.h"
+#include "platform/Waitable.h"
 
 namespace platform {
 
@@ -55,8 +56,9 @@ class SerialDevice {
         if (ms > 0)
             GetClock().SleepMs(1);
     }
-    // A descriptor that becomes readable when input arrives, or -1 (for an fd watch).
-    virtual int InputFd() const { return -1; }
+    // What becomes ready when input arrives (for a watch of the front end's loop), or
+    // nothing.
+    virtual Waitable InputSource() const { return {}; }
 };
 
 }  // namespace platform

@@ -1,20 +1,10 @@
 #include "platform/SerialDeviceFactory.h"
 
-#include "platform/ComPortNames.h"
-#include "platform/SerialDiagnostics.h"
-#include "platform/TermiosSerialDevice.h"
+#include "platform/SystemSerialDevice.h"
 
 namespace platform {
 
 namespace {
-
-std::shared_ptr<SerialDevice> MakeTermiosDevice(int portIndex) {
-    std::string path = ComPortNames::PathOf(portIndex);
-    SerialDiagnostics::NamePort(portIndex, path);
-    if (path.empty())
-        return nullptr;
-    return std::make_shared<TermiosSerialDevice>(path);
-}
 
 SerialDeviceFactory& Installed() {
     static SerialDeviceFactory factory;
@@ -25,7 +15,7 @@ SerialDeviceFactory& Installed() {
 
 std::shared_ptr<SerialDevice> MakeSerialDevice(int portIndex) {
     SerialDeviceFactory& factory = Installed();
-    return factory ? factory(portIndex) : MakeTermiosDevice(portIndex);
+    return factory ? factory(portIndex) : MakeSystemSerialDevice(portIndex);
 }
 
 SerialDeviceFactory SetSerialDeviceFactory(SerialDeviceFactory factory) {

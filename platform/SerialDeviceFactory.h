@@ -11,7 +11,7 @@ namespace platform {
 // device comes back closed; the port object opens it.
 using SerialDeviceFactory = std::function<std::shared_ptr<SerialDevice>(int portIndex)>;
 
-// The device of a port index through the installed factory (by default the termios one).
+// The device of a port index through the installed factory (by default the machine's own).
 std::shared_ptr<SerialDevice> MakeSerialDevice(int portIndex);
 
 // Installs a factory (an empty one restores the default). Answers the previous one.

@@ -1,13 +1,11 @@
 #include "platform/SerialDiagnostics.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 
 #include "platform/SerialTypes.h"
+#include "platform/SystemErrorText.h"
 
 namespace platform {
 
@@ -22,6 +20,7 @@ struct Kept {
     std::mutex guard;
     SerialDiagnosticSink sink;
     std::map<std::string, std::string> lastFailure;  // by device path
+    std::map<std::string, int> lastError;            // by device path
     std::map<int, std::string> portDevice;           // by port index
 };
 
@@ -35,8 +34,10 @@ void Deliver(const SerialDiagnostic& diagnostic) {
     {
         Kept& kept = State();
         std::lock_guard<std::mutex> lock(kept.guard);
-        if (diagnostic.kind == SerialDiagnostic::Kind::Failure)
+        if (diagnostic.kind == SerialDiagnostic::Kind::Failure) {
             kept.lastFailure[diagnostic.device] = diagnostic.text;
+            kept.lastError[diagnostic.device] = diagnostic.error;
+        }
         sink = kept.sink;
     }
     // Outside the lock: a sink may ask for the kept failures.
@@ -50,11 +51,6 @@ void Deliver(const SerialDiagnostic& diagnostic) {
 
 std::string SerialDiagnostics::Describe(int error) {
     switch (error) {
-        case EBUSY:
-            return "device in use";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
         case IE_BAUDRATE:
             return "speed not supported";
         case IE_BYTESIZE:
@@ -66,10 +62,7 @@ std::string SerialDiagnostics::Describe(int error) {
     }
     if (error <= 0)
         return "error " + std::to_string(error);
-    std::string text = std::strerror(error);
-    if (!text.empty())
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    return text;
+    return SystemErrorText(error);
 }
 
 void SerialDiagnostics::Failure(const std::string& call, const std::string& device, int error) {
@@ -94,6 +87,7 @@ void SerialDiagnostics::Opened(const std::string& device) {
     Kept& kept = State();
     std::lock_guard<std::mutex> lock(kept.guard);
     kept.lastFailure.erase(device);
+    kept.lastError.erase(device);
 }
 
 void SerialDiagnostics::NamePort(int portIndex, const std::string& device) {
@@ -124,6 +118,18 @@ std::string SerialDiagnostics::LastFailureOfPort(int portIndex) {
     return LastFailure(device);
 }
 
+std::string SerialDiagnostics::LastFailureForUser(int portIndex) {
+    Kept& kept = State();
+    std::lock_guard<std::mutex> lock(kept.guard);
+    auto device = kept.portDevice.find(portIndex);
+    if (device == kept.portDevice.end())
+        return {};
+    auto error = kept.lastError.find(device->second);
+    if (error == kept.lastError.end() || error->second <= 0 || !SystemErrorNeedsUser(error->second))
+        return {};
+    return kept.lastFailure[device->second];
+}
+
 SerialDiagnosticSink SerialDiagnostics::SetSink(SerialDiagnosticSink sink) {
     Kept& kept = State();
     std::lock_guard<std::mutex> lock(kept.guard);
@@ -136,6 +142,7 @@ void SerialDiagnostics::Clear() {
     Kept& kept = State();
     std::lock_guard<std::mutex> lock(kept.guard);
     kept.lastFailure.clear();
+    kept.lastError.clear();
     kept.portDevice.clear();
 }
 

@@ -39,6 +39,9 @@ class SerialDiagnostics {
     static std::string LastFailure(const std::string& device);
     // The same for the device behind a port index; for a port without a device, says so.
     static std::string LastFailureOfPort(int portIndex);
+    // The last failure of the port when the user has to act on it (the device is in use
+    // or not accessible), or "".
+    static std::string LastFailureForUser(int portIndex);
 
     // "permission denied", "device in use", ... for an error value.
     static std::string Describe(int error);

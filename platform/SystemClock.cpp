@@ -1,9 +1,8 @@
 #include "platform/SystemClock.h"
 
-#include <poll.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <ctime>
 #include <thread>
 
@@ -28,18 +27,8 @@ void SystemClock::SleepMs(unsigned ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-short SystemClock::WaitFd(int fd, short events, unsigned ms) {
-    const std::uint64_t end = MonotonicMs() + ms;
-    for (;;) {
-        std::uint64_t now = MonotonicMs();
-        int left = now >= end ? 0 : static_cast<int>(end - now);
-        pollfd watched{fd, events, 0};
-        int ready = ::poll(&watched, 1, left);
-        if (ready > 0)
-            return watched.revents;
-        if (ready == 0 || errno != EINTR || left == 0)
-            return 0;
-    }
+int SystemClock::WaitAny(std::span<const Waitable> sources, unsigned ms) {
+    return WaitForAny(sources, static_cast<int>(std::min<unsigned>(ms, INT_MAX)));
 }
 
 LocalDateTime SystemClock::LocalNow() {
@@ -48,21 +37,6 @@ LocalDateTime SystemClock::LocalNow() {
     localtime_r(&now, &parts);
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
-}
-
-namespace {
-SystemClock systemClock;
-Clock* current = &systemClock;
-}  // namespace
-
-Clock& GetClock() {
-    return *current;
-}
-
-Clock* SetClock(Clock* clock) {
-    Clock* previous = current;
-    current = clock != nullptr ? clock : &systemClock;
-    return previous;
 }
 
 }  // namespace platform

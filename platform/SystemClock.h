@@ -11,7 +11,7 @@ class SystemClock : public Clock {
     std::uint64_t MonotonicMs() override;
     void Yield() override;
     void SleepMs(unsigned ms) override;
-    short WaitFd(int fd, short events, unsigned ms) override;
+    int WaitAny(std::span<const Waitable> sources, unsigned ms) override;
     LocalDateTime LocalNow() override;
 };
 

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/serial.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -581,9 +580,10 @@ void TermiosSerialDevice::WaitInput(unsigned ms) {
         if (now >= end)
             return;
         // While our own queue holds output, room in the kernel is worth waking for too.
-        short events = static_cast<short>(POLLIN | (tx_.Empty() ? 0 : POLLOUT));
-        short ready = clock.WaitFd(fd_, events, static_cast<unsigned>(end - now));
-        if (ready == 0 || (ready & ~POLLOUT) != 0)
+        const Waitable sources[] = {{fd_, Waitable::Ready::Input}, {fd_, Waitable::Ready::Room}};
+        int ready = clock.WaitAny(std::span(sources, tx_.Empty() ? 1 : 2),
+                                  static_cast<unsigned>(end - now));
+        if (ready != 1)
             return;  // time is up, input has come, or the device has hung up
     }
 }

@@ -50,7 +50,7 @@ class TermiosSerialDevice : public SerialDevice {
     bool TransmitCommChar(std::uint8_t byte) override;
     int LastSystemError() const override { return lastError_; }
     void WaitInput(unsigned ms) override;
-    int InputFd() const override { return fd_; }
+    Waitable InputSource() const override { return fd_ >= 0 ? Waitable{fd_} : Waitable{}; }
 
     // Speeds this backend can set (the termios speed table).
     static bool SpeedSupported(std::uint32_t baud);

@@ -1,25 +1,28 @@
 #include "platform/VirtualClock.h"
 
-#include <poll.h>
-
-#include <ctime>
+#include <chrono>
 
 namespace platform {
 
-short VirtualClock::WaitFd(int fd, short events, unsigned ms) {
-    pollfd watched{fd, events, 0};
-    if (::poll(&watched, 1, 0) > 0)
-        return watched.revents;
-    nowMs_ += ms;
-    return 0;
+int VirtualClock::WaitAny(std::span<const Waitable> sources, unsigned ms) {
+    int ready = WaitForAny(sources, 0);
+    if (ready < 0)
+        nowMs_ += ms;
+    return ready;
 }
 
 LocalDateTime VirtualClock::LocalNow() {
-    std::time_t now = static_cast<std::time_t>(CalendarSeconds());
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-            parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+    using namespace std::chrono;
+    const sys_seconds now{seconds{CalendarSeconds()}};
+    const sys_days day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss<seconds> time{now - day};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(unsigned{date.month()}),
+            static_cast<int>(unsigned{date.day()}),
+            static_cast<int>(time.hours().count()),
+            static_cast<int>(time.minutes().count()),
+            static_cast<int>(time.seconds().count())};
 }
 
 }  // namespace platform

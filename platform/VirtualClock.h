@@ -20,7 +20,7 @@ class VirtualClock : public Clock {
     std::uint64_t MonotonicMs() override { return nowMs_; }
     void Yield() override { nowMs_ += 1; }
     void SleepMs(unsigned ms) override { nowMs_ += ms; }
-    short WaitFd(int fd, short events, unsigned ms) override;
+    int WaitAny(std::span<const Waitable> sources, unsigned ms) override;
     LocalDateTime LocalNow() override;  // in UTC, so tests do not depend on the time zone
 
     void Advance(std::uint64_t ms) { nowMs_ += ms; }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Waitable.h"
+
 namespace ui {
 
 class Dialog;
@@ -40,9 +42,9 @@ class Backend {
     // The file-open dialog; a path as the user gave it, or nothing.
     virtual std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) = 0;
 
-    // Calls onReadable from the loop whenever fd has data to read.
-    virtual void WatchFd(int fd, std::function<void()> onReadable) = 0;
-    virtual void UnwatchFd(int fd) = 0;
+    // Calls onReadable from the loop whenever the source is ready.
+    virtual void WatchInput(platform::Waitable source, std::function<void()> onReadable) = 0;
+    virtual void UnwatchInput(platform::Waitable source) = 0;
 
     // Timers or the quit state changed: a waiting loop should look again.
     virtual void Wake() {}

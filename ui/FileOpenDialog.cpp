@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/Utf8Path.h"
 #include "ui/Backend.h"
 #include "ui/Runtime.h"
 
@@ -16,7 +17,7 @@ std::optional<std::string> FileOpenDialog(const FileOpenRequest& request) {
     if (!chosen || chosen->empty())
         return std::nullopt;
 
-    std::filesystem::path path(*chosen);
+    std::filesystem::path path = platform::PathFromUtf8(*chosen);
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(path, error);
     if (!error)
@@ -24,7 +25,7 @@ std::optional<std::string> FileOpenDialog(const FileOpenRequest& request) {
     if (!path.has_extension() && !request.defaultExtension.empty()) {
         path += "." + request.defaultExtension;
     }
-    return path.string();
+    return platform::Utf8FromPath(path);
 }
 
 std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::string& filter) {

@@ -199,7 +199,7 @@ TEST_F(DesktopTest, AnIdleDialogWakesOnlyForItsDescriptor) {
     std::uint64_t roundsAtRead = 0;
     int reads = 0;
     dialog.onInit = [&](TestDialog& d) {
-        Desktop().WatchFd(pipeFds[0], [&] {
+        Desktop().WatchInput({pipeFds[0]}, [&] {
             char byte = 0;
             if (read(pipeFds[0], &byte, 1) == 1)
                 ++reads;
@@ -214,7 +214,7 @@ TEST_F(DesktopTest, AnIdleDialogWakesOnlyForItsDescriptor) {
     });
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     writer.join();
-    Desktop().UnwatchFd(pipeFds[0]);
+    Desktop().UnwatchInput({pipeFds[0]});
     close(pipeFds[0]);
     close(pipeFds[1]);
     EXPECT_EQ(reads, 1);

@@ -6,11 +6,40 @@
 
 #include "platform/MemorySerialBank.h"
 #include "platform/MemorySerialDevice.h"
+#include "tests/platform/SerialConformance.h"
 #include "tests/support/MemorySerialFixture.h"
 
 namespace {
 
 using namespace platform;
+
+// COM1 of a memory bank, its far end in virtual time.
+class MemoryLine : public SerialLine {
+  public:
+    MemoryLine() { device.SetPeer(&peer); }
+    std::shared_ptr<SerialDevice> NewDevice() override { return MakeSerialDevice(0); }
+    void Send(const std::string& bytes, int afterMs) override {
+        peer.SendAt(clock.MonotonicMs() + static_cast<std::uint64_t>(afterMs), bytes);
+    }
+    std::string Receive(std::size_t size, int /*ms*/) override {
+        std::string got = peer.received.substr(0, size);
+        peer.received.erase(0, got.size());
+        return got;
+    }
+    void HoldOutput() override { device.SetXoffHold(true); }
+
+  private:
+    VirtualClock clock;
+    ScopedClock useClock{clock};
+    TestPeer peer;
+    MemorySerialBank bank;
+    MemorySerialDevice& device = bank.Attach(0);
+};
+
+INSTANTIATE_TEST_SUITE_P(Memory, SerialConformance,
+                         ::testing::Values(SerialBackendCase(
+                             "Memory", [] { return std::make_unique<MemoryLine>(); }, true, false)),
+                         ByName);
 
 // The device on COM1, opened at 115200 with the far end attached.
 class MemoryDeviceTest : public MemorySerialFixture {
@@ -95,9 +124,7 @@ TEST_F(MemoryDeviceTest, QueuesHaveTheirSizesAndOverflowIsReportedOnce) {
     EXPECT_EQ(ReadAll(), "01234567");
     device.SetXoffHold(true);
     EXPECT_EQ(Write(std::string(20, 'x')), 16u);
-    COMSTAT stat = Status();
-    EXPECT_TRUE(stat.fXoffHold);
-    EXPECT_EQ(stat.cbOutQue, 16u);
+    EXPECT_TRUE(Status().fXoffHold);
 }
 
 TEST_F(MemoryDeviceTest, UnpluggedDeviceFailsLikeAVanishedAdapter) {
@@ -126,12 +153,9 @@ TEST(MemorySerialBank, OnlyAttachedPortsHaveADevice) {
         }
         EXPECT_NE(MakeSerialDevice(5), nullptr);
     }
-    // The bank is gone: back to the termios factory, whose devices come back closed.
-    ::setenv("ORVANE_COM1", "/dev/null", 1);
+    // The bank is gone: back to the machine's own factory, whose devices come back closed.
     std::shared_ptr<SerialDevice> outside = MakeSerialDevice(0);
-    ::unsetenv("ORVANE_COM1");
-    ASSERT_NE(outside, nullptr);
-    EXPECT_FALSE(outside->IsOpen());
+    EXPECT_TRUE(outside == nullptr || !outside->IsOpen());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/SerialDiagnostics.h"
 #include "platform/TermiosSerialDevice.h"
 #include "platform/VirtualClock.h"
+#include "tests/platform/SerialConformance.h"
 #include "tests/support/PtyPair.h"
 
 namespace {
@@ -24,6 +25,34 @@ namespace {
 using platform::SerialDiagnostic;
 using platform::SerialDiagnostics;
 using platform::TermiosSerialDevice;
+
+// A pseudo-terminal: the device on its slave, the test's far end on its master.
+class PtyLine : public SerialLine {
+  public:
+    ~PtyLine() override {
+        for (std::thread& later : senders_)
+            later.join();
+    }
+    std::shared_ptr<platform::SerialDevice> NewDevice() override {
+        return std::make_shared<TermiosSerialDevice>(pty_.SlavePath());
+    }
+    void Send(const std::string& bytes, int afterMs) override {
+        senders_.emplace_back([this, bytes, afterMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+            pty_.Write(bytes);
+        });
+    }
+    std::string Receive(std::size_t size, int ms) override { return pty_.ReadExactly(size, ms); }
+
+  private:
+    PtyPair pty_;
+    std::vector<std::thread> senders_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Termios, SerialConformance,
+                         ::testing::Values(SerialBackendCase(
+                             "Termios", [] { return std::make_unique<PtyLine>(); }, false, true)),
+                         ByName);
 
 // Real time, short: COM3 (and COM4) name the slave of a pseudo-terminal.
 class TermiosTest : public ::testing::Test {
@@ -102,43 +131,6 @@ TEST_F(TermiosTest, EverySpeedOfTheDialogsIsVisibleFromTheOtherEnd) {
     EXPECT_EQ(pty.SlaveSettings().c_iflag & (IXON | IXOFF), IXON | IXOFF);
 }
 
-TEST_F(TermiosTest, ReadsNeverWaitAndPurgeDropsBothQueues) {
-    Win32CommPort port(2, 4096, 2048, 0);
-    EXPECT_EQ(port.ReadByte(), CL_ERR_TIMEOUT);
-    ASSERT_EQ(pty.Write(std::string("\x00\xff\r\nabcdef", 10)), 10u);
-    EXPECT_EQ(WaitForInput(port, 10), 10);
-    // Raw: no translation of CR, LF or the zero byte.
-    for (int expected : {0x00, 0xFF, int{'\r'}, int{'\n'}})
-        EXPECT_EQ(port.ReadByte(), expected);
-    EXPECT_EQ(port.Purge(PURGE_RECEIVE, 3), CL_ERR_GENERAL);
-    EXPECT_EQ(port.ReadByte(), 'd');
-    EXPECT_EQ(port.Purge(PURGE_RECEIVE, 0), CL_OK);
-    EXPECT_EQ(port.ReadByte(), CL_ERR_TIMEOUT);
-    // Fill the kernel and our queue while nobody reads the other end, then drop it.
-    std::string chunk(2048, 'x');
-    int total = 0;
-    for (int i = 0; i < 200; ++i)
-        total += port.WriteBlock(chunk.data(), 2048);
-    EXPECT_EQ(port.TakeLastError(), CL_ERR_SHORT_WRITE);  // the queue filled up
-    QueueStatusRecord record{};
-    port.QueueStatus(record, 2);
-    EXPECT_GT(record.txCount, 0);
-    EXPECT_EQ(port.Purge(PURGE_TRANSMIT, 0), CL_OK);
-    port.QueueStatus(record, 2);
-    EXPECT_EQ(record.txCount, 0);
-    std::string arrived;
-    for (std::string more = pty.ReadAvailable(); !more.empty(); more = pty.ReadAvailable(5))
-        arrived += more;
-    EXPECT_LT(static_cast<int>(arrived.size()), total);
-    // No modem lines and no line errors on a pseudo-terminal, and no failure for it.
-    EXPECT_EQ(port.LineControl(CS_DTR, 0), 0);
-    EXPECT_EQ(port.BreakControl(1), 1);
-    LineStatusBlock block;
-    EXPECT_EQ(port.StatusBlock(block), CL_OK);
-    EXPECT_EQ(block.bytes[3], 0);
-    EXPECT_EQ(port.LastError(), CL_OK);
-}
-
 // Processor time this process has used, in milliseconds.
 double CpuMs() {
     timespec t{};
@@ -180,31 +172,6 @@ TEST_F(TermiosTest, OnTheVirtualClockATimedReadOfARealDeviceIsInstant) {
     EXPECT_EQ(link.ReadByteTimed(5000), CL_ERR_TIMEOUT);
     EXPECT_EQ(clock.MonotonicMs(), 5000u);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-}
-
-TEST_F(TermiosTest, LargeWriteIsQueuedAndDeliveredWholeAndInOrder) {
-    TermiosSerialDevice device(pty.SlavePath());
-    ASSERT_TRUE(device.Open());
-    ASSERT_TRUE(device.SetupComm(4096, 65535));
-    std::string data(65535, '\0');
-    for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    std::uint32_t queued = 0;
-    ASSERT_TRUE(device.Write(reinterpret_cast<const std::uint8_t*>(data.data()),
-                             static_cast<std::uint32_t>(data.size()), queued, nullptr));
-    EXPECT_EQ(queued, data.size());
-    std::uint32_t errors = 0;
-    platform::COMSTAT stat{};
-    ASSERT_TRUE(device.ClearCommError(errors, &stat));
-    EXPECT_GT(stat.cbOutQue, 0u);  // more than the kernel takes at once
-    std::string got;
-    for (int round = 0; round < 2000 && got.size() < data.size(); ++round) {
-        got += pty.ReadAvailable(1);
-        device.ClearCommError(errors, &stat);  // later calls push the rest
-    }
-    EXPECT_EQ(got.size(), data.size());
-    EXPECT_TRUE(got == data);
-    EXPECT_EQ(stat.cbOutQue, 0u);
 }
 
 TEST_F(TermiosTest, RefusedSettingAnswersItsOwnCodeAndLeavesLaterSettingsWorking) {

@@ -14,8 +14,10 @@
 // the test's own environment are left out; `env` adds variables.
 class ProgramProcess {
   public:
+    // program: what starts it (the Windows build runs as {wine, exe}).
     ProgramProcess(const std::vector<std::string>& args, const std::string& workDir,
-                   const std::map<std::string, std::string>& env = {}) {
+                   const std::map<std::string, std::string>& env = {},
+                   std::vector<std::string> program = {UPLOADER_PATH}) {
         int in[2];
         int out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
@@ -29,7 +31,7 @@ class ProgramProcess {
         }
         for (const auto& [name, value] : env)
             environment.push_back(name + "=" + value);
-        std::vector<std::string> argv{UPLOADER_PATH};
+        std::vector<std::string> argv = std::move(program);
         argv.insert(argv.end(), args.begin(), args.end());
         pid_ = child::Spawn(argv, {.input = in[0],
                                    .output = out[1],
@@ -140,7 +142,11 @@ class ProgramProcess {
             exited_ = n == 0;
             return n < 0 && errno == EAGAIN;
         }
-        all_.append(buffer, static_cast<std::size_t>(n));
+        // Line ends as a Windows program writes them read as ours.
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] != '\r' || i + 1 == n || buffer[i + 1] != '\n')
+                all_ += buffer[i];
+        }
         return true;
     }
 

@@ -32,8 +32,9 @@ class TempWorkDir {
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
         out << bytes;
     }
+    // Reads a text file: line ends as the platform writes them read as "\n".
     static std::string Read(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
+        std::ifstream in(name);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 

@@ -308,7 +308,7 @@ TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
     // A running dialog whose only timer is an hour away: only the watch can end it.
     dialog.onInit = [&](TestDialog& d) {
         d.SetTimer(11, 3600 * 1000);
-        ui::Runtime::Get().UseBackend().WatchFd(fds[0], [&] {
+        ui::Runtime::Get().UseBackend().WatchInput({fds[0]}, [&] {
             char byte;
             [[maybe_unused]] ssize_t n = ::read(fds[0], &byte, 1);
             ++calls;
@@ -317,7 +317,7 @@ TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
         [[maybe_unused]] ssize_t n = ::write(fds[1], "x", 1);
     };
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    ui::Runtime::Get().UseBackend().UnwatchFd(fds[0]);
+    ui::Runtime::Get().UseBackend().UnwatchInput({fds[0]});
     EXPECT_EQ(calls, 1);
     ::close(fds[0]);
     ::close(fds[1]);

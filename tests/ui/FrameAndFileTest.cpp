@@ -60,7 +60,7 @@ TEST(FileOpen, AnswersAFullPathWithTheDefaultExtensionOrNothing) {
 
     auto first = ui::FileOpenDialog(request);
     ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(*first, (std::filesystem::current_path() / "images/code.hex").string());
-    EXPECT_EQ(ui::FileOpenDialog(request), std::optional<std::string>("/abs/map.img"));
+    EXPECT_EQ(*first, (std::filesystem::current_path() / "images" / "code.hex").string());
+    EXPECT_EQ(ui::FileOpenDialog(request), std::filesystem::absolute("/abs/map.img").string());
     EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
 }

@@ -3,12 +3,14 @@
 // tarnwick-receiver-sim --pace at 115200 bit/s, once stepped from the timer alone and once
 // driven by input on the port. Reports the data rate of the records against what the line
 // can carry, and the processor time the uploader takes while it waits: in the connection
-// scan with nobody answering, in the settle pause, and during the upload.
+// scan with nobody answering, in the settle pause, and during the upload. Then the whole
+// program as a process (tarnwick-uploader --text, an automatic upload through orvane.ini)
+// to the same simulator: the Linux program, and the Windows program under Wine when
+// TARNWICK_WINE_EXE, WINEPREFIX and TARNWICK_WINE_COM1 (the link its COM1 names) are set.
 //
-//   bench-drivers [--size BYTES] [--runs N]
+//   bench-drivers [--size BYTES] [--runs N] [--program-size BYTES]
 
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -30,6 +33,8 @@
 #include "drivers/UploadDialogBase.h"
 #include "image/ImageReader.h"
 #include "platform/SystemClock.h"
+#include "platform/Waitable.h"
+#include "tests/program/ProgramProcess.h"
 #include "tests/support/ReceiverSimProcess.h"
 #include "tools/sample-images/SampleImages.h"
 #include "ui/Runtime.h"
@@ -64,32 +69,31 @@ class RealTimeBackend : public ui::ScriptedBackend {
         });
     }
 
-    // The descriptor watch of a desktop loop: input on the port wakes the loop at once.
-    void WatchFd(int fd, std::function<void()> onReadable) override {
+    // The input watch of a desktop loop: input on the port wakes the loop at once.
+    void WatchInput(platform::Waitable source, std::function<void()> onReadable) override {
         if (!watchInput)
             return;
-        fd_ = fd;
+        source_ = source;
         onReadable_ = std::move(onReadable);
     }
-    void UnwatchFd(int fd) override {
-        if (fd == fd_) {
-            fd_ = -1;
+    void UnwatchInput(platform::Waitable source) override {
+        if (source == source_) {
+            source_ = {};
             onReadable_ = nullptr;
         }
     }
 
   private:
     void WaitForInput(int waitMs) {
-        pollfd watched{fd_, POLLIN, 0};
-        if (fd_ < 0) {
+        if (!source_.Valid()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
-        } else if (poll(&watched, 1, waitMs) > 0 && (watched.revents & POLLIN) != 0) {
+        } else if (platform::WaitForAny(std::span(&source_, 1), waitMs) == 0) {
             std::function<void()> callback = onReadable_;
             callback();
         }
     }
 
-    int fd_ = -1;
+    platform::Waitable source_;
     std::function<void()> onReadable_;
 
     platform::SystemClock clock_;
@@ -267,6 +271,45 @@ double SettleCpuPercent() {
     return percent;
 }
 
+// Seconds the line needs at least for an image of this size: its bytes and the frame
+// bytes of its records.
+double LineBoundSeconds(std::size_t size) {
+    const std::size_t records =
+        (size + FlashLoader::kRecordCapacity - 1) / FlashLoader::kRecordCapacity;
+    return static_cast<double>(size + records * 10) / kLineBytesPerSecond;
+}
+
+// The program as a process: an automatic upload of a code image through orvane.ini to a
+// fresh paced simulator, timed from the first record on screen to "Upload complete".
+// Answers the share of the line-rate bound, 0 when the upload did not complete.
+// mapCom1 makes COM1 the simulator's device and answers the program's environment.
+double ProgramUploadFraction(
+    const std::vector<std::string>& program, std::size_t size, const std::filesystem::path& work,
+    const std::function<std::map<std::string, std::string>(const std::string&)>& mapCom1) {
+    const std::filesystem::path folder = work / "program";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    samples::WriteFile((folder / "code.srec").string(),
+                       samples::CodeImageSRecord("037", 1, 0, size, 7));
+    samples::WriteFile((folder / "orvane.ini").string(), "[PATHWICK]\nCODE=code.srec\n\nMAP=\n\n");
+    ReceiverSimProcess sim({"--model", "Pathwick", "--pace", "--program-ms", "0", "--after-load",
+                            "stay", "--chatter", "0"});
+    if (sim.Path().empty())
+        return 0;
+    ProgramProcess uploader({"--text"}, folder.string(), mapCom1(sim.Path()), program);
+    if (!uploader.WaitFor("Upload> ", 120000) || !uploader.Answer("yes") ||
+        !uploader.WaitFor("PROGRAMMING", 120000)) {
+        return 0;
+    }
+    const Steady::time_point first = Steady::now();
+    if (!uploader.WaitFor("Upload complete", 600000))
+        return 0;
+    const double seconds = std::chrono::duration<double>(Steady::now() - first).count();
+    uploader.CloseInput();
+    uploader.Wait(30000);
+    return LineBoundSeconds(size) / seconds;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty())
         return 0;
@@ -287,18 +330,22 @@ struct Series {
 int main(int argc, char** argv) {
     std::size_t size = 1024 * 1024;
     int runs = 1;
+    std::size_t programSize = 256 * 1024;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--size" && i + 1 < argc) {
             size = std::strtoul(argv[++i], nullptr, 10);
         } else if (arg == "--runs" && i + 1 < argc) {
             runs = std::atoi(argv[++i]);
+        } else if (arg == "--program-size" && i + 1 < argc) {
+            programSize = std::strtoul(argv[++i], nullptr, 10);
         } else {
             size = 0;
         }
     }
     if (size == 0 || runs < 1) {
-        std::fprintf(stderr, "usage: bench-drivers [--size BYTES] [--runs N]\n");
+        std::fprintf(stderr,
+                     "usage: bench-drivers [--size BYTES] [--runs N] [--program-size BYTES]\n");
         return 2;
     }
 
@@ -345,7 +392,33 @@ int main(int argc, char** argv) {
     std::printf("cpu while waiting  connection scan %.2f %% (%d s), settle pause %.2f %%\n",
                 scanCpu, kScanSeconds, settleCpu);
 
+    // The program as a process, on Linux and (when it is there) on Windows under Wine.
+    using Environment = std::map<std::string, std::string>;
+    const double onLinux =
+        ProgramUploadFraction({UPLOADER_PATH}, programSize, work, [](const std::string& device) {
+            return Environment{{"ORVANE_COM1", device}};
+        });
+    const char* wineExe = std::getenv("TARNWICK_WINE_EXE");
+    const char* wineCom1 = std::getenv("TARNWICK_WINE_COM1");
+    double windows = -1;
+    if (wineExe != nullptr && wineCom1 != nullptr && std::getenv("WINEPREFIX") != nullptr) {
+        windows = ProgramUploadFraction({"/usr/lib/wine/wine64", wineExe}, programSize, work,
+                                        [&](const std::string& device) {
+                                            std::filesystem::remove(wineCom1);
+                                            std::filesystem::create_symlink(device, wineCom1);
+                                            return Environment{{"WINEDEBUG", "-all"}};
+                                        });
+    }
+    std::printf("program (--text)   %zu bytes code, automatic upload, paced, %d bit/s\n",
+                programSize, kBaud);
+    std::printf("  Linux            %8.1f %% of line-rate bound\n", 100 * onLinux);
+    if (windows < 0) {
+        std::printf("  Windows (Wine)   not measured (make bench prepares it)\n");
+    } else {
+        std::printf("  Windows (Wine)   %8.1f %% of line-rate bound\n", 100 * windows);
+    }
+
     std::filesystem::current_path(std::filesystem::temp_directory_path());
     std::filesystem::remove_all(work);
-    return timerOnly.allOk && inputDriven.allOk ? 0 : 1;
+    return timerOnly.allOk && inputDriven.allOk && onLinux > 0 && windows != 0 ? 0 : 1;
 }

@@ -27,16 +27,16 @@ void BusyWaitClock::SleepMs(unsigned ms) {
     } while (ms > 0);
 }
 
-short BusyWaitClock::WaitFd(int fd, short events, unsigned ms) {
-    // Sliced like a sleep, each slice asleep on the descriptor.
+int BusyWaitClock::WaitAny(std::span<const platform::Waitable> sources, unsigned ms) {
+    // Sliced like a sleep, each slice asleep on the sources.
     do {
         RepaintIfDue();
         unsigned slice = std::min(ms, kRepaintIntervalMs);
-        if (short ready = below_.WaitFd(fd, events, slice); ready != 0)
+        if (int ready = below_.WaitAny(sources, slice); ready >= 0)
             return ready;
         ms -= slice;
     } while (ms > 0);
-    return 0;
+    return -1;
 }
 
 }  // namespace ui

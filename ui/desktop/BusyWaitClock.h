@@ -21,7 +21,7 @@ class BusyWaitClock : public platform::Clock {
     platform::LocalDateTime LocalNow() override { return below_.LocalNow(); }
     void Yield() override;
     void SleepMs(unsigned ms) override;
-    short WaitFd(int fd, short events, unsigned ms) override;
+    int WaitAny(std::span<const platform::Waitable> sources, unsigned ms) override;
 
     // How long a busy wait may go without a repaint.
     static constexpr unsigned kRepaintIntervalMs = 15;

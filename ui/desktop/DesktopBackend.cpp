@@ -274,8 +274,9 @@ std::optional<std::string> DesktopBackend::ShowFileOpen(const FileOpenRequest& r
     return ToUtf8(dialog.GetPath());
 }
 
-void DesktopBackend::WatchFd(int fd, std::function<void()> onReadable) {
-    sources_.Watch(fd, std::move(onReadable), [this] {
+// On this toolkit's loop every source is a file descriptor.
+void DesktopBackend::WatchInput(platform::Waitable source, std::function<void()> onReadable) {
+    sources_.Watch(static_cast<int>(source.native), std::move(onReadable), [this] {
         Runtime::Get().FlushUpdates();
         loops_.EndInnermostIfDone();
         Rearm();
@@ -283,8 +284,8 @@ void DesktopBackend::WatchFd(int fd, std::function<void()> onReadable) {
     });
 }
 
-void DesktopBackend::UnwatchFd(int fd) {
-    sources_.Unwatch(fd);
+void DesktopBackend::UnwatchInput(platform::Waitable source) {
+    sources_.Unwatch(static_cast<int>(source.native));
 }
 
 std::string DesktopBackend::ShownControlText(const Dialog& dialog, int id) const {

@@ -43,8 +43,8 @@ class DesktopBackend : public Backend {
     int ShowMessageBox(Window* owner, const std::string& text, const std::string& caption,
                        unsigned flags) override;
     std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) override;
-    void WatchFd(int fd, std::function<void()> onReadable) override;
-    void UnwatchFd(int fd) override;
+    void WatchInput(platform::Waitable source, std::function<void()> onReadable) override;
+    void UnwatchInput(platform::Waitable source) override;
     void Wake() override;
 
     // What is on screen (for tests): texts of a dialog's controls, the status bar, the menu.

@@ -553,12 +553,12 @@ std::optional<std::string> ScriptedBackend::ShowFileOpen(const FileOpenRequest& 
 
 // Devices of the scripted world live in virtual time and are serviced when read;
 // nothing here ever becomes readable on its own.
-void ScriptedBackend::WatchFd(int fd, std::function<void()> onReadable) {
-    watched_[fd] = std::move(onReadable);
+void ScriptedBackend::WatchInput(platform::Waitable source, std::function<void()> onReadable) {
+    watched_[source] = std::move(onReadable);
 }
 
-void ScriptedBackend::UnwatchFd(int fd) {
-    watched_.erase(fd);
+void ScriptedBackend::UnwatchInput(platform::Waitable source) {
+    watched_.erase(source);
 }
 
 }  // namespace ui

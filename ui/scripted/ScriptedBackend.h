@@ -68,8 +68,8 @@ class ScriptedBackend : public Backend {
     int ShowMessageBox(Window* owner, const std::string& text, const std::string& caption,
                        unsigned flags) override;
     std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) override;
-    void WatchFd(int fd, std::function<void()> onReadable) override;
-    void UnwatchFd(int fd) override;
+    void WatchInput(platform::Waitable source, std::function<void()> onReadable) override;
+    void UnwatchInput(platform::Waitable source) override;
 
   private:
     // Something modal on screen: a dialog, a message box or a file dialog.
@@ -124,7 +124,7 @@ class ScriptedBackend : public Backend {
     bool failed_ = false;
     bool finished_ = false;
     std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
-    std::map<int, std::function<void()>> watched_;
+    std::map<platform::Waitable, std::function<void()>> watched_;
 };
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 #include "ui/terminal/InterruptSignal.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,31 +23,40 @@ void OnInterrupt(int) {
 
 }  // namespace
 
-InterruptSignal::InterruptSignal() {
-    if (::pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0)
+struct InterruptSignal::Handler {
+    int pipe[2] = {-1, -1};
+    struct sigaction previous {};
+};
+
+InterruptSignal::InterruptSignal() : handler_(std::make_unique<Handler>()) {
+    if (::pipe2(handler_->pipe, O_NONBLOCK | O_CLOEXEC) != 0)
         return;
-    writeEnd = pipe_[1];
+    writeEnd = handler_->pipe[1];
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &previous_);
+    ::sigaction(SIGINT, &action, &handler_->previous);
 }
 
 InterruptSignal::~InterruptSignal() {
-    if (pipe_[0] < 0)
+    if (handler_->pipe[0] < 0)
         return;
-    ::sigaction(SIGINT, &previous_, nullptr);
+    ::sigaction(SIGINT, &handler_->previous, nullptr);
     writeEnd = -1;
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
+    ::close(handler_->pipe[0]);
+    ::close(handler_->pipe[1]);
+}
+
+platform::Waitable InterruptSignal::Source() const {
+    return {handler_->pipe[0]};
 }
 
 int InterruptSignal::Take() {
     int count = 0;
     char buffer[64];
     ssize_t n;
-    while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0)
+    while ((n = ::read(handler_->pipe[0], buffer, sizeof buffer)) > 0)
         count += static_cast<int>(n);
     return count;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <signal.h>
+#include <memory>
+
+#include "platform/Waitable.h"
 
 namespace ui {
 
-// Turns SIGINT into something a poll loop can wait for: the handler writes a byte into
-// a pipe whose read end the loop watches. One at a time; the previous handler is put
-// back when it ends.
+// Turns Ctrl-C into something the loop can wait for: on POSIX the SIGINT handler writes
+// a byte into a pipe whose read end is the source; on Windows the console control
+// handler sets an event. One at a time; the previous handler is put back when it ends.
 class InterruptSignal {
   public:
     InterruptSignal();
@@ -14,13 +16,13 @@ class InterruptSignal {
     InterruptSignal(const InterruptSignal&) = delete;
     InterruptSignal& operator=(const InterruptSignal&) = delete;
 
-    int Fd() const { return pipe_[0]; }
+    platform::Waitable Source() const;
     // How many interrupts arrived since the last call.
     int Take();
 
   private:
-    int pipe_[2] = {-1, -1};
-    struct sigaction previous_ {};
+    struct Handler;  // the platform's own state
+    std::unique_ptr<Handler> handler_;
 };
 
 }  // namespace ui

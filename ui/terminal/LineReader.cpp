@@ -1,9 +1,5 @@
 #include "ui/terminal/LineReader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace ui {
 
 void LineReader::Complete(std::vector<std::string>& lines) {
@@ -18,17 +14,16 @@ std::vector<std::string> LineReader::ReadAvailable() {
     if (ended_)
         return lines;
     char buffer[1024];
-    // One read: the descriptor may be blocking (a terminal), and poll said it is readable.
-    ssize_t n = ::read(fd_, buffer, sizeof buffer);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+    long n = input_.Read(buffer, sizeof buffer);
+    if (n < 0)
         return lines;
-    if (n <= 0) {
+    if (n == 0) {
         ended_ = true;
         if (!partial_.empty())
             Complete(lines);
         return lines;
     }
-    for (ssize_t i = 0; i < n; ++i) {
+    for (long i = 0; i < n; ++i) {
         char c = buffer[i];
         if (c == '\n') {
             Complete(lines);

@@ -4,17 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/Waitable.h"
+#include "ui/terminal/ConsoleInput.h"
+
 namespace ui {
 
-// Cuts what arrives on a file descriptor into lines without ever blocking. A line
+// Cuts what arrives on the input into lines without ever blocking. A line
 // longer than kMaxLineLength is cut there; the rest of it is dropped.
 class LineReader {
   public:
     static constexpr std::size_t kMaxLineLength = 4096;
 
-    explicit LineReader(int fd) : fd_(fd) {}
+    explicit LineReader(int fd) : input_(fd) {}
 
-    int Fd() const { return fd_; }
+    platform::Waitable Source() const { return input_.Source(); }
+    bool Echoes() const { return input_.Echoes(); }
     // Reads what is waiting; answers the lines completed by it. At the end of input a
     // last line without a line break counts as a line.
     std::vector<std::string> ReadAvailable();
@@ -23,7 +27,7 @@ class LineReader {
   private:
     void Complete(std::vector<std::string>& lines);
 
-    int fd_;
+    ConsoleInput input_;
     bool ended_ = false;
     std::string partial_;
 };

@@ -1,7 +1,5 @@
 #include "ui/terminal/TerminalBackend.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -100,17 +98,11 @@ void PrintTextLines(TerminalOutput& output, const std::string& text) {
 }  // namespace
 
 TerminalBackend::TerminalBackend(int inputFd, int outputFd)
-    : input_(inputFd), output_(outputFd), inputEchoes_(::isatty(inputFd) == 1) {
-    // A reader that goes away must not kill the program in the middle of an upload; the
-    // output just stops.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, &previousPipeAction_);
+    : input_(inputFd), output_(outputFd), inputEchoes_(input_.Echoes()) {
     Runtime::Get().Reset();
 }
 
 TerminalBackend::~TerminalBackend() {
-    ::sigaction(SIGPIPE, &previousPipeAction_, nullptr);
     Runtime& runtime = Runtime::Get();
     if (runtime.HasBackend() && &runtime.UseBackend() == this)
         runtime.SetBackend(nullptr);
@@ -190,30 +182,29 @@ void TerminalBackend::PumpOnce() {
                       ? 0
                       : static_cast<int>(std::min<std::uint64_t>(*next - now, kLongestPollMs));
     }
-    std::vector<pollfd> fds{{interrupt_.Fd(), POLLIN, 0}};
-    if (!input_.Ended())
-        fds.push_back({input_.Fd(), POLLIN, 0});
-    for (const auto& [fd, onReadable] : watched_)
-        fds.push_back({fd, POLLIN, 0});
-    if (::poll(fds.data(), fds.size(), timeout) <= 0)
+    // The interrupt first, then the user's input, then the watched sources.
+    std::vector<platform::Waitable> sources{interrupt_.Source()};
+    const bool reading = !input_.Ended();
+    if (reading)
+        sources.push_back(input_.Source());
+    for (const auto& [source, onReadable] : watched_)
+        sources.push_back(source);
+    int ready = platform::WaitForAny(sources, timeout);
+    if (ready < 0)
         return;
 
-    if (fds[0].revents != 0) {
+    if (ready == 0) {
         for (int count = interrupt_.Take(); count > 0 && !runtime.QuitPosted(); --count)
             HandleInterrupt();
         return;
     }
-    for (std::size_t i = 1; i < fds.size(); ++i) {
-        if (fds[i].revents == 0)
-            continue;
-        if (fds[i].fd == input_.Fd() && !input_.Ended()) {
-            for (std::string& line : input_.ReadAvailable())
-                arrived_.push_back(std::move(line));
-            ReadInput();
-            continue;
-        }
-        // A handler may unwatch descriptors; call a copy, and only while still watched.
-        auto it = watched_.find(fds[i].fd);
+    if (reading && ready == 1) {
+        for (std::string& line : input_.ReadAvailable())
+            arrived_.push_back(std::move(line));
+        ReadInput();
+    } else {
+        // A handler may unwatch sources; call a copy, and only while still watched.
+        auto it = watched_.find(sources[static_cast<std::size_t>(ready)]);
         if (it != watched_.end()) {
             std::function<void()> onReadable = it->second;
             onReadable();
@@ -560,12 +551,12 @@ std::optional<std::string> TerminalBackend::ShowFileOpen(const FileOpenRequest& 
     return chosen;
 }
 
-void TerminalBackend::WatchFd(int fd, std::function<void()> onReadable) {
-    watched_[fd] = std::move(onReadable);
+void TerminalBackend::WatchInput(platform::Waitable source, std::function<void()> onReadable) {
+    watched_[source] = std::move(onReadable);
 }
 
-void TerminalBackend::UnwatchFd(int fd) {
-    watched_.erase(fd);
+void TerminalBackend::UnwatchInput(platform::Waitable source) {
+    watched_.erase(source);
 }
 
 }  // namespace ui

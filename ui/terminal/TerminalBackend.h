@@ -1,8 +1,5 @@
 #pragma once
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "ui/Backend.h"
+#include "ui/terminal/ConsoleSession.h"
 #include "ui/terminal/InterruptSignal.h"
 #include "ui/terminal/LineReader.h"
 #include "ui/terminal/TerminalOutput.h"
@@ -30,7 +28,8 @@ class TerminalBackend : public Backend {
     // Automatic answers given to one dialog at the end of input before giving up on it.
     static constexpr int kAnswersAtEndOfInput = 3;
 
-    explicit TerminalBackend(int inputFd = STDIN_FILENO, int outputFd = STDOUT_FILENO);
+    // Standard input and output by default.
+    explicit TerminalBackend(int inputFd = 0, int outputFd = 1);
     ~TerminalBackend() override;
 
     void RunModalLoop(const std::function<bool()>& done) override;
@@ -44,8 +43,8 @@ class TerminalBackend : public Backend {
     int ShowMessageBox(Window* owner, const std::string& text, const std::string& caption,
                        unsigned flags) override;
     std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) override;
-    void WatchFd(int fd, std::function<void()> onReadable) override;
-    void UnwatchFd(int fd) override;
+    void WatchInput(platform::Waitable source, std::function<void()> onReadable) override;
+    void UnwatchInput(platform::Waitable source) override;
 
   private:
     // A modal window on screen, innermost last.
@@ -87,6 +86,7 @@ class TerminalBackend : public Backend {
     void ShowMenuIfChanged(bool always);
     void RunMenuCommand(const std::string& line);
 
+    ConsoleSession session_;
     LineReader input_;
     TerminalOutput output_;
     InterruptSignal interrupt_;
@@ -95,10 +95,9 @@ class TerminalBackend : public Backend {
     std::vector<std::unique_ptr<Surface>> surfaces_;
     std::deque<std::string> arrived_;  // read, not yet looked at
     std::deque<std::string> answers_;  // waiting for the next prompt
-    std::map<int, std::function<void()>> watched_;
+    std::map<platform::Waitable, std::function<void()>> watched_;
     std::vector<std::string> shownMenu_;
     std::optional<std::uint64_t> lastInterruptMs_;
-    struct sigaction previousPipeAction_ {};
 };
 
 }  // namespace ui
