@@ -1,8 +1,5 @@
 // "orvane.ini": which section matches and what an automatic upload is given.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -10,6 +7,7 @@
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempWorkDir.h"
 
 namespace {
@@ -81,10 +79,8 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
     ScriptedUi ui;
     const std::string path256 = std::string(252, 'q') + ".hex";
     const std::string named = "The file named in orvane.ini\n";
-    // A writer holds the FIFO open, so that opening it to read would not wait.
-    ASSERT_EQ(::mkfifo("fifo.img", 0600), 0);
-    const int writer = ::open("fifo.img", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
+    const NonRegularFile fifo("fifo.img");
+    ASSERT_TRUE(fifo.Made());
     struct Case {
         const char* what;
         std::string ini;
@@ -106,7 +102,6 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
         EXPECT_FALSE(Load(c.ini));
         EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(0, 0));
     }
-    ::close(writer);
 }
 
 TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {

@@ -1,17 +1,16 @@
 // The automatic upload at start: "orvane.ini" in the working directory names the receiver
 // and the images; the program confirms, identifies the receiver and runs its driver.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "res/Resource.h"
 #include "tests/app/UploadTestBench.h"
+#include "tests/support/SpecialFiles.h"
 #include "tools/sample-images/SampleImages.h"
 
 using apptest::kConnect;
@@ -127,19 +126,15 @@ TEST_F(AutoUploadTest, CancelledScanEndsTheAutomaticUploadWithoutTheSecondPass) 
 // Settings are read only from regular files: "orvane.cfg" as a FIFO would hold the start
 // for ever. What was refused is said once there is a window; the defaults apply.
 TEST_F(AutoUploadTest, SettingsThatAreNoRegularFilesAreRefusedAndSaid) {
-    // A writer holds the FIFO open with a whole line in it, so that reading would not wait.
-    ASSERT_EQ(::mkfifo("orvane.cfg", 0600), 0);
-    const int writer = ::open("orvane.cfg", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
-    ASSERT_EQ(::write(writer, "15  1     9600\n", 15), 15);
+    std::optional<NonRegularFile> settings(std::in_place, "orvane.cfg", "15  1     9600\n");
+    ASSERT_TRUE(settings->Made());
     std::filesystem::create_directory("orvane.ini");
     theUnit.ResetForStart();
     ExpectBoxes({"ERROR: orvane.cfg was not read: it is not a regular file.",
                  "ERROR: orvane.ini was not read: it is not a regular file."});
 
     ASSERT_TRUE(Start());
-    std::filesystem::remove("orvane.cfg");
-    ::close(writer);
+    settings.reset();
     EXPECT_EQ(std::tuple(theUnit.family, theUnit.comIndex, theUnit.baud), std::tuple(0, 0, 4800));
     EXPECT_EQ(theApp.manualMode, 1);
 }

@@ -1,15 +1,13 @@
 // "orvane.cfg": the exact bytes written, and what a damaged file leaves in place.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <iterator>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempWorkDir.h"
 
 class SettingsFileTest : public ::testing::Test {
@@ -41,18 +39,15 @@ TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
 // there, and says so.
 TEST_F(SettingsFileTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
     ScriptedUi ui;
-    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
     TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
     theUnit.family = 5;
-    rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    rlimit full = before;
-    full.rlim_cur = 0;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
-    theApp.SaveSettings();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FullDisk full;
+        if (!full.Active())
+            GTEST_SKIP() << "no way to fill the disk here";
+        ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
+        theApp.SaveSettings();
+    }
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
     const auto files = std::distance(std::filesystem::directory_iterator("."),
                                      std::filesystem::directory_iterator());
