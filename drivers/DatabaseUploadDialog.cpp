@@ -3,6 +3,8 @@
 #include <climits>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
@@ -80,7 +82,7 @@ void DatabaseUploadDialog::Prepare() {
         SendLoadCommand("CMD,DBUPLOAD");
     if (!DetermineProtocol() || !ValidateImages())
         return;
-    CreateEngineForKind();
+    CreateRunForKind();
 }
 
 void DatabaseUploadDialog::ChooseKind() {
@@ -206,22 +208,30 @@ bool DatabaseUploadDialog::ValidateImages() {
     return ready != 0;
 }
 
-void DatabaseUploadDialog::CreateEngineForKind() {
+void DatabaseUploadDialog::CreateRunForKind() {
+    const UploadRun::Settings settings{
+        LoaderTarget{.uploadFamily = theUnit.family, .bootReloadPass = theUnit.bootReloadPass != 0},
+        0, kCodeEraseEnd, 1};
     if (theUnit.bootReloadPass) {
-        CreateEngine(codeReader, 0, kBootBlockLoadAddress, kCodeEraseEnd, 1);
-        currentFileText = "Uploading boot block";
-        progressDivisor = std::int64_t{codeReader.size} - kBootBlockLoadAddress;
+        CreateRun(settings, {{&codeReader, kBootBlockLoadAddress, "Uploading boot block",
+                              std::int64_t{codeReader.size} - kBootBlockLoadAddress, phase}});
     } else if (uploadKind == 1) {
-        CreateEngine(dataReader, 0, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd, 1);
-        currentFileText = "Uploading database file -  " + theUnit.dataPath;
-        progressDivisor = dataReader.size;
+        CreateRun({settings.target, 0, kCodeAndDatabaseEraseEnd, 1},
+                  {{&dataReader, kDatabaseLoadAddress,
+                    "Uploading database file -  " + theUnit.dataPath, dataReader.size, phase}});
     } else {
-        CreateEngine(codeReader, 0, kCodeLoadAddress,
-                     databaseWanted ? kCodeAndDatabaseEraseEnd : kCodeEraseEnd, 1);
-        currentFileText = "Uploading code file -  " + theUnit.codePath;
-        progressDivisor = codeReader.size;
+        std::vector<UploadRun::Image> images{{&codeReader, kCodeLoadAddress,
+                                              "Uploading code file -  " + theUnit.codePath,
+                                              codeReader.size, phase}};
+        // The database follows the code in the same session.
+        if (databaseWanted)
+            images.push_back({&dataReader, kDatabaseLoadAddress,
+                              "Uploading database file - " + theUnit.dataPath, dataReader.size,
+                              kLastFilePhase});
+        CreateRun(
+            {settings.target, 0, databaseWanted ? kCodeAndDatabaseEraseEnd : kCodeEraseEnd, 1},
+            std::move(images));
     }
-    engine->SetPhaseSource(this);
 }
 
 int DatabaseUploadDialog::RunModal() {
@@ -232,16 +242,4 @@ int DatabaseUploadDialog::RunModal() {
                        "WARNING", ui::MB_OK | ui::MB_ICONEXCLAMATION);
     }
     return result;
-}
-
-void DatabaseUploadDialog::OnFileDone() {
-    if (phase == kCodePhase && databaseWanted) {
-        engine->SecondFile(&dataReader, kDatabaseLoadAddress);
-        currentFileText = "Uploading database file - " + theUnit.dataPath;
-        phase = kLastFilePhase;
-        progressDivisor = dataReader.size;
-        return;
-    }
-    phase = kFinishedPhase;
-    FinishRun();
 }

@@ -112,12 +112,14 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
     if (!DetermineProtocol())
         return false;
 
-    currentFileText = row.currentFilePrefix + path;
-    CreateEngine(reader, row.recordNumbered, row.loadAddress, eraseEnd, row.addressCheck);
     // An S-record image's size is the address of a byte near its end, not a count: the
     // percentage goes by the bytes from the load address to its last byte instead.
-    progressDivisor = row.eraseEnd == EraseEnd::CodeEnd && reader.isSRecord
-                          ? std::int64_t{eraseEnd} - row.loadAddress + 1
-                          : std::int64_t{reader.size};
+    const std::int64_t progressSize = row.eraseEnd == EraseEnd::CodeEnd && reader.isSRecord
+                                          ? std::int64_t{eraseEnd} - row.loadAddress + 1
+                                          : std::int64_t{reader.size};
+    CreateRun({LoaderTarget{.uploadFamily = theUnit.family,
+                            .bootReloadPass = theUnit.bootReloadPass != 0},
+               row.recordNumbered, eraseEnd, row.addressCheck},
+              {{&reader, row.loadAddress, row.currentFilePrefix + path, progressSize}});
     return true;
 }

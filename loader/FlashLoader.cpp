@@ -663,10 +663,7 @@ void FlashLoader::AddDebugWord(std::uint8_t low) {
         reportedValue_ = debugWord_;
     } else if (debugWordCount_ == 2) {
         if (wordOrder_ == WordOrder::Undecided) {
-            std::optional<int> phase;
-            if (phaseSource_ != nullptr)
-                phase = phaseSource_->UploadPhase();
-            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase, firstDebugWord_, debugWord_);
+            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase_, firstDebugWord_, debugWord_);
         }
         reportedValue_ = CombineWords(wordOrder_, firstDebugWord_, debugWord_);
     }

@@ -10,7 +10,6 @@
 #include "loader/LoaderState.h"
 #include "loader/LoaderTarget.h"
 #include "loader/LoaderTrace.h"
-#include "loader/UploadPhaseSource.h"
 #include "loader/WordOrder.h"
 
 class CommLink;
@@ -20,7 +19,7 @@ class ImageReader;
 // over the binary flash loader protocol: hello and handshake, erase of the image's
 // address range, numbered or addressed data records with resends, end record.
 //
-// The driver that owns the engine calls Step from its upload timer for as long as Step
+// The upload run that owns the engine calls Step from its ticks for as long as Step
 // answers true. Step never waits: every read is a single attempt, and every wait is a
 // state that is looked at again on the next call. Timeouts are counted in whole
 // seconds of the monotonic clock, so setting the wall clock cannot cut or stretch them.
@@ -72,10 +71,14 @@ class FlashLoader {
 
     // The status text of the current state; the rec number states leave it as it was.
     void StatusText(std::string& textField) const;
+    // The run's trace, for the lines its owner adds; closing it ends the trace.
+    LoaderTrace& Trace() { return trace_; }
     void CloseTrace() { trace_.Close(); }
 
-    // The family-2 driver lends its phase while it runs; nullptr: no phase known.
-    void SetPhaseSource(const UploadPhaseSource* source) { phaseSource_ = source; }
+    // Which file of a family-2 run is being sent, so that the receiver's two-word reports
+    // are read in the right order: 0 the code file (a database may follow), 1 the last
+    // file, 2 the boot block, 3 finished; nothing: no phase known.
+    void SetPhase(std::optional<int> phase) { phase_ = phase; }
 
     // Read by the drivers.
     LoaderState state = LoaderState::NoPort;
@@ -214,6 +217,6 @@ class FlashLoader {
     int recordRefusals_ = 0;
     std::uint32_t refusedPosition_ = 0;
     bool refusedOnSecondImage_ = false;
-    const UploadPhaseSource* phaseSource_ = nullptr;
+    std::optional<int> phase_;
     std::string stopReason_;
 };

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "COMLINK/LibraryReport.h"
 #include "app/CUploaderApp.h"
+#include "app/LibraryErrorBox.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"
 #include "program/ProgramOptions.h"
@@ -11,6 +13,7 @@
 #include "ui/Runtime.h"
 
 int main(int argc, char** argv) {
+    SetLibraryReportSink(ShowLibraryError);
     ProgramOptions options = ProgramOptions::Parse(argc, argv);
     switch (options.action) {
         case ProgramOptions::Action::Help:

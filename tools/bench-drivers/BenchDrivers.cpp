@@ -31,9 +31,9 @@
 #include "image/ImageReader.h"
 #include "platform/SystemClock.h"
 #include "tests/support/ReceiverSimProcess.h"
+#include "tests/support/scripted/ScriptedBackend.h"
 #include "tools/sample-images/SampleImages.h"
 #include "ui/Runtime.h"
-#include "ui/scripted/ScriptedBackend.h"
 
 namespace {
 
@@ -171,9 +171,9 @@ UploadResult RunUpload(const samples::Bytes& image, const std::filesystem::path&
     Steady::time_point firstRecord{};
     std::optional<CpuMeter> cpu;
     ui.observe = [&] {
-        if (dialog != nullptr && dialog->engine && firstRecord == Steady::time_point{} &&
-            dialog->engine->state >= LoaderState::SendRec &&
-            dialog->engine->state <= LoaderState::Prog) {
+        if (dialog != nullptr && dialog->run && firstRecord == Steady::time_point{} &&
+            dialog->run->Engine().state >= LoaderState::SendRec &&
+            dialog->run->Engine().state <= LoaderState::Prog) {
             firstRecord = Steady::now();
             cpu.emplace();
         }
