@@ -4,11 +4,13 @@
 
 #include "ui/Dialog.h"
 
+class CUploaderApp;
+
 // "Upload": asks before an automatic upload starts and names the version or map about to
 // be loaded. YES answers OK, NO Cancel. The text is fixed when the dialog is built.
 class CUploadConfirmDlg : public ui::Dialog {
   public:
-    explicit CUploadConfirmDlg(ui::Window* parent = nullptr);
+    explicit CUploadConfirmDlg(const CUploaderApp& app, ui::Window* parent = nullptr);
 
     void DoDataExchange(ui::DataExchange& dx) override;
 

@@ -5,20 +5,26 @@
 #include <string>
 
 #include "app/UploadDriver.h"
+#include "command/ChannelEvents.h"
+#include "image/ValidationContext.h"
 #include "ui/Application.h"
 
+class CGpsUnit;
 class CMainFrame;
 class ImageReader;
 
-// The application object: start-up, and the state the upload commands share.
-class CUploaderApp : public ui::Application {
+// The application object: start-up, and the state the upload commands share. It works
+// on the receiver it is given, and shows what the receiver's command channel reports.
+class CUploaderApp : public ui::Application, public ChannelEvents {
   public:
     static constexpr std::size_t kMapTextLength = 39;
 
     using DriverFactory = std::function<std::unique_ptr<UploadDriver>(int family)>;
 
-    CUploaderApp();
+    explicit CUploaderApp(CGpsUnit& receiver);
     ~CUploaderApp() override;
+    CUploaderApp(const CUploaderApp&) = delete;
+    CUploaderApp& operator=(const CUploaderApp&) = delete;
 
     bool InitInstance() override;
     // Reads "orvane.ini"; true when an automatic upload is to run.
@@ -44,9 +50,20 @@ class CUploaderApp : public ui::Application {
     CMainFrame* MainFrame() const { return mainFrame_.get(); }
     // Sets the status bar's message pane.
     void SetStatusText(const std::string& text);
+    // What checking an image needs of the identified receiver and the mode, and the
+    // firmware warning that asks the user.
+    ValidationContext ImageCheck() const;
 
-    // Makes the driver of a family; tests put their own drivers here.
-    DriverFactory driverFactory = CreateUploadDriver;
+    // ChannelEvents: the status bar and the open failure box.
+    void OpenFailed(const std::string& reason, bool showBox) override;
+    void ModelChanged(const std::string& unitName) override;
+    bool SpeedChosenByUser() const override { return baudChosenByUser != 0; }
+
+    // The receiver.
+    CGpsUnit& unit;
+    // Makes the driver of a family (by default the program's own); tests put their own
+    // drivers here.
+    DriverFactory driverFactory;
     // The running driver of each family while its sequence lasts.
     std::unique_ptr<UploadDriver> databaseUpload;  // family 2
     std::unique_ptr<UploadDriver> mapUpload4;      // family 5
@@ -80,5 +97,3 @@ class CUploaderApp : public ui::Application {
 
     std::unique_ptr<CMainFrame> mainFrame_;
 };
-
-extern CUploaderApp theApp;

@@ -28,16 +28,16 @@ void CUploaderApp::Inform(const char* text, const char* caption) {
 }
 
 bool CUploaderApp::ConnectToReceiver() {
-    theUnit.ForgetReceiver();
-    CConnectDlg connect(mainWindow);
+    unit.ForgetReceiver();
+    CConnectDlg connect(unit, unit.autoUpload, mainWindow);
     if (connect.DoModal() != ui::IDOK)
         return false;
-    if (theUnit.family == 1) {
+    if (unit.family == 1) {
         Inform("UNSUPPORTED RECEIVER", "ERROR");
         SetStatusText("Connected receiver not supported");
         return false;
     }
-    SetStatusText(theUnit.unitName);
+    SetStatusText(unit.unitName);
     return true;
 }
 
@@ -61,22 +61,23 @@ bool CUploaderApp::RunDriver(int family) {
 }
 
 void CUploaderApp::OnUpload() {
-    if (theUnit.expertMode != 0) {
+    if (unit.expertMode != 0) {
         // The user has put the receiver into its load mode and named it in the expert setup.
-        if (theUnit.isOpen == 0)
-            theUnit.Open(theUnit.comIndex, theUnit.baud, true);
+        if (unit.isOpen == 0)
+            unit.Open(unit.comIndex, unit.baud, true);
         Inform("Expert upload mode is turned ON.", "REMINDER");
     } else {
         if (!ConnectToReceiver())
             return;
-        CDatabaseTypeDlg databaseType(mainWindow);
+        CDatabaseTypeDlg databaseType(unit, unit.autoUpload, mainWindow);
         bool headersArrived = databaseType.DoModal() == ui::IDOK;
-        ApplyMapHeaderRule(theUnit);
+        if (ApplyMapHeaderRule(unit))
+            SetStatusText(unit.unitName);
         if (!headersArrived)
             return;
     }
 
-    switch (theUnit.family) {
+    switch (unit.family) {
         case 2:
             RunFamily2Sequence();
             break;
@@ -85,7 +86,7 @@ void CUploaderApp::OnUpload() {
             break;
         case 6:
         case 15:
-            RunSimpleSequence(theUnit.family);
+            RunSimpleSequence(unit.family);
             break;
         default:
             break;
@@ -100,15 +101,15 @@ void CUploaderApp::RunSimpleSequence(int family) {
         // would go out as a base map.
         if (family == 6) {
             if (mapUpload3->UploadKind() == kUploadedCode)
-                theUnit.codeChosen = 0;
+                unit.codeChosen = 0;
             else
-                theUnit.dataChosen = 0;
+                unit.dataChosen = 0;
         }
     }
     DriverSlot(family).reset();
     if (!success) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
+        unit.codeChosen = 0;
+        unit.dataChosen = 0;
     }
 }
 
@@ -118,15 +119,15 @@ void CUploaderApp::RunFamily5Sequence() {
         switch (mapUpload4->UploadKind()) {
             case kUploadedCode:
                 Inform("Upload of CODE complete", kStatus);
-                theUnit.codeChosen = 0;
+                unit.codeChosen = 0;
                 break;
             case kUploadedBaseMap:
                 Inform("Upload of BASE MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit.dataChosen = 0;
                 break;
             case kUploadedDetailMap:
                 Inform("Upload of DETAIL MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit.dataChosen = 0;
                 break;
             default:
                 Inform("Upload complete", kStatus);
@@ -135,9 +136,9 @@ void CUploaderApp::RunFamily5Sequence() {
     }
     mapUpload4.reset();
     if (!success) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
-    } else if (theUnit.autoUpload == 0 && theUnit.dataChosen == 1) {
+        unit.codeChosen = 0;
+        unit.dataChosen = 0;
+    } else if (unit.autoUpload == 0 && unit.dataChosen == 1) {
         ContinueMapUpload();
     }
 }
@@ -147,18 +148,18 @@ void CUploaderApp::RunFamily2Sequence() {
         switch (databaseUpload->UploadKind()) {
             case kUploadedCode:
                 Inform("Upload of CODE complete", kStatus);
-                theUnit.codeChosen = 0;
+                unit.codeChosen = 0;
                 break;
             case kUploadedDatabase:
                 Inform("Upload of DATABASE complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit.dataChosen = 0;
                 break;
             default:
                 Inform("Upload complete", kStatus);
                 break;
         }
         if (databaseUpload->SecondPassNeeded())
-            theUnit.bootReloadPass = 1;
+            unit.bootReloadPass = 1;
     }
     // The boot loader is reloaded even when the first run did not end well.
     if (databaseUpload && databaseUpload->SecondPassNeeded()) {
@@ -166,44 +167,44 @@ void CUploaderApp::RunFamily2Sequence() {
         Inform("Power on unit to continue loading\nand click OK", "Reload Boot Loader");
         if (RunDriver(2))
             Inform("Upload complete", kStatus);
-        theUnit.bootReloadPass = 0;
+        unit.bootReloadPass = 0;
     }
     databaseUpload.reset();
 }
 
 void CUploaderApp::AutoUpload() {
     {
-        CUploadConfirmDlg confirm(mainWindow);
+        CUploadConfirmDlg confirm(*this, mainWindow);
         if (confirm.DoModal() != ui::IDOK)
             return;
     }
-    theUnit.expertMode = 0;
-    theUnit.autoUpload = 1;
+    unit.expertMode = 0;
+    unit.autoUpload = 1;
     bool secondPass = true;
-    if (theUnit.codeChosen != 0) {
+    if (unit.codeChosen != 0) {
         OnUpload();
-        secondPass = theUnit.autoUpload == 1 && theUnit.codeChosen != 0;
+        secondPass = unit.autoUpload == 1 && unit.codeChosen != 0;
         if (secondPass)
             Inform("Power on GPS unit\nto upload code.", "CONTINUE AUTO UPLOAD");
     }
     if (secondPass) {
-        theUnit.autoFirstPass = 0;
+        unit.autoFirstPass = 0;
         OnUpload();
-        theUnit.autoFirstPass = 1;
+        unit.autoFirstPass = 1;
     }
-    theUnit.autoUpload = 0;
-    theUnit.codeChosen = 0;
-    theUnit.dataChosen = 0;
+    unit.autoUpload = 0;
+    unit.codeChosen = 0;
+    unit.dataChosen = 0;
 }
 
 void CUploaderApp::ContinueMapUpload() {
     Inform("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD");
-    bool identified = theUnit.expertMode != 0;
+    bool identified = unit.expertMode != 0;
     if (!identified && ConnectToReceiver()) {
-        CDatabaseTypeDlg databaseType(mainWindow);
+        CDatabaseTypeDlg databaseType(unit, unit.autoUpload, mainWindow);
         identified = databaseType.DoModal() == ui::IDOK;
     }
-    if (theUnit.family != 5 || !identified || theUnit.dataChosen != 1)
+    if (unit.family != 5 || !identified || unit.dataChosen != 1)
         return;
 
     mapUpload4 = driverFactory ? driverFactory(5) : nullptr;
@@ -212,11 +213,11 @@ void CUploaderApp::ContinueMapUpload() {
         if (mapUpload4->RunModal() == ui::IDOK) {
             if (mapUpload4->UploadKind() == kUploadedBaseMap) {
                 Inform("Upload of BASE MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit.dataChosen = 0;
             } else {
                 Inform("Upload complete", kStatus);
-                theUnit.dataChosen = 0;
-                theUnit.codeChosen = 0;
+                unit.dataChosen = 0;
+                unit.codeChosen = 0;
             }
         }
     }

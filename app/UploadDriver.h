@@ -22,6 +22,8 @@ class UploadDriver {
     virtual bool SecondPassNeeded() const { return false; }
 };
 
-// The program's driver of an upload family (2, 5, 6 or 15), constructed now; none for
-// any other family.
-std::unique_ptr<UploadDriver> CreateUploadDriver(int family);
+class CUploaderApp;
+
+// The program's driver of an upload family (2, 5, 6 or 15) for the application's
+// receiver, constructed now; none for any other family.
+std::unique_ptr<UploadDriver> CreateUploadDriver(int family, CUploaderApp& app);

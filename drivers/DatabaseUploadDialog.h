@@ -24,7 +24,7 @@ class DatabaseUploadDialog final : public UploadDialogBase {
     static constexpr int kFirstCurrentFirmware = 3;
     static constexpr const char* kCustomProposal = "gps7k1wo.bin";
 
-    DatabaseUploadDialog();
+    explicit DatabaseUploadDialog(CUploaderApp& app);
     ~DatabaseUploadDialog() override;
 
     // Only a run that was started can have touched the boot block.

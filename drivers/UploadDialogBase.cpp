@@ -14,8 +14,8 @@
 #include "ui/MessageBox.h"
 #include "ui/Runtime.h"
 
-UploadDialogBase::UploadDialogBase(const ProgressLook& look)
-    : ui::Dialog(look.dialogTemplate(), theApp.mainWindow), look_(look) {}
+UploadDialogBase::UploadDialogBase(const ProgressLook& look, CUploaderApp& app)
+    : ui::Dialog(look.dialogTemplate(), app.mainWindow), UploadPreparation(app), look_(look) {}
 
 UploadDialogBase::~UploadDialogBase() {
     ReleaseUpload();
@@ -35,7 +35,7 @@ void UploadDialogBase::ReleaseUpload() {
         run->Engine().CloseTrace();
         run.reset();
     }
-    theUnit.Close();
+    unit_.Close();
 }
 
 bool UploadDialogBase::OnInitDialog() {
@@ -88,7 +88,7 @@ void UploadDialogBase::Refresh() {
 }
 
 void UploadDialogBase::WatchInput() {
-    const int fd = theUnit.link ? theUnit.link->InputFd() : -1;
+    const int fd = unit_.link ? unit_.link->InputFd() : -1;
     if (fd < 0 || !ui::Runtime::Get().HasBackend())
         return;
     watchedFd_ = fd;
@@ -150,7 +150,7 @@ void UploadDialogBase::ReportFailedRun(const std::string& text, const char* capt
     // The box would otherwise see ticks of this dialog while it waits.
     reportShown_ = true;
     KillTimer(kUploadTimer);
-    ui::MessageBox(theApp.mainWindow, text, caption, ui::MB_OK | ui::MB_ICONSTOP);
+    ui::MessageBox(app_.mainWindow, text, caption, ui::MB_OK | ui::MB_ICONSTOP);
     EndDialog(ui::IDCANCEL);
 }
 
@@ -163,21 +163,21 @@ void UploadDialogBase::OnCancel() {
         return;
     EndDialog(ui::IDCANCEL);
     if (look_.cancelEndsAutoRun)
-        theUnit.autoUpload = 0;
+        unit_.autoUpload = 0;
 }
 
 bool UploadDialogBase::DetermineProtocol() {
-    rememberedBaud = theUnit.baud;
-    CProtocolDlg dialog;
+    rememberedBaud = unit_.baud;
+    CProtocolDlg dialog(unit_, app_.baudChosenByUser != 0, unit_.autoUpload);
     if (dialog.DoModal() == ui::IDOK)
         return true;
-    theUnit.Reopen(theUnit.comIndex, rememberedBaud, true);
+    unit_.Reopen(unit_.comIndex, rememberedBaud, true);
     return false;
 }
 
 void UploadDialogBase::CreateRun(const UploadRun::Settings& settings,
                                  std::vector<UploadRun::Image> images) {
-    run = std::make_unique<UploadRun>(settings, theUnit.link.get(), std::move(images));
+    run = std::make_unique<UploadRun>(settings, unit_.link.get(), std::move(images));
     shownImage_ = 0;
     currentFileText = run->CurrentImage().label;
     run->Engine().StatusText(statusText);

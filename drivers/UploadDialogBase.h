@@ -35,7 +35,7 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver, protected Uploa
   public:
     static constexpr unsigned kUploadTickMs = UploadRun::kTickMs;
 
-    explicit UploadDialogBase(const ProgressLook& look);
+    UploadDialogBase(const ProgressLook& look, CUploaderApp& app);
     ~UploadDialogBase() override;
 
     // UploadDriver

@@ -4,16 +4,16 @@
 #include "drivers/MapUploadDialog4.h"
 #include "drivers/PoiUploadDialog.h"
 
-std::unique_ptr<UploadDriver> CreateUploadDriver(int family) {
+std::unique_ptr<UploadDriver> CreateUploadDriver(int family, CUploaderApp& app) {
     switch (family) {
         case 2:
-            return std::make_unique<DatabaseUploadDialog>();
+            return std::make_unique<DatabaseUploadDialog>(app);
         case 5:
-            return std::make_unique<MapUploadDialog4>();
+            return std::make_unique<MapUploadDialog4>(app);
         case 6:
-            return std::make_unique<MapUploadDialog3>();
+            return std::make_unique<MapUploadDialog3>(app);
         case 15:
-            return std::make_unique<PoiUploadDialog>();
+            return std::make_unique<PoiUploadDialog>(app);
         default:
             return nullptr;
     }

@@ -11,6 +11,8 @@
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
+UploadPreparation::UploadPreparation(CUploaderApp& app) : app_(app), unit_(app.unit) {}
+
 UploadPreparation::FileAnswer UploadPreparation::ConfirmFile(std::string& path,
                                                              const FilePicker& changePicker) {
     CUploadFileDlg dialog;
@@ -20,7 +22,7 @@ UploadPreparation::FileAnswer UploadPreparation::ConfirmFile(std::string& path,
         return FileAnswer::Cancelled;
     if (answer != CUploadFileDlg::kChangeFile)
         return FileAnswer::Send;
-    std::optional<std::string> chosen = changePicker.Ask();
+    std::optional<std::string> chosen = changePicker.Ask(app_.mainWindow);
     if (!chosen)
         return FileAnswer::ChangeCancelled;
     path = *chosen;
@@ -43,19 +45,19 @@ bool UploadPreparation::ImageFits(ImageReader& reader, std::uint32_t load, std::
 }
 
 void UploadPreparation::ShowError(const char* text) {
-    ui::MessageBox(theApp.mainWindow, text, "ERROR", ui::MB_OK | ui::MB_ICONINFORMATION);
+    ui::MessageBox(app_.mainWindow, text, "ERROR", ui::MB_OK | ui::MB_ICONINFORMATION);
 }
 
 void UploadPreparation::RefusePackage() {
-    ui::MessageBox(theApp.mainWindow, "Incorrect upload package for unit", "ERROR",
+    ui::MessageBox(app_.mainWindow, "Incorrect upload package for unit", "ERROR",
                    ui::MB_OK | ui::MB_ICONSTOP);
     ui::PostQuitMessage(0);
 }
 
 void UploadPreparation::SendLoadCommand(const char* sentence) {
-    theUnit.SendSentence(sentence);
-    theUnit.SendSentence(sentence);
-    theUnit.Settle();
+    unit_.SendSentence(sentence);
+    unit_.SendSentence(sentence);
+    unit_.Settle();
 }
 
 std::uint32_t UploadPreparation::CodeEraseEnd(const ImageReader& reader) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "COMLINK/LibraryReport.h"
-#include "app/CUploaderApp.h"
+#include "app/Globals.h"
 #include "app/LibraryErrorBox.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"

@@ -31,7 +31,7 @@ TEST_P(FaultMatrix, EndsWithTheImageInFlashOrWithoutCompletion) {
     const Bytes image =
         WriteImage("data", map ? samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2)
                                : samples::PoiDatabase(25000, 2));
-    theUnit.dataPath = "data";
+    unit.dataPath = "data";
     // A detail map goes in numbered records, a POI database in addressed ones.
     ui.OnDialog(map ? "Select upload type" : "Pathwick - select upload type")
         .Press(map ? IDC_MAP3_DETAIL : IDC_POI_TYPE_POI);
@@ -43,7 +43,7 @@ TEST_P(FaultMatrix, EndsWithTheImageInFlashOrWithoutCompletion) {
     ui.OnDialog(kProtocol).Optional().After(10 * 60 * 1000).Press(ui::IDCANCEL);
     ui.OnMessageBoxContaining("").Repeat().Press(ui::IDOK);
 
-    theApp.OnUpload();
+    app.OnUpload();
 
     const std::vector<std::string> boxes = ui.BoxTexts();
     const bool complete = !boxes.empty() && boxes.back() == "STATUS: Upload complete";

@@ -157,15 +157,17 @@ UploadResult RunUpload(const samples::Bytes& image, const std::filesystem::path&
 
     RealTimeBackend ui;
     ui.watchInput = watchInput;
+    CGpsUnit unit;
+    CUploaderApp app(unit);
     // The receiver has been identified on COM1.
-    theUnit.family = 15;
-    theUnit.unitName = "Pathwick";
-    theUnit.productCode = "037";
-    theUnit.Open(0, 4800, false);
-    theUnit.dataPath = "poi.bin";
-    theUnit.dataChosen = 1;
-    theUnit.autoUpload = 1;
-    theApp.manualMode = 0;
+    unit.family = 15;
+    unit.unitName = "Pathwick";
+    unit.productCode = "037";
+    unit.Open(0, 4800, false);
+    unit.dataPath = "poi.bin";
+    unit.dataChosen = 1;
+    unit.autoUpload = 1;
+    app.manualMode = 0;
 
     UploadDialogBase* dialog = nullptr;
     Steady::time_point firstRecord{};
@@ -178,14 +180,14 @@ UploadResult RunUpload(const samples::Bytes& image, const std::filesystem::path&
             cpu.emplace();
         }
     };
-    std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15);
+    std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15, app);
     dialog = dynamic_cast<UploadDialogBase*>(driver.get());
     const int result = driver->IsReady() ? driver->RunModal() : 0;
     const Steady::time_point fileDone = Steady::now();
     if (cpu)
         outcome.cpuPercent = cpu->Percent();
     driver.reset();
-    theUnit.Close();
+    unit.Close();
     if (sim.Stop(SIGTERM) != 0)
         std::fprintf(stderr, "bench-drivers: the simulator did not end cleanly\n");
 
@@ -240,8 +242,8 @@ double ScanCpuPercent(int seconds) {
     SilentPty silent;
     PointPortsAt(silent.Path());
     RealTimeBackend ui;
-    theUnit.family = 0;
-    CConnectDlg scan;
+    CGpsUnit unit;
+    CConnectDlg scan(unit, unit.autoUpload);
     const Steady::time_point end = Steady::now() + std::chrono::seconds(seconds);
     ui.observe = [&] {
         if (Steady::now() >= end)
@@ -250,7 +252,7 @@ double ScanCpuPercent(int seconds) {
     const CpuMeter cpu;
     scan.DoModal();
     const double percent = cpu.Percent();
-    theUnit.Close();
+    unit.Close();
     return percent;
 }
 
@@ -259,11 +261,12 @@ double SettleCpuPercent() {
     SilentPty silent;
     PointPortsAt(silent.Path());
     RealTimeBackend ui;
-    theUnit.Open(0, 4800, false);
+    CGpsUnit unit;
+    unit.Open(0, 4800, false);
     const CpuMeter cpu;
-    theUnit.Settle();
+    unit.Settle();
     const double percent = cpu.Percent();
-    theUnit.Close();
+    unit.Close();
     return percent;
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CGpsUnit.h"
+#include "command/CommandChannel.h"
 #include "image/ImageReader.h"
 #include "loader/UploadRun.h"
 #include "platform/Clock.h"
@@ -134,15 +134,17 @@ int main(int argc, char** argv) {
     }
     setenv("ORVANE_COM1", sim.device.c_str(), 1);
 
-    theUnit.Open(0, kBaud, false);
+    ReceiverIdentity identity;
+    CommandChannel channel(identity);
+    channel.Open(0, kBaud, false);
     ImageReader reader;
-    if (!theUnit.isOpen || !reader.Open("image.bin")) {
+    if (!channel.isOpen || !reader.Open("image.bin")) {
         std::fprintf(stderr, "bench-loader: cannot open %s or the image\n", sim.device.c_str());
         sim.Stop();
         return 1;
     }
 
-    UploadRun run({{.uploadFamily = theUnit.family}, 0, reader.size, 0}, theUnit.link.get(),
+    UploadRun run({{.uploadFamily = identity.family}, 0, reader.size, 0}, channel.link.get(),
                   {{&reader, 0}});
     platform::Clock& clock = platform::GetClock();
     std::uint64_t firstRecordMs = 0;
@@ -165,7 +167,7 @@ int main(int argc, char** argv) {
     const std::uint64_t fileDoneMs =
         outcome == UploadRun::Outcome::Complete ? clock.MonotonicMs() : 0;
     run.Engine().CloseTrace();
-    theUnit.Close();
+    channel.Close();
     reader.Close();
     sim.Stop();
 
