@@ -3,18 +3,18 @@
 #include <cstdio>
 
 #include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
 #include "image/ImageReader.h"
+#include "image/ValidationContext.h"
 #include "res/Resource.h"
 #include "res/UploadConfirmTemplate.h"
 
-CUploadConfirmDlg::CUploadConfirmDlg(const CUploaderApp& app, ui::Window* parent)
+CUploadConfirmDlg::CUploadConfirmDlg(const CGpsUnit& unit, const ValidationContext& imageCheck,
+                                     ui::Window* parent)
     : ui::Dialog(UploadConfirmTemplate(), parent) {
-    const CGpsUnit& unit = app.unit;
     ImageReader reader;
     if (unit.codeChosen != 0) {
         // A raw code image carries no version record: its version is not known.
-        if (reader.Open(unit.codePath) && reader.Validate(2, true, app.ImageCheck()) != 0 &&
+        if (reader.Open(unit.codePath) && reader.Validate(2, true, imageCheck) != 0 &&
             reader.versionFound) {
             char text[64];
             std::snprintf(text, sizeof text, "Updating to version %u.%02u", reader.versionMajor,
@@ -23,7 +23,7 @@ CUploadConfirmDlg::CUploadConfirmDlg(const CUploaderApp& app, ui::Window* parent
         } else {
             versionText = "UPDATING TO UNKNOWN VERSION!";
         }
-    } else if (reader.Open(unit.dataPath) && reader.Validate(3, false, app.ImageCheck()) != 0) {
+    } else if (reader.Open(unit.dataPath) && reader.Validate(3, false, imageCheck) != 0) {
         versionText = "Updating map to " + unit.autoMapName;
     }
 }

@@ -15,14 +15,15 @@
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
-CUploaderApp::CUploaderApp(CGpsUnit& receiver)
-    : unit(receiver),
-      driverFactory([this](int family) { return CreateUploadDriver(family, *this); }) {
-    unit.SetEvents(this);
+CUploaderApp::CUploaderApp(CGpsUnit& receiver) : unit(receiver), upload(receiver, *this) {
+    unit.SetEvents(
+        {[this](const std::string& reason, bool showBox) { ShowOpenFailure(reason, showBox); },
+         [this](const std::string& unitName) { SetStatusText(unitName); },
+         [this] { return baudChosenByUser != 0; }});
 }
 
 CUploaderApp::~CUploaderApp() {
-    unit.SetEvents(nullptr);
+    unit.SetEvents({});
 }
 
 bool CUploaderApp::InitInstance() {
@@ -100,6 +101,10 @@ void CUploaderApp::CreateMainFrame() {
         mainWindow = mainFrame_.get();
 }
 
+void CUploaderApp::Inform(const char* text, const char* caption) {
+    ui::MessageBox(mainWindow, text, caption, ui::MB_OK | ui::MB_ICONINFORMATION);
+}
+
 void CUploaderApp::SetStatusText(const std::string& text) {
     if (mainWindow != nullptr)
         mainWindow->SetPaneText(0, text);
@@ -123,7 +128,7 @@ ValidationContext CUploaderApp::ImageCheck() const {
             }};
 }
 
-void CUploaderApp::OpenFailed(const std::string& reason, bool showBox) {
+void CUploaderApp::ShowOpenFailure(const std::string& reason, bool showBox) {
     // A scan tries the port again and again: said once while it stays the same.
     if (!reason.empty() && (mainWindow == nullptr || mainWindow->PaneText(0) != reason))
         SetStatusText(reason);
@@ -131,10 +136,6 @@ void CUploaderApp::OpenFailed(const std::string& reason, bool showBox) {
         ui::MessageBox(mainWindow, "COULD NOT OPEN COM PORT", "ERROR",
                        ui::MB_OK | ui::MB_ICONINFORMATION);
     }
-}
-
-void CUploaderApp::ModelChanged(const std::string& unitName) {
-    SetStatusText(unitName);
 }
 
 bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {

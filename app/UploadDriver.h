@@ -21,9 +21,3 @@ class UploadDriver {
     // Family 2 only: the boot loader reload pass is needed after this run.
     virtual bool SecondPassNeeded() const { return false; }
 };
-
-class CUploaderApp;
-
-// The program's driver of an upload family (2, 5, 6 or 15) for the application's
-// receiver, constructed now; none for any other family.
-std::unique_ptr<UploadDriver> CreateUploadDriver(int family, CUploaderApp& app);

@@ -7,7 +7,6 @@
 #include "COMLINK/CommLink.h"
 #include "COMLINK/LineSettings.h"
 #include "COMLINK/Win32CommPort.h"
-#include "command/ChannelEvents.h"
 #include "command/CommandSentence.h"
 #include "command/ReplyInterpreter.h"
 #include "platform/Clock.h"
@@ -71,8 +70,8 @@ CommandChannel::~CommandChannel() {
 
 void CommandChannel::ReportOpenFailure(int portIndex, bool showErrors) {
     openFailed = 1;
-    if (events_ != nullptr)
-        events_->OpenFailed(ReasonToTell(portIndex), showErrors);
+    if (events_.openFailed)
+        events_.openFailed(ReasonToTell(portIndex), showErrors);
 }
 
 void CommandChannel::Open(int portIndex, int speed, bool showErrors) {
@@ -95,7 +94,7 @@ void CommandChannel::Open(int portIndex, int speed, bool showErrors) {
 
     // With the speed left to the receiver (the user chose automatic speed) the line stays
     // at the 1200 bit/s the line settings start with.
-    bool automatic = events_ != nullptr && events_->SpeedChosenByUser() && speed == 0;
+    bool automatic = events_.speedChosenByUser && events_.speedChosenByUser() && speed == 0;
     if (!automatic && newSettings->SetBaud(speed) != 0) {
         // Down in reverse order: the settings put the line back before the link goes.
         newSettings.reset();
@@ -224,7 +223,7 @@ bool CommandChannel::ParseLine() {
         return false;
     ReplyInterpreter::Result result = ReplyInterpreter::Interpret(identity_, line);
     identity_ = std::move(result.identity);
-    if (result.modelChanged && events_ != nullptr)
-        events_->ModelChanged(identity_.unitName);
+    if (result.modelChanged && events_.modelChanged)
+        events_.modelChanged(identity_.unitName);
     return result.recognised;
 }

@@ -3,10 +3,11 @@
 #include <array>
 #include <memory>
 #include <string_view>
+#include <utility>
 
+#include "command/ChannelEvents.h"
 #include "command/ReceiverIdentity.h"
 
-class ChannelEvents;
 class CommLink;
 class LineSettings;
 class Win32CommPort;
@@ -24,8 +25,8 @@ class CommandChannel {
 
     // What the receiver's replies said.
     const ReceiverIdentity& Identity() const { return identity_; }
-    // Whoever shows the receiver; none: nothing is shown and the speed is never the user's.
-    void SetEvents(ChannelEvents* events) { events_ = events; }
+    // What whoever shows the receiver takes of what the channel reports.
+    void SetEvents(ChannelEvents events) { events_ = std::move(events); }
 
     // Open and Reopen report through isOpen and openFailed; with showErrors a failure also
     // asks for "COULD NOT OPEN COM PORT".
@@ -61,5 +62,5 @@ class CommandChannel {
     void ReportOpenFailure(int portIndex, bool showErrors);
 
     ReceiverIdentity& identity_;
-    ChannelEvents* events_ = nullptr;
+    ChannelEvents events_;
 };

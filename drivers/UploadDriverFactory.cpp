@@ -1,4 +1,5 @@
-#include "app/UploadDriver.h"
+#include "drivers/UploadDriverFactory.h"
+
 #include "drivers/DatabaseUploadDialog.h"
 #include "drivers/MapUploadDialog3.h"
 #include "drivers/MapUploadDialog4.h"

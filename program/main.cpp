@@ -6,6 +6,7 @@
 #include "COMLINK/LibraryReport.h"
 #include "app/Globals.h"
 #include "app/LibraryErrorBox.h"
+#include "drivers/UploadDriverFactory.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"
 #include "program/ProgramOptions.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui::Runtime::Get().SetBackend(backend.get());
+    theApp.upload.driverFactory = [](int family) { return CreateUploadDriver(family, theApp); };
     theApp.InitInstance();
     int code = theApp.Run();
     // The main window goes while its front end is still there to see it go.

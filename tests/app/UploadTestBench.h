@@ -58,7 +58,7 @@ class DriverDouble : public UploadDriver {
 class UploadTestBench : public ::testing::Test {
   protected:
     void SetUp() override {
-        app.driverFactory = [this](int family) -> std::unique_ptr<UploadDriver> {
+        app.upload.driverFactory = [this](int family) -> std::unique_ptr<UploadDriver> {
             Note("make " + std::to_string(family));
             if (plans.empty()) {
                 ADD_FAILURE() << "no driver planned for family " << family;
@@ -163,10 +163,10 @@ inline DriverDouble::~DriverDouble() {
 inline int DriverDouble::RunModal() {
     const CUploaderApp& app = bench_.app;
     const CGpsUnit& unit = bench_.unit;
-    const UploadDriver* held = family_ == 2   ? app.databaseUpload.get()
-                               : family_ == 5 ? app.mapUpload4.get()
-                               : family_ == 6 ? app.mapUpload3.get()
-                                              : app.poiUpload.get();
+    const UploadDriver* held = family_ == 2   ? app.upload.databaseUpload.get()
+                               : family_ == 5 ? app.upload.mapUpload4.get()
+                               : family_ == 6 ? app.upload.mapUpload3.get()
+                                              : app.upload.poiUpload.get();
     EXPECT_EQ(held, this) << "the application holds the running driver of family " << family_;
     std::string event = "run " + std::to_string(family_);
     if (kind_ >= 0)

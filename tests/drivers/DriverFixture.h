@@ -10,9 +10,9 @@
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
-#include "app/UploadDriver.h"
 #include "command/CConnectDlg.h"
 #include "command/CDatabaseTypeDlg.h"
+#include "drivers/UploadDriverFactory.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
 #include "sim/SimulatedReceiver.h"
@@ -109,6 +109,9 @@ class DriverFixture : public ::testing::Test {
     std::unique_ptr<LineTap> tap;
     CGpsUnit unit;  // after the receiver: the port closes before it goes
     CUploaderApp app{unit};
+    void SetUp() override {
+        app.upload.driverFactory = [this](int family) { return CreateUploadDriver(family, app); };
+    }
 };
 
 inline constexpr char kUploadStatus[] = "Upload status";

@@ -28,6 +28,7 @@
 #include "app/CUploaderApp.h"
 #include "command/CConnectDlg.h"
 #include "drivers/UploadDialogBase.h"
+#include "drivers/UploadDriverFactory.h"
 #include "image/ImageReader.h"
 #include "platform/SystemClock.h"
 #include "tests/support/ReceiverSimProcess.h"
