@@ -10,6 +10,7 @@
 #include "loader/LoaderState.h"
 #include "loader/LoaderTarget.h"
 #include "loader/LoaderTrace.h"
+#include "loader/RecordCursor.h"
 #include "loader/WordOrder.h"
 
 class CommLink;
@@ -34,12 +35,12 @@ class FlashLoader {
     // The reader is asked for records of this many bytes.
     static constexpr std::size_t kRecordCapacity = 1980;
     // The step back on a rec number and the rewind on a reported address go by this size.
-    static constexpr std::uint32_t kStepBack = 1980;
+    static constexpr std::uint32_t kStepBack = RecordCursor::kStepBack;
     // Data bytes a frame carries at most, what receivers take. The reader is given room
     // for exactly this many: an S-record line that would run past it starts the next
     // record instead, so nothing is lost or moved.
-    static constexpr std::size_t kMaxRecordData = 2046;
-    static constexpr std::size_t kFrameBufferSize = kMaxRecordData + LoaderFrame::kRecordOverhead;
+    static constexpr std::size_t kMaxRecordData = RecordCursor::kMaxRecordData;
+    static constexpr std::size_t kFrameBufferSize = RecordCursor::kFrameBufferSize;
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
 
@@ -82,15 +83,16 @@ class FlashLoader {
 
     // Read by the drivers.
     LoaderState state = LoaderState::NoPort;
-    std::uint32_t bytesSent = 0;
+    // Bytes of the current image the receiver has taken.
+    const std::uint32_t& bytesSent = cursor_.bytesSent;
     std::uint16_t endChecksum = 0;
     std::uint32_t receivedSize = 0;
 
     // For the dialogs and the tests.
-    std::uint32_t SendPosition() const { return sendPosition_; }
+    std::uint32_t SendPosition() const { return cursor_.position; }
     std::uint32_t LoadAddress() const { return loadAddress_; }
     std::uint32_t EndAddress() const { return endAddress_; }
-    std::uint16_t RecordNumber() const { return recordNumber_; }
+    std::uint16_t RecordNumber() const { return cursor_.number; }
     std::uint32_t ReportedValue() const { return reportedValue_; }
     int DebugWordCount() const { return debugWordCount_; }
     int SectorsErased() const { return sectorsErased_; }
@@ -99,10 +101,8 @@ class FlashLoader {
         return eraseCommand_;
     }
     // The data record now in the frame buffer.
-    const std::uint8_t* Frame() const { return frame_.data(); }
-    std::size_t FrameLength() const {
-        return static_cast<std::size_t>(recordLength_) + LoaderFrame::kRecordOverhead;
-    }
+    const std::uint8_t* Frame() const { return cursor_.frame.data(); }
+    std::size_t FrameLength() const { return cursor_.FrameLength(); }
 
   private:
     // One image of the session, as the engine needs to start it again.
@@ -111,12 +111,6 @@ class FlashLoader {
         std::uint32_t loadAddress = 0;
         std::uint32_t endAddress = 0;
         bool used = false;  // records were read since it was opened
-    };
-    // A frame as it was last sent, kept so that a step back can send it again.
-    struct SentRecord {
-        std::array<std::uint8_t, kFrameBufferSize> frame{};
-        int length = -1;  // data bytes; -1: none kept
-        std::uint32_t position = 0;
     };
 
     bool StepNoConnect();
@@ -144,7 +138,6 @@ class FlashLoader {
     void SendEraseCommand();
     void TraceFrame(const std::uint8_t* frame, std::size_t length);
     void AcceptRecord(bool recWait);
-    void StepBack();
     void AddDebugWord(std::uint8_t low);
     // The image starts again from its load address; false (and stopped) when an image
     // that must be opened again cannot be.
@@ -173,10 +166,7 @@ class FlashLoader {
     Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }
 
     const LoaderTarget target_;
-    int recordLength_ = 0;
     std::int64_t timeStamp_ = 0;
-    std::uint32_t sendPosition_ = 0;
-    std::array<std::uint8_t, kFrameBufferSize> frame_{};
     CommLink* link_ = nullptr;
     std::uint32_t loadAddress_ = 0;
     std::uint32_t endAddress_ = 0;
@@ -190,7 +180,6 @@ class FlashLoader {
     std::uint8_t recordNumbered_ = 0;
     WordOrder wordOrder_ = WordOrder::Undecided;
     std::uint8_t addressCheck_ = 0;
-    std::uint16_t recordNumber_ = 0;
     LoaderTrace trace_;
     int sectorsErased_ = 0;
 
@@ -203,14 +192,8 @@ class FlashLoader {
     Image secondImage_;
     bool onSecondImage_ = false;
     bool secondImageDue_ = false;
-    // S-record readers cannot seek back: the engine keeps the previous record to send
-    // it again on a step back, and the current one to follow it.
-    SentRecord previousRecord_;
-    SentRecord replayRecord_;
-    // The frame buffer holds a record to send as it is (a step back).
-    bool resendLoaded_ = false;
-    // Records of the current image accepted since it started.
-    std::uint32_t recordsInImage_ = 0;
+    // The record on the wire, its number, and what a step back needs.
+    RecordCursor cursor_;
     // Refusals in a row of the erase (until a record is accepted), and of the record at
     // refusedPosition_ of the first or the second image.
     int eraseRefusals_ = 0;
