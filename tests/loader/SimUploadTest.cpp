@@ -171,8 +171,8 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const std::uint32_t eraseEnd = c.eraseEnd         ? c.eraseEnd
                                    : reader.isSRecord ? reader.endAddress + 0x2D000000
                                                       : reader.size;
-    const auto phase = [&](int value) {
-        return c.family == 2 ? std::optional(value) : std::nullopt;
+    const auto phase = [family = c.family](int value) {
+        return family == 2 ? std::optional(value) : std::nullopt;
     };
     std::vector<UploadRun::Image> images{{&reader, c.load, "", 0,
                                           phase(c.bootBlock         ? 2
