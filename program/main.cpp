@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CUploaderApp.h"
+#include "COMLINK/LibraryReport.h"
+#include "app/Globals.h"
+#include "app/LibraryErrorBox.h"
+#include "drivers/UploadDriverFactory.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"
 #include "program/ProgramOptions.h"
@@ -11,6 +14,7 @@
 #include "ui/Runtime.h"
 
 int main(int argc, char** argv) {
+    SetLibraryReportSink(ShowLibraryError);
     ProgramOptions options = ProgramOptions::Parse(argc, argv);
     switch (options.action) {
         case ProgramOptions::Action::Help:
@@ -38,6 +42,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui::Runtime::Get().SetBackend(backend.get());
+    theApp.upload.driverFactory = [](int family) { return CreateUploadDriver(family, theApp); };
     theApp.InitInstance();
     int code = theApp.Run();
     // The main window goes while its front end is still there to see it go.

@@ -13,24 +13,22 @@
 class SettingsFileTest : public ::testing::Test {
   protected:
     TempWorkDir dir;
-    void TearDown() override {
-        std::filesystem::remove("orvane.cfg");
-        theUnit.ResetForStart();
-    }
+    CGpsUnit unit;
+    CUploaderApp app{unit};
 };
 
 TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
     ScriptedUi ui;
-    theUnit.family = 15;
-    theUnit.comIndex = 0;
-    theUnit.baud = 4800;
-    theApp.SaveSettings();
+    unit.family = 15;
+    unit.comIndex = 0;
+    unit.baud = 4800;
+    app.SaveSettings();
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
 
-    theUnit.family = 2;
-    theUnit.comIndex = 11;
-    theUnit.baud = 921600;
-    theApp.SaveSettings();
+    unit.family = 2;
+    unit.comIndex = 11;
+    unit.baud = 921600;
+    app.SaveSettings();
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), " 2 11   921600\n");
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
 }
@@ -40,13 +38,13 @@ TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
 TEST_F(SettingsFileTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
     ScriptedUi ui;
     TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
-    theUnit.family = 5;
+    unit.family = 5;
     {
         const FullDisk full;
         if (!full.Active())
             GTEST_SKIP() << "no way to fill the disk here";
         ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
-        theApp.SaveSettings();
+        app.SaveSettings();
     }
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
     const auto files = std::distance(std::filesystem::directory_iterator("."),
@@ -65,11 +63,11 @@ TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {
         std::filesystem::remove("orvane.cfg");
         if (c.content != nullptr)
             TempWorkDir::Write("orvane.cfg", c.content);
-        theUnit.ResetForStart();
+        unit.ResetForStart();
         SCOPED_TRACE(c.content != nullptr ? c.content : "(no file)");
-        EXPECT_EQ(theUnit.family, c.family);
-        EXPECT_EQ(theUnit.comIndex, c.comIndex);
-        EXPECT_EQ(theUnit.baud, c.baud);
+        EXPECT_EQ(unit.family, c.family);
+        EXPECT_EQ(unit.comIndex, c.comIndex);
+        EXPECT_EQ(unit.baud, c.baud);
     }
 }
 
@@ -86,15 +84,15 @@ TEST_F(SettingsFileTest, ValuesThatWouldReadBackDifferentlyAreNeverWritten) {
         SCOPED_TRACE(std::to_string(c.family) + " " + std::to_string(c.comIndex) + " " +
                      std::to_string(c.baud));
         TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
-        theUnit.family = c.family;
-        theUnit.comIndex = c.comIndex;
-        theUnit.baud = c.baud;
-        theApp.SaveSettings();
-        theUnit.ResetForStart();
+        unit.family = c.family;
+        unit.comIndex = c.comIndex;
+        unit.baud = c.baud;
+        app.SaveSettings();
+        unit.ResetForStart();
         if (c.written) {
-            EXPECT_EQ(theUnit.family, c.family);
-            EXPECT_EQ(theUnit.comIndex, c.comIndex);
-            EXPECT_EQ(theUnit.baud, c.baud);
+            EXPECT_EQ(unit.family, c.family);
+            EXPECT_EQ(unit.comIndex, c.comIndex);
+            EXPECT_EQ(unit.baud, c.baud);
         } else {
             EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
         }
