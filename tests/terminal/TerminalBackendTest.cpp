@@ -192,8 +192,9 @@ TEST(TerminalDialog, BelowAnOpenBoxTimersTickAndTheirLinesWaitForTheAnswer) {
     };
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     EXPECT_GE(ticksWhileBoxOpen, 20);
-    EXPECT_TRUE(ui.Printed("  Stopped\n== WARNING ==\nCancel?\nButtons: OK\nWARNING> ok\n"
-                           "  Sending\n  Progress: "))
+    EXPECT_TRUE(
+        ui.Printed("  Stopped\n== WARNING ==\nCancel?\nButtons: OK\nWARNING> ok\n"
+                   "  Sending\n  Progress: "))
         << ui.Output();
     EXPECT_EQ(ui.Count("WARNING> "), 1) << ui.Output();
     EXPECT_EQ(ui.Count("  Sending\n"), 1) << ui.Output();
