@@ -14,6 +14,7 @@
 #include "platform/FileStatus.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
+#include "ui/Runtime.h"
 
 CUploaderApp::CUploaderApp(CGpsUnit& receiver) : unit(receiver), upload(receiver, *this) {
     unit.SetEvents(
@@ -36,10 +37,23 @@ bool CUploaderApp::InitInstance() {
         Inform(unit.settingsRefusal.c_str(), "ERROR");
     bool automatic = LoadAutoUploadSettings();
     manualMode = automatic ? 0 : 1;
-    if (automatic)
+    if (automatic) {
         AutoUpload();
+        // Upload stays greyed out until the expert setup: the menu alone would not say why.
+        // A program that is ending says nothing more.
+        if (manualMode == 0 && unit.expertMode == 0 && !ui::Runtime::Get().QuitPosted())
+            SetStatusText(
+                "Upload is greyed out after the automatic upload: use Expert Setup to "
+                "upload again.");
+    }
     return true;
 }
+
+namespace {
+
+constexpr char kNamedInIni[] = "The file named in orvane.ini";
+
+}  // namespace
 
 bool CUploaderApp::LoadAutoUploadSettings() {
     AutoUploadFile::Section section = AutoUploadFile::ReadSection(AutoUploadFile::kFileName);
@@ -54,13 +68,24 @@ bool CUploaderApp::LoadAutoUploadSettings() {
     // A named image that cannot be used stops the automatic upload: it would otherwise
     // go on without it.
     for (const std::string& path : {code, map}) {
-        const std::string refusal = ImagePath::Refusal(path, "The file named in orvane.ini");
+        const std::string refusal = ImagePath::Refusal(path, kNamedInIni);
         if (!refusal.empty()) {
             Inform(refusal.c_str(), "ERROR");
             unit.codeChosen = 0;
             unit.dataChosen = 0;
             return false;
         }
+    }
+
+    // A code image that is not there is said before the receiver is asked anything, not
+    // once it waits in its loader for it. A missing map only leaves the map out.
+    const std::string missingCode =
+        code.empty() ? std::string() : ImagePath::Refusal(code, kNamedInIni, true);
+    if (!missingCode.empty()) {
+        Inform(("Error reading code file\n" + missingCode).c_str(), "ERROR");
+        unit.codeChosen = 0;
+        unit.dataChosen = 0;
+        return false;
     }
 
     unit.codeChosen = 0;

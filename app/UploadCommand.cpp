@@ -8,6 +8,7 @@
 #include "ui/Application.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
+#include "ui/Runtime.h"
 
 namespace {
 
@@ -32,11 +33,30 @@ void UploadCommand::SetStatusText(const std::string& text) {
         shell_.mainWindow->SetPaneText(0, text);
 }
 
+void UploadCommand::ShowNothingFound(const std::string& scanText) {
+    std::string text = scanText;
+    if (uploadLeftUnfinished_) {
+        text +=
+            " The receiver may be waiting in its loader after the upload that did not "
+            "complete: choose it in Expert Setup and upload again.";
+    }
+    // Said once while it stays the same: the scan goes round the ports again and again.
+    if (shell_.mainWindow != nullptr && shell_.mainWindow->PaneText(0) != text)
+        SetStatusText(text);
+}
+
 bool UploadCommand::ConnectToReceiver() {
     unit_.ForgetReceiver();
     CConnectDlg connect(unit_, unit_.autoUpload, shell_.mainWindow);
-    if (connect.DoModal() != ui::IDOK)
+    connect.onNothingFound = [this](const std::string& text) { ShowNothingFound(text); };
+    if (connect.DoModal() != ui::IDOK) {
+        // What the scan met stays on the status line, with the reasons of refused ports.
+        const std::string text = connect.NothingFoundText();
+        if (!text.empty() && !ui::Runtime::Get().QuitPosted())
+            ShowNothingFound(text);
         return false;
+    }
+    uploadLeftUnfinished_ = false;
     if (unit_.family == 1) {
         Inform("UNSUPPORTED RECEIVER", "ERROR");
         SetStatusText("Connected receiver not supported");
@@ -62,7 +82,12 @@ std::unique_ptr<UploadDriver>& UploadCommand::DriverSlot(int family) {
 bool UploadCommand::RunDriver(int family) {
     std::unique_ptr<UploadDriver>& driver = DriverSlot(family);
     driver = driverFactory ? driverFactory(family) : nullptr;
-    return driver && driver->IsReady() && driver->RunModal() == ui::IDOK;
+    if (!driver || !driver->IsReady())
+        return false;
+    const bool complete = driver->RunModal() == ui::IDOK;
+    // The receiver went into its loader for this run; stopped part-way it may still be there.
+    uploadLeftUnfinished_ = !complete;
+    return complete;
 }
 
 void UploadCommand::OnUpload() {
@@ -215,7 +240,9 @@ void UploadCommand::ContinueMapUpload() {
     mapUpload4 = driverFactory ? driverFactory(5) : nullptr;
     if (mapUpload4 && mapUpload4->IsReady()) {
         mapUpload4->SetUploadKind(kMapContinuation);
-        if (mapUpload4->RunModal() == ui::IDOK) {
+        const bool complete = mapUpload4->RunModal() == ui::IDOK;
+        uploadLeftUnfinished_ = !complete;
+        if (complete) {
             if (mapUpload4->UploadKind() == kUploadedBaseMap) {
                 Inform("Upload of BASE MAP complete", kStatus);
                 unit_.dataChosen = 0;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/UploadDriver.h"
 
@@ -42,6 +43,9 @@ class UploadCommand {
     // Scans for a receiver and names it in the status bar; false when the scan was
     // cancelled or the receiver is not supported.
     bool ConnectToReceiver();
+    // On the status line: what a scan that found nothing met, and after an upload that did
+    // not complete, where the receiver may be.
+    void ShowNothingFound(const std::string& scanText);
     std::unique_ptr<UploadDriver>& DriverSlot(int family);
     // Makes the family's driver in its slot; true when it is ready and its run ended with OK.
     bool RunDriver(int family);
@@ -51,4 +55,6 @@ class UploadCommand {
 
     CGpsUnit& unit_;
     ui::Application& shell_;
+    // The last upload run was stopped or failed after the receiver went into its loader.
+    bool uploadLeftUnfinished_ = false;
 };

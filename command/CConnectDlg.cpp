@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "command/CommandChannel.h"
+#include "platform/SerialDiagnostics.h"
 #include "res/ConnectDlgTemplate.h"
 #include "res/Resource.h"
 
@@ -48,6 +49,36 @@ void CConnectDlg::OpenScanPort() {
     channel_.Reopen(scanComIndex, scanBaud, false);
     // A port that does not open is left after one tick instead of two.
     tickCount = channel_.openFailed != 0 ? 1 : 0;
+    if (switchCount == 0)
+        visit_ = PortTry{};
+    visit_.tried = true;
+    if (channel_.openFailed != 0) {
+        visit_.failure = platform::SerialDiagnostics::LastFailureOfPort(scanComIndex);
+        if (visit_.failure.empty())
+            visit_.failure = "missing";
+    }
+}
+
+std::string CConnectDlg::NothingFoundText() const {
+    std::string text;
+    for (int index = 0; index < kPortCount; ++index) {
+        // A port is told by its last whole visit, the port being tried by what it met so far.
+        const PortTry& whole = tries_[static_cast<std::size_t>(index)];
+        const PortTry& port = (whole.tried || index != scanComIndex) ? whole : visit_;
+        if (!port.tried)
+            continue;
+        text += text.empty() ? "No receiver found. " : "; ";
+        text += "COM" + std::to_string(index + 1);
+        if (!port.failure.empty()) {
+            text += ": " + port.failure;
+            continue;
+        }
+        const std::string device = platform::SerialDiagnostics::DeviceOfPort(index);
+        if (!device.empty())
+            text += " (" + device + ")";
+        text += port.silentSpeeds >= kSpeedsPerPort ? ": no answer at any speed" : ": no answer";
+    }
+    return text.empty() ? text : text + ".";
 }
 
 void CConnectDlg::OnTimer(int id) {
@@ -59,10 +90,15 @@ void CConnectDlg::OnTimer(int id) {
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
     } else if (++tickCount >= kTicksPerSpeed) {
+        if (channel_.openFailed == 0)
+            ++visit_.silentSpeeds;
         scanBaud = NextScanBaud(scanBaud);
         if (++switchCount >= kSpeedsPerPort) {
             switchCount = 0;
+            tries_[static_cast<std::size_t>(scanComIndex % kPortCount)] = visit_;
             scanComIndex = (scanComIndex + 1) % kPortCount;
+            if (scanComIndex == 0 && onNothingFound)
+                onNothingFound(NothingFoundText());
         }
         ShowScanPort();
         UpdateData(false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <functional>
 #include <string>
 
 #include "command/ScanTimerDialog.h"
@@ -28,9 +30,26 @@ class CConnectDlg : public ScanTimerDialog {
     static constexpr int kPortCount = 4;
     static constexpr int kSpeedsPerPort = 4;
 
+    // What the scan met at each port tried, on one line ("No receiver found. COM1: no answer
+    // at any speed; COM2: open /dev/ttyUSB1: device in use."); "" before a port was tried.
+    std::string NothingFoundText() const;
+    // Told NothingFoundText each time the scan has been round every port without an answer.
+    std::function<void(const std::string&)> onNothingFound;
+
   private:
     void OpenScanPort();
     void ShowScanPort();
 
+    // What happened at one visit of a port: the last reason it did not open, or the speeds
+    // at which it opened and nothing answered.
+    struct PortTry {
+        bool tried = false;
+        std::string failure;
+        int silentSpeeds = 0;
+    };
+
     CommandChannel& channel_;
+    // The last whole visit of each port, and the visit of the port being tried.
+    std::array<PortTry, kPortCount> tries_{};
+    PortTry visit_;
 };

@@ -45,10 +45,15 @@ void CDatabaseTypeDlg::AskForHeaders() {
 void CDatabaseTypeDlg::OnTimer(int id) {
     if (id != kScanTimer)
         return;
-    if (channel_.PollReplies() && HeadersArrived()) {
+    const bool heard = channel_.PollReplies();
+    if (heard && HeadersArrived()) {
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
     }
+    if (heard)
+        silence.Heard();
+    else
+        silence.Check();
     elapsedText = FormatElapsed(platform::GetClock().CalendarSeconds() - startSeconds_);
     UpdateData(false);
     AskForHeaders();

@@ -4,6 +4,7 @@
 
 bool ScanTimerDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
+    silence.Start();
     SetTimer(kScanTimer, kTickMs);
     return true;
 }

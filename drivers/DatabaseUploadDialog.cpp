@@ -182,12 +182,13 @@ bool DatabaseUploadDialog::OpenImages() {
             phase = kCodePhase;
         // The boot block pass sends part of the same image, read at its own offsets.
         codeOpened = OpenImage(codeReader, unit_.codePath, kCodeError) &&
-                     ImageFits(codeReader, kCodeLoadAddress, kCodeEraseEnd);
+                     ImageFits(codeReader, kCodeLoadAddress, kCodeEraseEnd, kCodeError);
         ready = codeOpened ? 1 : 0;
     }
     if (databaseWanted && (uploadKind == 1 || codeOpened))
         ready = OpenImage(dataReader, unit_.dataPath, kDatabaseError) &&
-                        ImageFits(dataReader, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd)
+                        ImageFits(dataReader, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd,
+                                  kDatabaseError)
                     ? 1
                     : 0;
     return ready != 0;

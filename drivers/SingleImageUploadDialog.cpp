@@ -94,7 +94,7 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
     const std::uint32_t eraseEnd = row.eraseEnd == EraseEnd::CodeEnd      ? CodeEraseEnd(reader)
                                    : row.eraseEnd == EraseEnd::ReaderSize ? reader.size
                                                                           : 0xFFFFFFFFu;
-    if (!ImageFits(reader, row.loadAddress, eraseEnd))
+    if (!ImageFits(reader, row.loadAddress, eraseEnd, row.openError))
         return false;
     if (!unit_.expertMode && !reader.Validate(row.validationKind, false, app_.ImageCheck()))
         return false;

@@ -1,5 +1,6 @@
 #include "drivers/UploadDialogBase.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -23,6 +24,7 @@ UploadDialogBase::~UploadDialogBase() {
 
 int UploadDialogBase::RunModal() {
     const int result = DoModal();
+    stuck_.TakeDown();
     StopWatchingInput();
     if (run && result != ui::IDOK)
         run->Cancel();
@@ -44,6 +46,7 @@ bool UploadDialogBase::OnInitDialog() {
         progress = 0;
         percentText = "0%";
         SetTimer(kUploadTimer, kUploadTickMs);
+        stuck_.Start();
         WatchInput();
     }
     return ui::Dialog::OnInitDialog();
@@ -73,7 +76,23 @@ void UploadDialogBase::Advance() {
         shownImage_ = run->CurrentIndex();
         currentFileText = run->CurrentImage().label;
     }
+    WatchProgress();
     ShowOutcome();
+}
+
+void UploadDialogBase::WatchProgress() {
+    const FlashLoader& engine = run->Engine();
+    const auto reached = std::tuple(run->CurrentIndex(), engine.SectorsErased(), engine.bytesSent);
+    // A refused load is waited out, like silence; an ended run has nothing more to say.
+    const UploadRun::Outcome outcome = run->Result();
+    const bool over =
+        outcome != UploadRun::Outcome::Running && outcome != UploadRun::Outcome::Refused;
+    if (reached > furthest_ || over) {
+        furthest_ = std::max(furthest_, reached);
+        stuck_.Heard();
+    } else {
+        stuck_.Check();
+    }
 }
 
 void UploadDialogBase::Refresh() {
@@ -88,8 +107,7 @@ void UploadDialogBase::Refresh() {
 }
 
 void UploadDialogBase::WatchInput() {
-    const platform::Waitable input =
-        unit_.link ? unit_.link->InputSource() : platform::Waitable{};
+    const platform::Waitable input = unit_.link ? unit_.link->InputSource() : platform::Waitable{};
     if (!input.Valid() || !ui::Runtime::Get().HasBackend())
         return;
     watchedInput_ = input;

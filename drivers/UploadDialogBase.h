@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/UploadDriver.h"
+#include "command/SilenceNotice.h"
 #include "drivers/UploadPreparation.h"
 #include "loader/UploadRun.h"
 #include "platform/Waitable.h"
@@ -86,7 +88,14 @@ class UploadDialogBase : public ui::Dialog, public UploadDriver, protected Uploa
     void ShowOutcome();
     void ReportFailedRun(const std::string& text, const char* caption);
 
+    // A run that has not moved on for a while (a receiver stuck in its loader, silent,
+    // refusing or starting over) is said on the status line; it goes on all the same.
+    void WatchProgress();
+
     const ProgressLook& look_;
+    SilenceNotice stuck_{"Cancel stops the upload."};
+    // How far the run has come: image, sectors erased, bytes sent; the most so far.
+    std::tuple<std::size_t, int, std::uint32_t> furthest_{};
     bool completed_ = false;
     bool reportShown_ = false;
     std::size_t shownImage_ = 0;

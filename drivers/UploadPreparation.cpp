@@ -33,15 +33,23 @@ bool UploadPreparation::OpenImage(ImageReader& reader, const std::string& path,
                                   const char* errorText) {
     if (reader.Open(path))
         return true;
-    ShowError(errorText);
+    ShowRefusal(errorText, reader);
     return false;
 }
 
-bool UploadPreparation::ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd) {
+bool UploadPreparation::ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd,
+                                  const char* errorText) {
     if (reader.Fits(load, eraseEnd))
         return true;
-    ShowError(reader.problem.c_str());
+    ShowRefusal(errorText, reader);
     return false;
+}
+
+void UploadPreparation::ShowRefusal(const char* errorText, const ImageReader& reader) {
+    // The box keeps its own first line; why the image was refused follows it.
+    const std::string text =
+        reader.problem.empty() ? std::string(errorText) : errorText + ("\n" + reader.problem);
+    ShowError(text.c_str());
 }
 
 void UploadPreparation::ShowError(const char* text) {

@@ -24,12 +24,15 @@ class UploadPreparation {
     // The upload-file dialog for path; "Change file" lets the user pick another file,
     // which replaces path.
     FileAnswer ConfirmFile(std::string& path, const FilePicker& changePicker);
-    // Opens the image; a file that cannot be opened shows errorText.
+    // Opens the image; a file that cannot be opened shows errorText and why.
     bool OpenImage(ImageReader& reader, const std::string& path, const char* errorText);
     // Before anything is sent: the image holds data, all of it inside the range erased
-    // for it (from load to eraseEnd); otherwise the user is told why.
-    bool ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd);
+    // for it (from load to eraseEnd); otherwise errorText is shown with why.
+    bool ImageFits(ImageReader& reader, std::uint32_t load, std::uint32_t eraseEnd,
+                   const char* errorText);
     void ShowError(const char* text);
+    // errorText with the reader's problem as a second line.
+    void ShowRefusal(const char* errorText, const ImageReader& reader);
     // Shows "Incorrect upload package for unit" and ends the program.
     void RefusePackage();
     // The command that switches the receiver into its loader, sent twice, then the pause.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -60,26 +61,41 @@ bool ImageReader::Open(const std::string& path) {
     highestAddress_ = 0;
     textStart_ = 0;
     readFailed_ = false;
-    if (path.empty())
+    if (path.empty()) {
+        problem = "No file was chosen.";
         return false;
+    }
 
     fileName = path;
     // Only a plain file is an image: a directory would "open" with a bogus length, and
     // opening a FIFO could wait for ever.
     status_ = platform::StatusOf(path);
-    if (!status_.IsRegular())
+    if (!status_.IsRegular()) {
+        problem = path + (status_.kind == platform::FileStatus::Kind::Missing
+                              ? " does not exist."
+                              : " is not a regular file.");
         return false;
+    }
     file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr)
+    if (file_ == nullptr) {
+        problem = path + " cannot be read: " + std::strerror(errno) + ".";
         return false;
-    if (std::fseek(file_, 0, SEEK_END) != 0)
+    }
+    const std::string unreadable = path + " could not be read.";
+    if (std::fseek(file_, 0, SEEK_END) != 0) {
+        problem = unreadable;
         return false;
+    }
     long length = std::ftell(file_);
     // size and endAddress are 32-bit; no receiver holds an image of 4 GiB.
-    if (length < 0 || static_cast<unsigned long>(length) > 0xFFFFFFFFul)
+    if (length < 0 || static_cast<unsigned long>(length) > 0xFFFFFFFFul) {
+        problem = length < 0 ? unreadable : path + " is too large for the receiver.";
         return false;
-    if (std::fseek(file_, 0, SEEK_SET) != 0)
+    }
+    if (std::fseek(file_, 0, SEEK_SET) != 0) {
+        problem = unreadable;
         return false;
+    }
     size = endAddress = static_cast<std::uint32_t>(length);
     fileLength_ = static_cast<std::uint64_t>(length);
     dataBytes_ = fileLength_;
@@ -138,13 +154,19 @@ bool ImageReader::Fits(std::uint32_t loadAddress, std::uint32_t eraseEnd) {
     if (valid == 0)
         return false;
     if (dataBytes_ == 0) {
-        problem = fileName + " holds no data to upload.";
+        problem = fileName + (fileLength_ == 0 ? " is empty." : " holds no data to upload.");
         return false;
     }
     const std::uint64_t lowest = isSRecord ? lowestAddress_ : loadAddress;
     const std::uint64_t highest = isSRecord ? highestAddress_ : loadAddress + dataBytes_ - 1;
     if (lowest >= loadAddress && highest <= eraseEnd)
         return true;
+    if (!isSRecord && eraseEnd >= loadAddress) {
+        problem = fileName + " is too large for the receiver: " + std::to_string(dataBytes_) +
+                  " bytes, room for " + std::to_string(std::uint64_t{eraseEnd} - loadAddress + 1) +
+                  ".";
+        return false;
+    }
     char text[96];
     std::snprintf(text, sizeof text, " holds data at %08llX, outside the range %08lX-%08lX",
                   static_cast<unsigned long long>(lowest < loadAddress ? lowest : highest),

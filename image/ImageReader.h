@@ -106,9 +106,9 @@ class ImageReader {
     std::uint32_t versionMinor = 0;
     // Set when Validate kind 2 found the version line.
     bool versionFound = false;
-    // Why Open refused an S-record image, naming the file and the first bad line, or why
-    // Fits refused the image; empty when it opened, and for a file that is missing (the
-    // drivers have their own text).
+    // Why Open or Fits refused the image, naming the file (and the first bad line of a
+    // damaged S-record image); empty when it opened. The drivers show it under their own
+    // text.
     std::string problem;
 
   private:

@@ -40,11 +40,13 @@ void CProtocolDlg::OnTimer(int id) {
     } else if (channel_.isOpen && channel_.WaitLoaderByte()) {
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
+        silence.Heard();
     } else if (++tickCount >= kTicksPerSpeed) {
         if (!baudChosenByUser_)
             OpenAt(channel_.baud == kSecondSpeed ? kFirstSpeed : kSecondSpeed);
         tickCount = 0;
     }
+    silence.Check();
     ShowElapsed();
     UpdateData(false);
 }

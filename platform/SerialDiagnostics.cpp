@@ -98,6 +98,13 @@ void SerialDiagnostics::NamePort(int portIndex, const std::string& device) {
     kept.portDevice[portIndex] = device;
 }
 
+std::string SerialDiagnostics::DeviceOfPort(int portIndex) {
+    Kept& kept = State();
+    std::lock_guard<std::mutex> lock(kept.guard);
+    auto found = kept.portDevice.find(portIndex);
+    return found != kept.portDevice.end() ? found->second : std::string();
+}
+
 std::string SerialDiagnostics::LastFailure(const std::string& device) {
     Kept& kept = State();
     std::lock_guard<std::mutex> lock(kept.guard);

@@ -39,6 +39,8 @@ class SerialDiagnostics {
     // Names the device behind a port index (0 for COM1), or "" for none, so that the
     // port's last failure can be found by its index.
     static void NamePort(int portIndex, const std::string& device);
+    // The device named for a port index, or "" when none was named.
+    static std::string DeviceOfPort(int portIndex);
     // The text of the last failure on the device since it last opened, or "".
     static std::string LastFailure(const std::string& device);
     // The same for the device behind a port index; for a port without a device, says so.

@@ -30,6 +30,7 @@ class AutoUploadSettingsTest : public ::testing::Test {
 
 TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages) {
     const std::string path255 = std::string(251, 'q') + ".hex";
+    TempWorkDir::Write(path255, "S0");  // a code image that is not there is refused
     struct Case {
         const char* what;
         std::string ini;
@@ -94,6 +95,9 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
          named + "m.img\\0.x\nwas not used: its name holds a NUL character."},
         {"a FIFO", "[Solvanta]\nCODE=code.hex\n\nMAP=fifo.img\nNAME = X\n",
          named + "fifo.img\nwas not used: it is not a regular file."},
+        // Said before the receiver is asked anything, not once it waits in its loader.
+        {"missing code", "[Pathwick]\nCODE=gone.hex\n\nMAP=m.img\nNAME = X\n",
+         "Error reading code file\n" + named + "gone.hex\nwas not used: it does not exist."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

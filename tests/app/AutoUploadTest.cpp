@@ -18,6 +18,10 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
+// Upload is greyed out after an automatic upload; the status line says why.
+constexpr char kGreyedSaid[] =
+    "status Upload is greyed out after the automatic upload: use Expert Setup to upload again.";
+
 class AutoUploadTest : public apptest::UploadTestBench {
   protected:
     // The text the "Upload" question showed.
@@ -55,7 +59,7 @@ TEST_F(AutoUploadTest, StartWithCodeAndPoisShowsEveryStepInOrder) {
                              "box CONTINUE AUTO UPLOAD: Power on GPS unit\nto upload code."},
                             identified,
                             {"driver make 15", "driver run 15 second auto pass",
-                             "box STATUS: Upload complete", "driver delete 15"}}));
+                             "box STATUS: Upload complete", "driver delete 15", kGreyedSaid}}));
     EXPECT_EQ(ConfirmText(), "Updating to version 3.10");
     EXPECT_EQ(app.manualMode, 0);
     EXPECT_EQ(std::tuple(unit.autoUpload, unit.autoFirstPass, unit.codeChosen, unit.dataChosen),
@@ -105,9 +109,9 @@ TEST_F(AutoUploadTest, AMapRefusedByItsCheckLeavesTheQuestionWithoutText) {
     // No receiver is identified yet: the warning names none.
     EXPECT_EQ(ui.Log().ControlHistory("WARNING - FIRMWARE PROBLEM", IDC_WARNING_UPPER).back(),
               "map.srec does not appear to contain map data.");
-    EXPECT_EQ(Seen(),
-              (Strings{"status Ready", "open WARNING - FIRMWARE PROBLEM",
-                       "close WARNING - FIRMWARE PROBLEM 2", "open Upload", "close Upload 2"}));
+    EXPECT_EQ(Seen(), (Strings{"status Ready", "open WARNING - FIRMWARE PROBLEM",
+                               "close WARNING - FIRMWARE PROBLEM 2", "open Upload",
+                               "close Upload 2", kGreyedSaid}));
 }
 
 TEST_F(AutoUploadTest, CancelledScanEndsTheAutomaticUploadWithoutTheSecondPass) {

@@ -87,38 +87,41 @@ TEST_F(MainFrameTest, MenuItemsInOrderWithTheirIdsPromptsAndUploadEnabledOnlyInM
     EXPECT_EQ(MenuListing(), manual);
 }
 
-// A path the program cannot use as it is (too long to keep, or with a NUL the file system
-// would cut it at) is refused, never cut, and the choice stays as it was: in the File menu
-// and in the drivers' pickers alike.
+// A path the program cannot use as it is (too long to keep, with a NUL the file system
+// would cut it at, or no file there) is refused, never cut, and the choice stays as it
+// was: in the File menu and in the drivers' pickers alike.
 TEST_F(MainFrameTest, FilePickersSetTheChoiceRefuseWhatCannotBeUsedAndIgnoreCancel) {
     const std::string path256 = "/" + std::string(251, 'd') + ".img";
     const std::string withNul("/images/a\0b.hex", 15);
-    ui.OnFileOpen().Choose("/images/code.hex");
+    TempWorkDir::Write("code.hex", "S0");
+    TempWorkDir::Write("points.bin", "P");
+    ui.OnFileOpen().Choose("code.hex");
     ui.OnFileOpen().CancelFile();
     ui.OnFileOpen().Choose(path256);
     ui.OnFileOpen().Choose(withNul);
-    ui.OnFileOpen().Choose("/images/points");
+    ui.OnFileOpen().Choose("gone.hex");
+    ui.OnFileOpen().Choose("points");
     ui.OnFileOpen().Choose(path256);
     // The full path as the platform writes it (on Windows with its drive).
     auto full = [](const std::string& path) { return std::filesystem::absolute(path).string(); };
     ExpectRefused(full(path256) + "\nwas not used: its name is longer than 255 characters.");
     ExpectRefused("/images/a\\0b.hex\nwas not used: its name holds a NUL character.");
+    ExpectRefused(full("gone.hex") + "\nwas not used: it does not exist.");
     ExpectRefused(full(path256) + "\nwas not used: its name is longer than 255 characters.");
 
     frame->RunCommand(ID_FILE_SELECT_CODE);
-    EXPECT_EQ(unit.codePath, full("/images/code.hex"));
+    EXPECT_EQ(unit.codePath, full("code.hex"));
     EXPECT_EQ(unit.codeChosen, 1);
-    frame->RunCommand(ID_FILE_SELECT_CODE);
-    frame->RunCommand(ID_FILE_SELECT_CODE);
-    frame->RunCommand(ID_FILE_SELECT_CODE);
-    EXPECT_EQ(unit.codePath, full("/images/code.hex"));
+    for (int refused = 0; refused < 4; ++refused)
+        frame->RunCommand(ID_FILE_SELECT_CODE);
+    EXPECT_EQ(unit.codePath, full("code.hex"));
 
     // A name without extension gets the default one.
     frame->RunCommand(ID_FILE_SELECT_DATABASE);
-    EXPECT_EQ(unit.dataPath, full("/images/points.bin"));
+    EXPECT_EQ(unit.dataPath, full("points.bin"));
     EXPECT_EQ(unit.dataChosen, 1);
     EXPECT_EQ(kMapPicker.Ask(app.mainWindow), std::nullopt);
-    EXPECT_EQ(ui.Log().MessageBoxes().size(), 3u);
+    EXPECT_EQ(ui.Log().MessageBoxes().size(), 4u);
 }
 
 TEST_F(MainFrameTest, HelpCommandsShowTheirBoxesWithTheExactTexts) {

@@ -2,10 +2,13 @@
 // sequence of its family, run with driver doubles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "platform/SerialDiagnostics.h"
 #include "res/Resource.h"
 #include "tests/app/UploadTestBench.h"
 
@@ -249,8 +252,35 @@ TEST_F(UploadCommandTest, SmallMapInTheHeaderMakesASolvantaTheFamily6Receiver) {
     EXPECT_EQ(ui.Log().StatusTexts(), (Strings{"Solvanta", "Solvanta GPS"}));
 }
 
+// A scan that finds nothing says on the status line what it met at each port, once round
+// them all and when cancelled; after an upload that did not complete, that the receiver
+// may wait in its loader.
+TEST_F(UploadCommandTest, ScanThatFindsNothingSaysWhatItMetAtEachPort) {
+    Plug("Pathwick");
+    plans.push_back({.result = ui::IDCANCEL});
+    Upload();
+    bank.Detach(0);
+    bank.Attach(0);  // a device without a receiver behind it
+    platform::SerialDiagnostics::NamePort(0, "/dev/ttyUSB0");
+    platform::SerialDiagnostics::NamePort(1, "/dev/ttyUSB1");
+    platform::SerialDiagnostics::Failure("open", "/dev/ttyUSB1", EBUSY);
+    // Round every port (COM1 two ticks per speed, the others one) and into COM1 again.
+    ui.OnDialog(kConnect).After(21500).Press(ui::IDCANCEL);
+    Upload();
+    platform::SerialDiagnostics::Clear();
+    const std::string said =
+        "No receiver found. COM1 (/dev/ttyUSB0): no answer at any speed; COM2: open "
+        "/dev/ttyUSB1: device in use; COM3: missing; COM4: missing. The receiver may be "
+        "waiting in its loader after the upload that did not complete: choose it in Expert "
+        "Setup and upload again.";
+    EXPECT_EQ(ui.Log().StatusTexts().back(), said);
+    const Strings statuses = ui.Log().StatusTexts();
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), said), 1);  // round once, then cancel
+}
+
 // A second receiver plugged in later must not pass for the first: its identification and
-// header wait start from nothing it has not said itself.
+// header wait start from nothing it has not said itself. It is waited for as long as the
+// user wants; after a while the status line says so, until the dialog ends.
 TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdentification) {
     Plug("Pathwick Color");
     plans.push_back({.kind = 3});
@@ -263,11 +293,15 @@ TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdent
     silent.SetModel("Solvanta");
     silent.mapHeader.clear();
     Plug("", 0, silent);
-    ui.OnControlText(kDatabaseType, IDC_ELAPSED_TEXT, "00:00:05").Press(ui::IDCANCEL);
+    ui.OnControlText(kDatabaseType, IDC_ELAPSED_TEXT, "00:00:17").Press(ui::IDCANCEL);
     Upload();
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(unit.unitName, "Solvanta");
     EXPECT_EQ(unit.mapHeader, "");
+    EXPECT_EQ(
+        ui.Log().StatusTexts(),
+        (Strings{"Solvanta", "The receiver has not answered for 15 seconds. Cancel stops waiting.",
+                 "Solvanta"}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CMainFrame.h"
 #include "dialogs/CUploadFileDlg.h"
 #include "drivers/PoiUploadDialog.h"
 #include "drivers/UploadDialogBase.h"
@@ -70,14 +71,15 @@ const LimitCase kLimitCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SpaceLimit, ::testing::ValuesIn(kLimitCases), ByName);
 
-// An image that would send nothing, or data outside the range erased for it, is refused
-// with a box that says why before anything is sent: the receiver would refuse the erase
-// or the record, and the load would start over for ever.
+// An image that cannot be read, would send nothing, or data outside the range erased for
+// it, is refused before anything is sent, with the driver's box and why: the receiver
+// would refuse the erase or the record, and the load would start over for ever.
 struct RefusedCase : NamedCase {
     const char* model;
     bool code;  // the image is the program code, else the data image
     std::string image;
     const char* box;
+    bool missing = false;  // no file is written
 };
 
 class RefusedImage : public LifeCycle, public ::testing::WithParamInterface<RefusedCase> {};
@@ -86,11 +88,13 @@ TEST_P(RefusedImage, IsRefusedBeforeAnythingIsSent) {
     const RefusedCase& c = GetParam();
     StartReceiver(c.model);
     ASSERT_TRUE(Identify());
-    TempWorkDir::Write("image", c.image);
+    if (!c.missing)
+        TempWorkDir::Write("image", c.image);
     (c.code ? unit.codePath : unit.dataPath) = "image";
     (c.code ? unit.codeChosen : unit.dataChosen) = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    ui.OnMessageBox(std::string("image ") + c.box, "ERROR").Press(ui::IDOK);
+    const std::string first = c.code ? "Error reading code file" : "Error reading database file";
+    ui.OnMessageBox(first + "\nimage " + c.box, "ERROR").Press(ui::IDOK);
     const Run run = Upload({}, false);
     EXPECT_FALSE(run.ready);
     EXPECT_EQ(ui.BoxTexts().size(), 1u);
@@ -107,9 +111,12 @@ std::string CodeAfterAnS1Line() {
 }
 
 const RefusedCase kRefusedCases[] = {
-    {"empty_code", "Pathwick", true, "", "holds no data to upload."},
-    {"empty_poi", "Pathwick", false, "", "holds no data to upload."},
-    {"empty_database", "GPS7K1/7K2", false, "", "holds no data to upload."},
+    {"missing_code", "Pathwick", true, "", "does not exist.", true},
+    {"damaged_srecord", "Pathwick", true, "S00600004844521B\nS3052D004000FF\n",
+     "is not a valid S-record image: line 2 has a wrong checksum."},
+    {"empty_code", "Pathwick", true, "", "is empty."},
+    {"empty_poi", "Pathwick", false, "", "is empty."},
+    {"empty_database", "GPS7K1/7K2", false, "", "is empty."},
     {"srecord_without_data", "Pathwick", true, "S00600004844521B\nS3052D0040008D\nS70500000000FA\n",
      "holds no data to upload."},
     {"s1_line_before_the_code", "Pathwick", true, CodeAfterAnS1Line(),
@@ -121,10 +128,33 @@ const RefusedCase kRefusedCases[] = {
     {"srecord_as_database", "GPS7K1/7K2", false, samples::CodeImageSRecord("024", 3, 1, 0x1000, 3),
      "holds data at 2D004FFF, outside the range 000A0000-001FFFFF erased for it."},
     {"family2_code_past_its_region", "GPS7K1/7K2", true, Text(samples::Family2Code(0xA0001, 3)),
-     "holds data at 000A0000, outside the range 00000000-0009FFFF erased for it."},
+     "is too large for the receiver: 655361 bytes, room for 655360."},
 };
 
 INSTANTIATE_TEST_SUITE_P(Images, RefusedImage, ::testing::ValuesIn(kRefusedCases), ByName);
+
+// A receiver that stops answering in the middle is waited for, as its loader wants, and the
+// status line says so until it answers again.
+TEST_F(LifeCycle, SilenceInTheMiddleIsSaidOnTheStatusLineUntilTheReceiverAnswers) {
+    StartReceiver("Pathwick", [](sim::ReceiverOptions& o) {
+        std::string error;
+        ASSERT_TRUE(
+            sim::FaultRule::Parse("silence:at=3,for=20000", o.faults.emplace_back(), error));
+    });
+    ASSERT_TRUE(app.InitInstance());  // the main window with its status line
+    ASSERT_TRUE(Identify());
+    poi = WriteImage("data", samples::PoiDatabase(20000, 2));
+    unit.dataPath = "data";
+    unit.dataChosen = 1;
+    unit.autoUpload = 1;  // no upload-file dialog
+    EXPECT_EQ(Upload().result, ui::IDOK);
+    EXPECT_EQ(ui.Log().StatusTexts(),
+              (std::vector<std::string>{
+                  "Ready", "The receiver has not answered for 15 seconds. Cancel stops the upload.",
+                  "Ready"}));
+    EXPECT_EQ(Flash(0, poi.size()), poi);
+    app.MainFrame()->Destroy();
+}
 
 TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
     for (const bool code : {true, false}) {
@@ -341,7 +371,7 @@ TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     ui.OnDialog("Pathwick - select upload type").Press(IDC_POI_TYPE_POI);
     ui.OnFileOpen("Select POI Database").CancelFile();
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    ui.OnMessageBox("Error reading database file", "ERROR").Press(ui::IDOK);
+    ui.OnMessageBox("Error reading database file\nNo file was chosen.", "ERROR").Press(ui::IDOK);
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
     EXPECT_EQ(run.kind, 1);

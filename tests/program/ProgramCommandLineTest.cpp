@@ -74,8 +74,10 @@ class EndOfInput : public ::testing::TestWithParam<EndCase> {};
 TEST_P(EndOfInput, CancelsWhatIsOpenAndEndsTheProgramAtOnce) {
     const EndCase& c = GetParam();
     TempWorkDir dir;
-    if (!c.ini.empty())
+    if (!c.ini.empty()) {
         TempWorkDir::Write("orvane.ini", c.ini);
+        TempWorkDir::Write("code.srec", "S0");  // a code image that is not there is refused
+    }
     // COM1 is no serial device: the status line says so.
     ProgramProcess program({"--text"}, dir.Path().string(),
                            {{"ORVANE_COM1", "/dev/null"},

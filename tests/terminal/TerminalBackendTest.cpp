@@ -96,7 +96,11 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
     EXPECT_NE(out.find("Please enter a positive integer."), std::string::npos) << out;
     EXPECT_NE(out.find("  (x) COM 2\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Later is greyed out.\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Unknown answer \"what\""), std::string::npos) << out;
+    EXPECT_NE(out.find("Unknown answer \"what\": type a button's name, or a box's label, \"=\" "
+                       "and its value.\nChoices: Receiver name=<value>, COM=<value>, Pathwick, "
+                       "COM 2, Save, Upload File, Cancel\n"),
+              std::string::npos)
+        << out;
 }
 
 // Waiting for an answer or running on its own (a scan, an upload), a dialog is

@@ -98,6 +98,25 @@ std::string DialogText::ButtonsLine(const Dialog& dialog) {
     return line;
 }
 
+std::string DialogText::ChoicesLine(const Dialog& dialog) {
+    std::string line;
+    const auto& controls = dialog.Controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlState& control = controls[i];
+        const ControlKind kind = control.source->kind;
+        std::string choice;
+        if (kind == ControlKind::PushButton || kind == ControlKind::RadioButton)
+            choice = ChoiceName::Shown(control.text);
+        else if (IsEditable(control))
+            choice = ChoiceName::Shown(Label(dialog, i)) + "=<value>";
+        if (choice.empty() || !control.enabled)
+            continue;
+        line += line.empty() ? "Choices: " : ", ";
+        line += choice;
+    }
+    return line;
+}
+
 int DialogText::Percent(const ControlState& control) {
     long long range = static_cast<long long>(control.rangeHigh) - control.rangeLow;
     if (range <= 0)

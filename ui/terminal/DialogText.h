@@ -18,6 +18,9 @@ class DialogText {
     static std::string ControlLine(const Dialog& dialog, std::size_t index);
     // "Buttons: OK, Cancel"; greyed buttons are marked.
     static std::string ButtonsLine(const Dialog& dialog);
+    // What an answer may be: "Choices: Pathwick, COM=<value>, OK, Cancel"; greyed
+    // controls are left out.
+    static std::string ChoicesLine(const Dialog& dialog);
     // The progress bar's position in whole percent of its range.
     static int Percent(const ControlState& control);
     static std::string ProgressLine(int percent);

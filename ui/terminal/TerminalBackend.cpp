@@ -440,6 +440,9 @@ void TerminalBackend::AnswerDialog(Surface& surface, const std::string& typed) {
     }
     output_.Line("Unknown answer \"" + line +
                  "\": type a button's name, or a box's label, \"=\" and its value.");
+    const std::string choices = DialogText::ChoicesLine(dialog);
+    if (!choices.empty())
+        output_.Line(choices);
 }
 
 // No answer will come: the dialog gets the button that goes back, as a user would press
