@@ -46,7 +46,7 @@ bool IsEmpty(const Rect& rect) {
 constexpr int kButtonPaddingPx = 6;
 constexpr int kCheckGapPx = 4;
 constexpr int kGroupLabelIndentPx = 16;
-constexpr int kEditBorderPx = 4;
+constexpr int kEditBorderPx = 2;
 
 }  // namespace
 
