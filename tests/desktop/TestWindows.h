@@ -1,13 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "tests/ui/TestDialogs.h"
 #include "ui/DialogTemplate.h"
-#include "ui/FrameWindow.h"
 
 namespace desktoptest {
 
@@ -42,21 +39,6 @@ class TestDialog : public testdialogs::HandlerDialog<TestDialog> {
   public:
     explicit TestDialog(const std::string& caption) : HandlerDialog(LoopTemplate(caption)) {}
     explicit TestDialog(const ui::DialogTemplate& dialogTemplate) : HandlerDialog(dialogTemplate) {}
-};
-
-// A main window that records its commands; isEnabled decides which are enabled.
-class TestFrame : public ui::FrameWindow {
-  public:
-    std::function<void(TestFrame&, int)> onTimer;
-    std::function<bool(int)> isEnabled;
-    std::vector<int> commands;
-
-    void OnCommand(int id) override { commands.push_back(id); }
-    bool IsCommandEnabled(int id) override { return isEnabled ? isEnabled(id) : true; }
-    void OnTimer(int id) override {
-        if (onTimer)
-            onTimer(*this, id);
-    }
 };
 
 }  // namespace desktoptest
