@@ -27,7 +27,7 @@ wxWindow* FindButton(wxWindow* parent, const std::string& text) {
     for (wxWindow* child : parent->GetChildren()) {
         bool button = dynamic_cast<wxButton*>(child) != nullptr ||
                       dynamic_cast<wxRadioButton*>(child) != nullptr;
-        if (button && ui::ToUtf8(child->GetLabelText()) == text)
+        if (button && ui::ToUtf8(wxControl::RemoveMnemonics(child->GetLabel())) == text)
             return child;
         if (wxWindow* inner = FindButton(child, text))
             return inner;
