@@ -1,17 +1,10 @@
 #include "app/CGpsUnit.h"
 
-#include "COMLINK/CommLink.h"
-#include "COMLINK/LineSettings.h"
-#include "COMLINK/Win32CommPort.h"
 #include "app/SettingsFile.h"
 
-CGpsUnit::CGpsUnit() {
+CGpsUnit::CGpsUnit() : CommandChannel(static_cast<ReceiverIdentity&>(*this)) {
     SetDefaults();
     LoadSettingsFile();
-}
-
-CGpsUnit::~CGpsUnit() {
-    Close();
 }
 
 void CGpsUnit::ResetForStart() {
@@ -26,17 +19,7 @@ void CGpsUnit::ForgetReceiver() {
 }
 
 void CGpsUnit::ClearIdentification() {
-    family = 0;
-    unitType = 0;
-    fwMajor = 0;
-    fwMinor = 0;
-    memInfo = {0, 0, 0};
-    unitName.clear();
-    productCode.clear();
-    askMapHeader = 0;
-    askPoiHeader = 0;
-    poiHeader.clear();
-    mapHeader.clear();
+    static_cast<ReceiverIdentity&>(*this) = ReceiverIdentity{};
     databaseType = 0;
     lineBuf.fill(0);
     lineLen = 0;

@@ -19,8 +19,8 @@ namespace {
 
 // The framework's file-open dialog for opening; Cancel, or a path that cannot be used,
 // keeps the old choice.
-std::optional<std::string> PickFile(ui::Window* owner, const char* filter) {
-    return ImagePath::Checked(ui::FileOpenDialog({owner, "", "bin", filter, ""}));
+std::optional<std::string> PickFile(ui::Window* owner, ui::Window* mainWindow, const char* filter) {
+    return ImagePath::Checked(ui::FileOpenDialog({owner, "", "bin", filter, ""}), mainWindow);
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ bool CMainFrame::Create() {
 
 bool CMainFrame::IsCommandEnabled(int id) {
     if (id == ID_UPLOAD)
-        return theApp.manualMode != 0 || theUnit.expertMode != 0;
+        return app_.manualMode != 0 || app_.unit.expertMode != 0;
     return true;
 }
 
@@ -44,10 +44,10 @@ void CMainFrame::OnCommand(int id) {
             OnSelectDatabaseFile();
             break;
         case ID_UPLOAD:
-            theApp.OnUpload();
+            app_.OnUpload();
             break;
         case ID_EXPERT: {
-            CExpertSetupDlg setup(this);
+            CExpertSetupDlg setup(app_, this);
             setup.DoModal();
             break;
         }
@@ -77,15 +77,15 @@ void CMainFrame::OnCommand(int id) {
 }
 
 void CMainFrame::OnSelectCodeFile() {
-    if (std::optional<std::string> path = PickFile(this, kCodeFilter)) {
-        theUnit.codePath = *path;
-        theUnit.codeChosen = 1;
+    if (std::optional<std::string> path = PickFile(this, app_.mainWindow, kCodeFilter)) {
+        app_.unit.codePath = *path;
+        app_.unit.codeChosen = 1;
     }
 }
 
 void CMainFrame::OnSelectDatabaseFile() {
-    if (std::optional<std::string> path = PickFile(this, kDataFilter)) {
-        theUnit.dataPath = *path;
-        theUnit.dataChosen = 1;
+    if (std::optional<std::string> path = PickFile(this, app_.mainWindow, kDataFilter)) {
+        app_.unit.dataPath = *path;
+        app_.unit.dataChosen = 1;
     }
 }

@@ -2,6 +2,8 @@
 
 #include "ui/FrameWindow.h"
 
+class CUploaderApp;
+
 // The main window: the menu of resource 128 and a status bar whose first pane names the
 // identified receiver. It shows nothing else.
 class CMainFrame : public ui::FrameWindow {
@@ -15,6 +17,8 @@ class CMainFrame : public ui::FrameWindow {
     static constexpr const char* kDataFilter =
         "Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*||";
 
+    explicit CMainFrame(CUploaderApp& app) : app_(app) {}
+
     bool Create();
 
     void OnCommand(int id) override;
@@ -24,4 +28,6 @@ class CMainFrame : public ui::FrameWindow {
   private:
     void OnSelectCodeFile();
     void OnSelectDatabaseFile();
+
+    CUploaderApp& app_;
 };

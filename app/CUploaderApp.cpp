@@ -9,13 +9,22 @@
 #include "app/ImagePath.h"
 #include "app/MapInfoText.h"
 #include "app/SettingsFile.h"
+#include "dialogs/CFirmwareWarningDlg.h"
 #include "image/ImageReader.h"
 #include "platform/FileStatus.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
-CUploaderApp::CUploaderApp() = default;
-CUploaderApp::~CUploaderApp() = default;
+CUploaderApp::CUploaderApp(CGpsUnit& receiver) : unit(receiver), upload(receiver, *this) {
+    unit.SetEvents(
+        {[this](const std::string& reason, bool showBox) { ShowOpenFailure(reason, showBox); },
+         [this](const std::string& unitName) { SetStatusText(unitName); },
+         [this] { return baudChosenByUser != 0; }});
+}
+
+CUploaderApp::~CUploaderApp() {
+    unit.SetEvents({});
+}
 
 bool CUploaderApp::InitInstance() {
     // Control containment and 3-D controls are what every backend draws anyway.
@@ -23,8 +32,8 @@ bool CUploaderApp::InitInstance() {
     CreateMainFrame();
     baudChosenByUser = 0;
     // "orvane.cfg" was looked at before there was a window to say anything in.
-    if (!theUnit.settingsRefusal.empty())
-        Inform(theUnit.settingsRefusal.c_str(), "ERROR");
+    if (!unit.settingsRefusal.empty())
+        Inform(unit.settingsRefusal.c_str(), "ERROR");
     bool automatic = LoadAutoUploadSettings();
     manualMode = automatic ? 0 : 1;
     if (automatic)
@@ -48,37 +57,37 @@ bool CUploaderApp::LoadAutoUploadSettings() {
         const std::string refusal = ImagePath::Refusal(path, "The file named in orvane.ini");
         if (!refusal.empty()) {
             Inform(refusal.c_str(), "ERROR");
-            theUnit.codeChosen = 0;
-            theUnit.dataChosen = 0;
+            unit.codeChosen = 0;
+            unit.dataChosen = 0;
             return false;
         }
     }
 
-    theUnit.codeChosen = 0;
+    unit.codeChosen = 0;
     if (!code.empty()) {
-        theUnit.codePath = code;
-        theUnit.codeChosen = 1;
+        unit.codePath = code;
+        unit.codeChosen = 1;
     }
 
-    theUnit.dataChosen = 0;
+    unit.dataChosen = 0;
     if (!map.empty()) {
-        theUnit.dataPath = map;
+        unit.dataPath = map;
         // Opened only once known to be a regular file: a FIFO would wait for a writer.
         std::FILE* file =
             platform::StatusOf(map).IsRegular() ? std::fopen(map.c_str(), "rb") : nullptr;
         if (file != nullptr) {
             std::fclose(file);
-            theUnit.dataChosen = 1;
+            unit.dataChosen = 1;
             const std::string& nameLine = section.lines[3];
             std::string name = nameLine.size() > 7 ? nameLine.substr(7) : std::string();
-            theUnit.autoMapName = name.substr(0, CGpsUnit::kHeaderLength);
+            unit.autoMapName = name.substr(0, CGpsUnit::kHeaderLength);
         }
     }
-    return theUnit.codeChosen != 0 || theUnit.dataChosen != 0;
+    return unit.codeChosen != 0 || unit.dataChosen != 0;
 }
 
 void CUploaderApp::SaveSettings() {
-    SettingsFile::Values values{theUnit.family, theUnit.comIndex, theUnit.baud};
+    SettingsFile::Values values{unit.family, unit.comIndex, unit.baud};
     if (!SettingsFile::Write(SettingsFile::kFileName, values)) {
         ui::MessageBox(mainWindow, "COULD NOT WRITE\nCONFIGURATION INFO", "ERROR",
                        ui::MB_OK | ui::MB_ICONINFORMATION);
@@ -87,9 +96,13 @@ void CUploaderApp::SaveSettings() {
 
 void CUploaderApp::CreateMainFrame() {
     mainWindow = nullptr;
-    mainFrame_ = std::make_unique<CMainFrame>();
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
     if (mainFrame_->Create())
         mainWindow = mainFrame_.get();
+}
+
+void CUploaderApp::Inform(const char* text, const char* caption) {
+    ui::MessageBox(mainWindow, text, caption, ui::MB_OK | ui::MB_ICONINFORMATION);
 }
 
 void CUploaderApp::SetStatusText(const std::string& text) {
@@ -107,8 +120,26 @@ std::string Cut(std::string text, std::size_t length) {
 
 }  // namespace
 
+ValidationContext CUploaderApp::ImageCheck() const {
+    return {unit.productCode, unit.unitName, manualMode != 0 || unit.expertMode != 0,
+            [](const std::string& upper, const std::string& lower) {
+                CFirmwareWarningDlg dialog(upper, lower);
+                return dialog.DoModal();
+            }};
+}
+
+void CUploaderApp::ShowOpenFailure(const std::string& reason, bool showBox) {
+    // A scan tries the port again and again: said once while it stays the same.
+    if (!reason.empty() && (mainWindow == nullptr || mainWindow->PaneText(0) != reason))
+        SetStatusText(reason);
+    if (showBox) {
+        ui::MessageBox(mainWindow, "COULD NOT OPEN COM PORT", "ERROR",
+                       ui::MB_OK | ui::MB_ICONINFORMATION);
+    }
+}
+
 bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {
-    if (theUnit.expertMode)
+    if (unit.expertMode)
         return true;
     // A raw code image carries no version record; its version reads 0.00.
     auto takeVersion = [](const ImageReader& image, unsigned& major, unsigned& minor) {
@@ -121,7 +152,7 @@ bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {
         takeVersion(*reader, newMajor, newMinor);
     } else {
         ImageReader own;
-        if (!own.Open(theUnit.codePath) || own.Validate(2, false) == 0)
+        if (!own.Open(unit.codePath) || own.Validate(2, false, ImageCheck()) == 0)
             return false;
         takeVersion(own, newMajor, newMinor);
     }
@@ -129,23 +160,23 @@ bool CUploaderApp::ConfirmFirmwareOverwrite(ImageReader* reader) {
     std::snprintf(text, sizeof text,
                   "Unit currently contains firmware\nversion %d.%02d\n\nThis will overwrite\nwith "
                   "version %u.%02u",
-                  theUnit.fwMajor, theUnit.fwMinor, newMajor, newMinor);
+                  unit.fwMajor, unit.fwMinor, newMajor, newMinor);
     return ui::MessageBox(mainWindow, text, "Confirm", ui::MB_OKCANCEL | ui::MB_ICONQUESTION) ==
            ui::IDOK;
 }
 
 void CUploaderApp::ReadMapInfo() {
-    if (!theUnit.mapHeader.empty()) {
-        unitMapName = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 2), kMapTextLength);
-        unitMapVersion = Cut(MapInfoText::HeaderField(theUnit.mapHeader, 3), kMapTextLength);
+    if (!unit.mapHeader.empty()) {
+        unitMapName = Cut(MapInfoText::HeaderField(unit.mapHeader, 2), kMapTextLength);
+        unitMapVersion = Cut(MapInfoText::HeaderField(unit.mapHeader, 3), kMapTextLength);
     } else {
         unitMapName.clear();
     }
 
     imageMapName.clear();
-    if (theUnit.dataPath.empty())
+    if (unit.dataPath.empty())
         return;
-    std::optional<std::string> section = MapInfoText::ReadSection(theUnit.dataPath);
+    std::optional<std::string> section = MapInfoText::ReadSection(unit.dataPath);
     if (!section)
         return;
     std::optional<std::string> name = MapInfoText::Value(*section, "MAP_NAME=");

@@ -4,21 +4,24 @@
 #include <memory>
 #include <string>
 
-#include "app/UploadDriver.h"
+#include "app/UploadCommand.h"
+#include "image/ValidationContext.h"
 #include "ui/Application.h"
 
+class CGpsUnit;
 class CMainFrame;
 class ImageReader;
 
-// The application object: start-up, and the state the upload commands share.
+// The application object: start-up, and the state the upload commands share. It works
+// on the receiver it is given, and shows what the receiver's command channel reports.
 class CUploaderApp : public ui::Application {
   public:
     static constexpr std::size_t kMapTextLength = 39;
 
-    using DriverFactory = std::function<std::unique_ptr<UploadDriver>(int family)>;
-
-    CUploaderApp();
+    explicit CUploaderApp(CGpsUnit& receiver);
     ~CUploaderApp() override;
+    CUploaderApp(const CUploaderApp&) = delete;
+    CUploaderApp& operator=(const CUploaderApp&) = delete;
 
     bool InitInstance() override;
     // Reads "orvane.ini"; true when an automatic upload is to run.
@@ -32,26 +35,23 @@ class CUploaderApp : public ui::Application {
     // Fills the four map texts from the receiver's map header and the chosen map image.
     void ReadMapInfo();
 
-    // The Upload command: identifies the receiver (or trusts the expert setup), runs the
-    // driver of its family and the passes that follow it.
-    void OnUpload();
+    // The Upload command (UploadCommand).
+    void OnUpload() { upload.OnUpload(); }
     // The automatic upload of what "orvane.ini" named, run once at start.
-    void AutoUpload();
-    // After a family-5 code upload: identifies the receiver again and uploads the map.
-    void ContinueMapUpload();
+    void AutoUpload() { upload.AutoUpload(ImageCheck()); }
 
     // The main window, or none before InitInstance.
     CMainFrame* MainFrame() const { return mainFrame_.get(); }
     // Sets the status bar's message pane.
     void SetStatusText(const std::string& text);
+    // What checking an image needs of the identified receiver and the mode, and the
+    // firmware warning that asks the user.
+    ValidationContext ImageCheck() const;
 
-    // Makes the driver of a family; tests put their own drivers here.
-    DriverFactory driverFactory = CreateUploadDriver;
-    // The running driver of each family while its sequence lasts.
-    std::unique_ptr<UploadDriver> databaseUpload;  // family 2
-    std::unique_ptr<UploadDriver> mapUpload4;      // family 5
-    std::unique_ptr<UploadDriver> mapUpload3;      // family 6
-    std::unique_ptr<UploadDriver> poiUpload;       // family 15
+    // The receiver.
+    CGpsUnit& unit;
+    // The Upload command with its driver factory and the running driver.
+    UploadCommand upload;
 
     int manualMode = 1;
     int baudChosenByUser = 0;
@@ -66,19 +66,10 @@ class CUploaderApp : public ui::Application {
 
   private:
     void CreateMainFrame();
+    // What the receiver's command channel reports: the status bar and the box.
+    void ShowOpenFailure(const std::string& reason, bool showBox);
     // Shows an outcome: owned by the main window, OK button, information icon.
     void Inform(const char* text, const char* caption);
-    // Scans for a receiver and names it in the status bar; false when the scan was
-    // cancelled or the receiver is not supported.
-    bool ConnectToReceiver();
-    std::unique_ptr<UploadDriver>& DriverSlot(int family);
-    // Makes the family's driver in its slot; true when it is ready and its run ended with OK.
-    bool RunDriver(int family);
-    void RunSimpleSequence(int family);
-    void RunFamily5Sequence();
-    void RunFamily2Sequence();
 
     std::unique_ptr<CMainFrame> mainFrame_;
 };
-
-extern CUploaderApp theApp;

@@ -1,7 +1,6 @@
 #include "app/ImagePath.h"
 
 #include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
 #include "platform/FileStatus.h"
 #include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
@@ -39,12 +38,12 @@ std::string ImagePath::Refusal(std::string_view path, std::string_view source) {
     return std::string(source) + "\n" + Shown(path) + "\nwas not used: " + reason + ".";
 }
 
-std::optional<std::string> ImagePath::Checked(std::optional<std::string> path) {
+std::optional<std::string> ImagePath::Checked(std::optional<std::string> path, ui::Window* owner) {
     if (!path)
         return path;
     const std::string refusal = Refusal(*path, "The file");
     if (refusal.empty())
         return path;
-    ui::MessageBox(theApp.mainWindow, refusal, "ERROR", ui::MB_OK | ui::MB_ICONINFORMATION);
+    ui::MessageBox(owner, refusal, "ERROR", ui::MB_OK | ui::MB_ICONINFORMATION);
     return std::nullopt;
 }

@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+namespace ui {
+class Window;
+}
+
 // The path of an image as a file dialog or "orvane.ini" gives it. The receiver object keeps
 // paths of CGpsUnit::kPathLength characters; a longer path is refused, never cut, since
 // the cut path could name another file. So is a path with a NUL inside (the file system
@@ -16,6 +20,7 @@ class ImagePath {
     // empty when it can. source says where the path came from, as "The file".
     static std::string Refusal(std::string_view path, std::string_view source);
     // The path a file dialog answered, when it can be used; otherwise the user is told why
-    // not, in an "ERROR" box, and nothing is answered, as if the dialog was cancelled.
-    static std::optional<std::string> Checked(std::optional<std::string> path);
+    // not, in an "ERROR" box owned by owner, and nothing is answered, as if the dialog was
+    // cancelled.
+    static std::optional<std::string> Checked(std::optional<std::string> path, ui::Window* owner);
 };

@@ -21,7 +21,3 @@ class UploadDriver {
     // Family 2 only: the boot loader reload pass is needed after this run.
     virtual bool SecondPassNeeded() const { return false; }
 };
-
-// The program's driver of an upload family (2, 5, 6 or 15), constructed now; none for
-// any other family.
-std::unique_ptr<UploadDriver> CreateUploadDriver(int family);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/CGpsUnit.h"
+#include "command/CommandChannel.h"
 #include "res/ConnectDlgTemplate.h"
 #include "res/Resource.h"
 
@@ -13,7 +13,8 @@ constexpr int kTicksPerSpeed = 2;
 
 }  // namespace
 
-CConnectDlg::CConnectDlg(ui::Window* parent) : ScanTimerDialog(ConnectDlgTemplate(), parent) {
+CConnectDlg::CConnectDlg(CommandChannel& channel, int& autoUpload, ui::Window* parent)
+    : ScanTimerDialog(ConnectDlgTemplate(), autoUpload, parent), channel_(channel) {
     // The scan always starts at COM1, 4800 bit/s, whatever was stored.
     scanBaud = 4800;
     scanComIndex = 0;
@@ -44,17 +45,17 @@ void CConnectDlg::ShowScanPort() {
 }
 
 void CConnectDlg::OpenScanPort() {
-    theUnit.Reopen(scanComIndex, scanBaud, false);
+    channel_.Reopen(scanComIndex, scanBaud, false);
     // A port that does not open is left after one tick instead of two.
-    tickCount = theUnit.openFailed != 0 ? 1 : 0;
+    tickCount = channel_.openFailed != 0 ? 1 : 0;
 }
 
 void CConnectDlg::OnTimer(int id) {
     if (id != kScanTimer)
         return;
-    if (theUnit.PollReplies() && theUnit.family != 0) {
-        theUnit.baud = scanBaud;
-        theUnit.comIndex = scanComIndex;
+    if (channel_.PollReplies() && channel_.Identity().family != 0) {
+        channel_.baud = scanBaud;
+        channel_.comIndex = scanComIndex;
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
     } else if (++tickCount >= kTicksPerSpeed) {
@@ -67,9 +68,9 @@ void CConnectDlg::OnTimer(int id) {
         UpdateData(false);
         OpenScanPort();
     }
-    if (theUnit.isOpen != 0) {
-        theUnit.SendSentence("CMD,VERSION");
-        theUnit.SendSentence("CMD,MEMORY");
+    if (channel_.isOpen != 0) {
+        channel_.SendSentence("CMD,VERSION");
+        channel_.SendSentence("CMD,MEMORY");
     }
 }
 

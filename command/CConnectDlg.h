@@ -4,12 +4,14 @@
 
 #include "command/ScanTimerDialog.h"
 
+class CommandChannel;
+
 // "Establishing Communication with Receiver": scans COM1 to COM4 at 4800, 9600, 19200
-// and 1200 bit/s, asking for the version, until a receiver answers. OK stores the port
-// and speed in theUnit; Cancel means the user gave up.
+// and 1200 bit/s on the channel, asking for the version, until a receiver answers. OK
+// leaves the channel at the port and speed of the receiver; Cancel means the user gave up.
 class CConnectDlg : public ScanTimerDialog {
   public:
-    explicit CConnectDlg(ui::Window* parent = nullptr);
+    CConnectDlg(CommandChannel& channel, int& autoUpload, ui::Window* parent = nullptr);
 
     void OnTimer(int id) override;
     void DoDataExchange(ui::DataExchange& dx) override;
@@ -29,4 +31,6 @@ class CConnectDlg : public ScanTimerDialog {
   private:
     void OpenScanPort();
     void ShowScanPort();
+
+    CommandChannel& channel_;
 };

@@ -2,14 +2,15 @@
 
 #include <cstdio>
 
-#include "app/CGpsUnit.h"
+#include "command/CommandChannel.h"
 #include "res/DatabaseTypeDlgTemplate.h"
 #include "res/Resource.h"
 
-CDatabaseTypeDlg::CDatabaseTypeDlg(ui::Window* parent)
-    : ScanTimerDialog(DatabaseTypeDlgTemplate(), parent) {
+CDatabaseTypeDlg::CDatabaseTypeDlg(CommandChannel& channel, int& autoUpload, ui::Window* parent)
+    : ScanTimerDialog(DatabaseTypeDlgTemplate(), autoUpload, parent), channel_(channel) {
     char text[64];
-    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(), theUnit.comIndex + 1);
+    std::snprintf(text, sizeof text, "%s on COM%d", channel.Identity().unitName.c_str(),
+                  channel.comIndex + 1);
     unitText = text;
     elapsedText = FormatElapsed(0);
     platform::Clock& clock = platform::GetClock();
@@ -29,21 +30,22 @@ std::string CDatabaseTypeDlg::FormatElapsed(std::int64_t seconds) {
 }
 
 bool CDatabaseTypeDlg::HeadersArrived() const {
-    return (theUnit.askPoiHeader == 0 || !theUnit.poiHeader.empty()) &&
-           (theUnit.askMapHeader == 0 || !theUnit.mapHeader.empty());
+    const ReceiverIdentity& unit = channel_.Identity();
+    return (unit.askPoiHeader == 0 || !unit.poiHeader.empty()) &&
+           (unit.askMapHeader == 0 || !unit.mapHeader.empty());
 }
 
 void CDatabaseTypeDlg::AskForHeaders() {
-    if (theUnit.askPoiHeader != 0)
-        theUnit.SendSentence("CMD,PIH");
-    if (theUnit.askMapHeader != 0)
-        theUnit.SendSentence("CMD,MPH");
+    if (channel_.Identity().askPoiHeader != 0)
+        channel_.SendSentence("CMD,PIH");
+    if (channel_.Identity().askMapHeader != 0)
+        channel_.SendSentence("CMD,MPH");
 }
 
 void CDatabaseTypeDlg::OnTimer(int id) {
     if (id != kScanTimer)
         return;
-    if (theUnit.PollReplies() && HeadersArrived()) {
+    if (channel_.PollReplies() && HeadersArrived()) {
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
     }

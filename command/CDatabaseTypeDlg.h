@@ -6,11 +6,14 @@
 #include "command/ScanTimerDialog.h"
 #include "platform/Clock.h"
 
-// "Determining Database Type": asks the identified receiver for the header of the POI
-// data or map it holds, once a second, until it has arrived. Shows the time spent.
+class CommandChannel;
+
+// "Determining Database Type": asks the identified receiver on the channel for the header
+// of the POI data or map it holds, once a second, until it has arrived. Shows the time
+// spent.
 class CDatabaseTypeDlg : public ScanTimerDialog {
   public:
-    explicit CDatabaseTypeDlg(ui::Window* parent = nullptr);
+    CDatabaseTypeDlg(CommandChannel& channel, int& autoUpload, ui::Window* parent = nullptr);
 
     void OnTimer(int id) override;
     // Every exchange with the controls also asks for the headers the model keeps.
@@ -27,5 +30,6 @@ class CDatabaseTypeDlg : public ScanTimerDialog {
     void AskForHeaders();
     bool HeadersArrived() const;
 
+    CommandChannel& channel_;
     std::int64_t startSeconds_ = 0;  // the calendar second of startTime
 };

@@ -1,6 +1,5 @@
 #include "command/MapHeaderRule.h"
 
-#include "app/CGpsUnit.h"
 #include "command/DecimalText.h"
 
 namespace {
@@ -9,21 +8,22 @@ constexpr unsigned long kSmallMapLimit = 2500000;
 
 }  // namespace
 
-void ApplyMapHeaderRule(CGpsUnit& unit) {
+bool ApplyMapHeaderRule(ReceiverIdentity& unit) {
     if (unit.unitType != 7 || unit.mapHeader.empty())
-        return;
+        return false;
     const std::string& header = unit.mapHeader;
     std::size_t at = 0;
     for (int commas = 0; commas < 4; ++commas) {
         at = header.find(',', at);
         if (at == std::string::npos)
-            return;
+            return false;
         ++at;
     }
     while (at < header.size() && header[at] == ' ')
         ++at;
-    if (at >= header.size() || !DecimalText::IsDigit(header[at]))
-        return;
-    if (DecimalText::ReadUnsigned(header, at) < kSmallMapLimit)
-        unit.UseUnitType6();
+    if (at >= header.size() || !DecimalText::IsDigit(header[at]) ||
+        DecimalText::ReadUnsigned(header, at) >= kSmallMapLimit)
+        return false;
+    unit.UseUnitType6();
+    return true;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/CGpsUnit.h"
 #include "command/DecimalText.h"
 #include "command/UnitTable.h"
 
@@ -25,7 +24,7 @@ constexpr std::string_view kDualModelText = "GPS 7K1/7K2";
 std::string HeaderText(std::string_view line) {
     std::string_view text = line.substr(kPoiTag.size());
     text = text.substr(0, text.find('\0'));
-    return std::string(text.substr(0, CGpsUnit::kHeaderLength));
+    return std::string(text.substr(0, ReceiverIdentity::kHeaderLength));
 }
 
 // The body of a valid reply: without its "*hh" checksum.
@@ -35,28 +34,28 @@ std::string_view Body(std::string_view line) {
 
 }  // namespace
 
-bool ReplyInterpreter::Interpret(CGpsUnit& unit, std::string_view line) {
+ReplyInterpreter::Result ReplyInterpreter::Interpret(const ReceiverIdentity& known,
+                                                     std::string_view line) {
+    Result result;
+    result.identity = known;
+    ReceiverIdentity& unit = result.identity;
     if (line.starts_with(kVersionTag)) {
         Identify(unit, line);
-        return true;
-    }
-    if (line.starts_with(kPoiTag)) {
+        result.recognised = true;
+    } else if (line.starts_with(kPoiTag)) {
         unit.poiHeader = HeaderText(line);
-        return true;
-    }
-    if (line.starts_with(kMapTag)) {
+        result.recognised = true;
+    } else if (line.starts_with(kMapTag)) {
         unit.mapHeader = HeaderText(line);
-        return true;
-    }
-    if (line.starts_with(kMemoryTag)) {
+        result.recognised = true;
+    } else if (line.starts_with(kMemoryTag)) {
         // Never ends a scan by itself: it may come before the version reply.
-        ReadMemory(unit, line);
-        return false;
+        result.modelChanged = ReadMemory(unit, line);
     }
-    return false;
+    return result;
 }
 
-void ReplyInterpreter::Identify(CGpsUnit& unit, std::string_view line) {
+void ReplyInterpreter::Identify(ReceiverIdentity& unit, std::string_view line) {
     // A receiver answered; it stays unsupported unless a table row matches.
     unit.family = 1;
     if (line.size() <= kCodeEnd || line[kCodeEnd] != ',')
@@ -101,7 +100,7 @@ ReplyInterpreter::FirmwareVersion ReplyInterpreter::ParseVersion(std::string_vie
     return version;
 }
 
-void ReplyInterpreter::ReadMemory(CGpsUnit& unit, std::string_view line) {
+bool ReplyInterpreter::ReadMemory(ReceiverIdentity& unit, std::string_view line) {
     std::string_view fields = line.substr(kMemoryTag.size());
     std::size_t at = 0;
     for (std::size_t i = 0; i < unit.memInfo.size(); ++i) {
@@ -116,6 +115,8 @@ void ReplyInterpreter::ReadMemory(CGpsUnit& unit, std::string_view line) {
         unit.memInfo[i] = value;
     }
     // Models that share a product code differ in memory: no map memory is the plain one.
-    if (unit.unitType == 7 && unit.memInfo[1] == 0)
-        unit.UseUnitType6();
+    if (unit.unitType != 7 || unit.memInfo[1] != 0)
+        return false;
+    unit.UseUnitType6();
+    return true;
 }

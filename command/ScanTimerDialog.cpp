@@ -1,6 +1,5 @@
 #include "command/ScanTimerDialog.h"
 
-#include "app/CGpsUnit.h"
 #include "res/Resource.h"
 
 bool ScanTimerDialog::OnInitDialog() {
@@ -11,6 +10,6 @@ bool ScanTimerDialog::OnInitDialog() {
 
 void ScanTimerDialog::OnCancel() {
     KillTimer(kScanTimer);
-    theUnit.autoUpload = 0;
+    autoUpload_ = 0;
     EndDialog(ui::IDCANCEL);
 }

@@ -5,13 +5,13 @@
 #include "res/BaudRateTemplate.h"
 #include "res/Resource.h"
 
-CBaudRateDlg::CBaudRateDlg(ui::Window* parent)
-    : ui::Dialog(BaudRateTemplate(), parent), savedBaud(theUnit.baud) {}
+CBaudRateDlg::CBaudRateDlg(CUploaderApp& app, ui::Window* parent)
+    : ui::Dialog(BaudRateTemplate(), parent), savedBaud(app.unit.baud), app_(app) {}
 
 bool CBaudRateDlg::OnInitDialog() {
     bool result = ui::Dialog::OnInitDialog();
     for (std::size_t row = 0; row < kBaudRateChoices.size(); ++row) {
-        if (kBaudRateChoices[row] == theUnit.baud) {
+        if (kBaudRateChoices[row] == app_.unit.baud) {
             int id = IDC_BAUD_FIRST + static_cast<int>(row);
             CheckRadioButton(IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9, id);
         }
@@ -22,15 +22,15 @@ bool CBaudRateDlg::OnInitDialog() {
 void CBaudRateDlg::OnCommand(int id) {
     int row = id - IDC_BAUD_FIRST;
     if (row >= 0 && static_cast<std::size_t>(row) < kBaudRateChoices.size())
-        theUnit.baud = kBaudRateChoices[static_cast<std::size_t>(row)];
+        app_.unit.baud = kBaudRateChoices[static_cast<std::size_t>(row)];
 }
 
 void CBaudRateDlg::OnOK() {
-    theApp.baudChosenByUser = 1;
+    app_.baudChosenByUser = 1;
     EndDialog(ui::IDOK);
 }
 
 void CBaudRateDlg::OnCancel() {
-    theUnit.baud = savedBaud;
+    app_.unit.baud = savedBaud;
     EndDialog(ui::IDCANCEL);
 }

@@ -2,11 +2,13 @@
 
 #include "ui/Dialog.h"
 
-// "Set Baud Rate": a click on a speed sets theUnit.baud at once; OK keeps it and notes that
-// the user chose it, Cancel puts back the speed the dialog was built with.
+class CUploaderApp;
+
+// "Set Baud Rate": a click on a speed sets the receiver's speed at once; OK keeps it and
+// notes that the user chose it, Cancel puts back the speed the dialog was built with.
 class CBaudRateDlg : public ui::Dialog {
   public:
-    explicit CBaudRateDlg(ui::Window* parent = nullptr);
+    explicit CBaudRateDlg(CUploaderApp& app, ui::Window* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -14,4 +16,7 @@ class CBaudRateDlg : public ui::Dialog {
     void OnCommand(int id) override;
 
     int savedBaud;
+
+  private:
+    CUploaderApp& app_;
 };

@@ -22,14 +22,15 @@ const CExpertSetupDlg::Model CExpertSetupDlg::kModels[13] = {
 
 static_assert(std::size(CExpertSetupDlg::kModels) == kExpertModelNames.size());
 
-CExpertSetupDlg::CExpertSetupDlg(ui::Window* parent) : ui::Dialog(ExpertSetupTemplate(), parent) {}
+CExpertSetupDlg::CExpertSetupDlg(CUploaderApp& app, ui::Window* parent)
+    : ui::Dialog(ExpertSetupTemplate(), parent), app_(app) {}
 
 int CExpertSetupDlg::DoModal() {
     int result = ui::Dialog::DoModal();
     // Expert mode starts from no chosen files, whichever way the dialog closed.
-    if (theUnit.expertMode != 0) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
+    if (app_.unit.expertMode != 0) {
+        app_.unit.codeChosen = 0;
+        app_.unit.dataChosen = 0;
     }
     return result;
 }
@@ -37,20 +38,20 @@ int CExpertSetupDlg::DoModal() {
 bool CExpertSetupDlg::OnInitDialog() {
     modelChoice = 0;  // "GPS 7K1/7K2" for a unit type without a button of its own
     for (std::size_t i = 0; i < std::size(kModels); ++i) {
-        if (kModels[i].unitType == theUnit.unitType) {
+        if (kModels[i].unitType == app_.unit.unitType) {
             modelChoice = static_cast<int>(i);
             break;
         }
     }
-    expertChoice = theUnit.expertMode != 0 ? 1 : 0;
+    expertChoice = app_.unit.expertMode != 0 ? 1 : 0;
     otherComNumber = 0;
-    if (theUnit.comIndex < 0) {
+    if (app_.unit.comIndex < 0) {
         portChoice = -1;
-    } else if (theUnit.comIndex < kFirstOtherPort) {
-        portChoice = theUnit.comIndex;
+    } else if (app_.unit.comIndex < kFirstOtherPort) {
+        portChoice = app_.unit.comIndex;
     } else {
         portChoice = kFirstOtherPort;
-        otherComNumber = static_cast<unsigned>(theUnit.comIndex) + 1;
+        otherComNumber = static_cast<unsigned>(app_.unit.comIndex) + 1;
     }
     return ui::Dialog::OnInitDialog();
 }
@@ -78,15 +79,15 @@ bool CExpertSetupDlg::StoreChoices() {
         SetFocus(IDC_EXPERT_COM_NUMBER);
         return false;
     }
-    theUnit.expertMode = expertChoice == 1 ? 1 : 0;
+    app_.unit.expertMode = expertChoice == 1 ? 1 : 0;
     if (portChoice == kFirstOtherPort) {
-        theUnit.comIndex = static_cast<int>(otherComNumber) - 1;
+        app_.unit.comIndex = static_cast<int>(otherComNumber) - 1;
     } else {
-        theUnit.comIndex = portChoice;  // -1 when no port button is selected
+        app_.unit.comIndex = portChoice;  // -1 when no port button is selected
     }
     if (modelChoice >= 0 && static_cast<std::size_t>(modelChoice) < std::size(kModels)) {
-        theUnit.family = kModels[modelChoice].family;
-        theUnit.unitType = kModels[modelChoice].unitType;
+        app_.unit.family = kModels[modelChoice].family;
+        app_.unit.unitType = kModels[modelChoice].unitType;
     }
     return true;
 }
@@ -100,10 +101,10 @@ void CExpertSetupDlg::OnCommand(int id) {
     if (id == IDC_EXPERT_SAVE) {
         if (!StoreChoices())
             return;
-        theApp.SaveSettings();
+        app_.SaveSettings();
         EndDialog(ui::IDOK);
     } else if (id == IDC_EXPERT_BAUD_BUTTON) {
-        CBaudRateDlg baudRate;
+        CBaudRateDlg baudRate(app_);
         baudRate.DoModal();
     }
 }

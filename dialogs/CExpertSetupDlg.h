@@ -2,9 +2,11 @@
 
 #include "ui/Dialog.h"
 
+class CUploaderApp;
+
 // "Expert Setup": the receiver model, the port and expert upload mode, chosen by hand for a
-// receiver already in its load mode. OK stores the choices in theUnit; Save also writes
-// "orvane.cfg". Once closed in expert mode, no file counts as chosen.
+// receiver already in its load mode. OK stores the choices in the application's receiver;
+// Save also writes "orvane.cfg". Once closed in expert mode, no file counts as chosen.
 class CExpertSetupDlg : public ui::Dialog {
   public:
     // The highest port number the "COM" box takes: the serial link opens no port beyond it,
@@ -18,7 +20,7 @@ class CExpertSetupDlg : public ui::Dialog {
     // The family and unit type of each model button, top to bottom.
     static const Model kModels[13];
 
-    explicit CExpertSetupDlg(ui::Window* parent = nullptr);
+    explicit CExpertSetupDlg(CUploaderApp& app, ui::Window* parent = nullptr);
 
     int DoModal();
 
@@ -33,6 +35,8 @@ class CExpertSetupDlg : public ui::Dialog {
     unsigned otherComNumber = 0;
 
   private:
-    // Reads the controls and stores them in theUnit; false when the input was refused.
+    // Reads the controls and stores them in the receiver; false when the input was refused.
     bool StoreChoices();
+
+    CUploaderApp& app_;
 };

@@ -3,6 +3,8 @@
 #include <climits>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
@@ -28,7 +30,7 @@ constexpr char kDatabaseError[] = "Error reading database file";
 
 }  // namespace
 
-DatabaseUploadDialog::DatabaseUploadDialog() : UploadDialogBase(kLook) {
+DatabaseUploadDialog::DatabaseUploadDialog(CUploaderApp& app) : UploadDialogBase(kLook, app) {
     Prepare();
 }
 
@@ -36,35 +38,35 @@ DatabaseUploadDialog::~DatabaseUploadDialog() {
     dataReader.Close();
     codeReader.Close();
     ReleaseUpload();
-    theUnit.codeChosen = 0;
-    theUnit.dataChosen = 0;
-    theUnit.autoUpload = 0;
+    unit_.codeChosen = 0;
+    unit_.dataChosen = 0;
+    unit_.autoUpload = 0;
 }
 
 void DatabaseUploadDialog::Prepare() {
     ready = 1;
     uploadKind = kNothing;
-    rememberedBaud = theUnit.baud;
-    if (theUnit.bootReloadPass) {
+    rememberedBaud = unit_.baud;
+    if (unit_.bootReloadPass) {
         phase = kBootBlockPhase;
         uploadKind = 0;
-        theUnit.dataChosen = 0;
-        theUnit.codeChosen = 1;
+        unit_.dataChosen = 0;
+        unit_.codeChosen = 1;
         databaseWanted = 0;
     } else {
-        theUnit.databaseType = CityDatabase::TypeFromReply(theUnit.poiHeader);
+        unit_.databaseType = CityDatabase::TypeFromReply(unit_.poiHeader);
     }
-    if (theUnit.autoUpload) {
+    if (unit_.autoUpload) {
         // A package that names only a database loads it as the "Database" choice does.
-        uploadKind = theUnit.codeChosen ? 2 : 1;
+        uploadKind = unit_.codeChosen ? 2 : 1;
         databaseWanted = 1;
-        if (!theApp.manualMode && !theUnit.expertMode && theUnit.dataChosen &&
-            !CityDatabase::ImageMatches(theUnit.dataPath, theUnit.databaseType)) {
+        if (!app_.manualMode && !unit_.expertMode && unit_.dataChosen &&
+            !CityDatabase::ImageMatches(unit_.dataPath, unit_.databaseType)) {
             RefusePackage();
             ready = 0;
             return;
         }
-    } else if (!theUnit.bootReloadPass) {
+    } else if (!unit_.bootReloadPass) {
         ChooseKind();
     }
     ready = 0;
@@ -76,23 +78,23 @@ void DatabaseUploadDialog::Prepare() {
         return;
     if (!OpenImages())
         return;
-    if (!theUnit.expertMode && !theUnit.bootReloadPass)
+    if (!unit_.expertMode && !unit_.bootReloadPass)
         SendLoadCommand("CMD,DBUPLOAD");
     if (!DetermineProtocol() || !ValidateImages())
         return;
-    CreateEngineForKind();
+    CreateRunForKind();
 }
 
 void DatabaseUploadDialog::ChooseKind() {
-    if (theUnit.codeChosen) {
+    if (unit_.codeChosen) {
         uploadKind = 0;
         return;
     }
-    if (theUnit.dataChosen) {
+    if (unit_.dataChosen) {
         uploadKind = 1;
         return;
     }
-    DatabaseUploadTypeDialog dialog;
+    DatabaseUploadTypeDialog dialog(app_);
     switch (dialog.DoModal()) {
         case IDC_DB_TYPE_CODE:
             uploadKind = 0;
@@ -112,63 +114,63 @@ void DatabaseUploadDialog::ChooseKind() {
 }
 
 void DatabaseUploadDialog::ConfirmFiles() {
-    if (theUnit.autoUpload || theUnit.bootReloadPass) {
-        theUnit.codeChosen = 1;
-        theUnit.dataChosen = 1;
+    if (unit_.autoUpload || unit_.bootReloadPass) {
+        unit_.codeChosen = 1;
+        unit_.dataChosen = 1;
         return;
     }
     // "Change file" replaces the file the dialog showed; the kind stays.
-    std::string& first = uploadKind == 1 ? theUnit.dataPath : theUnit.codePath;
+    std::string& first = uploadKind == 1 ? unit_.dataPath : unit_.codePath;
     const FileAnswer answer = ConfirmFile(first, kDatabasePicker);
     const FileAnswer second = answer == FileAnswer::Send && uploadKind == 2
-                                  ? ConfirmFile(theUnit.dataPath, kDatabasePicker)
+                                  ? ConfirmFile(unit_.dataPath, kDatabasePicker)
                                   : answer;
     if (second == FileAnswer::Send)
         return;
     uploadKind = kNothing;
     if (second == FileAnswer::Cancelled) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
+        unit_.codeChosen = 0;
+        unit_.dataChosen = 0;
     }
 }
 
 bool DatabaseUploadDialog::DecideDatabase() {
-    if (uploadKind == 1 && theUnit.dataChosen) {
+    if (uploadKind == 1 && unit_.dataChosen) {
         databaseWanted = 1;
         phase = kLastFilePhase;
         return true;
     }
-    if (theUnit.bootReloadPass)
+    if (unit_.bootReloadPass)
         return true;
-    if (theUnit.fwMajor < kFirstCurrentFirmware) {
+    if (unit_.fwMajor < kFirstCurrentFirmware) {
         secondPass = 1;
-        if (theUnit.databaseType == CityDatabase::kNone) {
+        if (unit_.databaseType == CityDatabase::kNone) {
             // The run loads the code alone, and says so when it was to load a database.
             databaseDropped_ = databaseWanted != 0;
             if (databaseDropped_)
                 uploadKind = 0;
             databaseWanted = 0;
-        } else if (theUnit.databaseType == CityDatabase::kCustom) {
+        } else if (unit_.databaseType == CityDatabase::kCustom) {
             const int answer = ui::MessageBox(
-                theApp.mainWindow,
+                app_.mainWindow,
                 "The receiver contains a custom database.\nThis will be lost.\nContinue?",
                 "Database", ui::MB_OKCANCEL);
             if (answer != ui::IDOK)
                 return false;
-            std::optional<std::string> path = kDatabasePicker.Ask(kCustomProposal);
+            std::optional<std::string> path = kDatabasePicker.Ask(app_.mainWindow, kCustomProposal);
             databaseWanted = path ? 1 : 0;
             if (path)
-                theUnit.dataPath = *path;
+                unit_.dataPath = *path;
         } else {
             databaseWanted = 1;
         }
     }
-    if (databaseWanted && theUnit.dataPath.empty()) {
-        const std::string_view builtIn = CityDatabase::BuiltInFile(theUnit.databaseType);
+    if (databaseWanted && unit_.dataPath.empty()) {
+        const std::string_view builtIn = CityDatabase::BuiltInFile(unit_.databaseType);
         if (builtIn.empty())
             databaseWanted = 0;
         else
-            theUnit.dataPath = builtIn;
+            unit_.dataPath = builtIn;
     }
     return true;
 }
@@ -176,15 +178,15 @@ bool DatabaseUploadDialog::DecideDatabase() {
 bool DatabaseUploadDialog::OpenImages() {
     bool codeOpened = false;
     if (uploadKind == 0 || uploadKind == 2) {
-        if (!theUnit.bootReloadPass)
+        if (!unit_.bootReloadPass)
             phase = kCodePhase;
         // The boot block pass sends part of the same image, read at its own offsets.
-        codeOpened = OpenImage(codeReader, theUnit.codePath, kCodeError) &&
+        codeOpened = OpenImage(codeReader, unit_.codePath, kCodeError) &&
                      ImageFits(codeReader, kCodeLoadAddress, kCodeEraseEnd);
         ready = codeOpened ? 1 : 0;
     }
     if (databaseWanted && (uploadKind == 1 || codeOpened))
-        ready = OpenImage(dataReader, theUnit.dataPath, kDatabaseError) &&
+        ready = OpenImage(dataReader, unit_.dataPath, kDatabaseError) &&
                         ImageFits(dataReader, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd)
                     ? 1
                     : 0;
@@ -194,54 +196,50 @@ bool DatabaseUploadDialog::OpenImages() {
 bool DatabaseUploadDialog::ValidateImages() {
     // Done after the load command, and in expert mode too.
     if (uploadKind == 0 || uploadKind == 2) {
-        ready = codeReader.Validate(0, false);
+        ready = codeReader.Validate(0, false, app_.ImageCheck());
         if (!ready)
             ShowError(kCodeError);
     }
     if (databaseWanted && ready) {
-        ready = dataReader.Validate(1, false);
+        ready = dataReader.Validate(1, false, app_.ImageCheck());
         if (!ready)
             ShowError(kDatabaseError);
     }
     return ready != 0;
 }
 
-void DatabaseUploadDialog::CreateEngineForKind() {
-    if (theUnit.bootReloadPass) {
-        CreateEngine(codeReader, 0, kBootBlockLoadAddress, kCodeEraseEnd, 1);
-        currentFileText = "Uploading boot block";
-        progressDivisor = std::int64_t{codeReader.size} - kBootBlockLoadAddress;
+void DatabaseUploadDialog::CreateRunForKind() {
+    const UploadRun::Settings settings{
+        LoaderTarget{.uploadFamily = unit_.family, .bootReloadPass = unit_.bootReloadPass != 0}, 0,
+        kCodeEraseEnd, 1};
+    if (unit_.bootReloadPass) {
+        CreateRun(settings, {{&codeReader, kBootBlockLoadAddress, "Uploading boot block",
+                              std::int64_t{codeReader.size} - kBootBlockLoadAddress, phase}});
     } else if (uploadKind == 1) {
-        CreateEngine(dataReader, 0, kDatabaseLoadAddress, kCodeAndDatabaseEraseEnd, 1);
-        currentFileText = "Uploading database file -  " + theUnit.dataPath;
-        progressDivisor = dataReader.size;
+        CreateRun({settings.target, 0, kCodeAndDatabaseEraseEnd, 1},
+                  {{&dataReader, kDatabaseLoadAddress,
+                    "Uploading database file -  " + unit_.dataPath, dataReader.size, phase}});
     } else {
-        CreateEngine(codeReader, 0, kCodeLoadAddress,
-                     databaseWanted ? kCodeAndDatabaseEraseEnd : kCodeEraseEnd, 1);
-        currentFileText = "Uploading code file -  " + theUnit.codePath;
-        progressDivisor = codeReader.size;
+        std::vector<UploadRun::Image> images{{&codeReader, kCodeLoadAddress,
+                                              "Uploading code file -  " + unit_.codePath,
+                                              codeReader.size, phase}};
+        // The database follows the code in the same session.
+        if (databaseWanted)
+            images.push_back({&dataReader, kDatabaseLoadAddress,
+                              "Uploading database file - " + unit_.dataPath, dataReader.size,
+                              kLastFilePhase});
+        CreateRun(
+            {settings.target, 0, databaseWanted ? kCodeAndDatabaseEraseEnd : kCodeEraseEnd, 1},
+            std::move(images));
     }
-    engine->SetPhaseSource(this);
 }
 
 int DatabaseUploadDialog::RunModal() {
     const int result = UploadDialogBase::RunModal();
     if (result == ui::IDOK && databaseDropped_) {
-        ui::MessageBox(theApp.mainWindow,
+        ui::MessageBox(app_.mainWindow,
                        "Database was not written:\nunit with firmware below 3\nreports no database",
                        "WARNING", ui::MB_OK | ui::MB_ICONEXCLAMATION);
     }
     return result;
-}
-
-void DatabaseUploadDialog::OnFileDone() {
-    if (phase == kCodePhase && databaseWanted) {
-        engine->SecondFile(&dataReader, kDatabaseLoadAddress);
-        currentFileText = "Uploading database file - " + theUnit.dataPath;
-        phase = kLastFilePhase;
-        progressDivisor = dataReader.size;
-        return;
-    }
-    phase = kFinishedPhase;
-    FinishRun();
 }

@@ -4,14 +4,14 @@
 
 #include "drivers/UploadDialogBase.h"
 #include "image/ImageReader.h"
-#include "loader/UploadPhaseSource.h"
 
 // The driver of upload family 2 ("GPS7K1/7K2"): program code, the city database, or
 // the code followed by the database in one engine session. A receiver with firmware
 // older than 3 also gets the database of its region and then needs a second pass that
 // loads the boot block again. Kinds: 0 program code, 1 database, 2 code and then
-// database, 3 nothing. The engine reads the driver's phase to order debug words.
-class DatabaseUploadDialog final : public UploadDialogBase, public UploadPhaseSource {
+// database, 3 nothing. Each image of the run carries its phase, by which the engine
+// orders the receiver's two-word reports.
+class DatabaseUploadDialog final : public UploadDialogBase {
   public:
     enum Phase { kCodePhase = 0, kLastFilePhase = 1, kBootBlockPhase = 2, kFinishedPhase = 3 };
 
@@ -24,23 +24,19 @@ class DatabaseUploadDialog final : public UploadDialogBase, public UploadPhaseSo
     static constexpr int kFirstCurrentFirmware = 3;
     static constexpr const char* kCustomProposal = "gps7k1wo.bin";
 
-    DatabaseUploadDialog();
+    explicit DatabaseUploadDialog(CUploaderApp& app);
     ~DatabaseUploadDialog() override;
 
     // Only a run that was started can have touched the boot block.
     bool SecondPassNeeded() const override { return secondPass != 0 && ready != 0; }
     // Tells, after a completed run, of a database it was to load and did not.
     int RunModal() override;
-    int UploadPhase() const override { return phase; }
 
     ImageReader dataReader;
     ImageReader codeReader;
     int databaseWanted = 0;
     int secondPass = 0;
     int phase = kCodePhase;
-
-  protected:
-    void OnFileDone() override;
 
   private:
     void Prepare();
@@ -50,7 +46,7 @@ class DatabaseUploadDialog final : public UploadDialogBase, public UploadPhaseSo
     bool DecideDatabase();
     bool OpenImages();
     bool ValidateImages();
-    void CreateEngineForKind();
+    void CreateRunForKind();
 
     // The receiver's old firmware and missing database made the run leave out the
     // database it was to load.

@@ -3,9 +3,9 @@
 #include "res/Resource.h"
 #include "res/UploadTypeTemplates.h"
 
-DatabaseUploadTypeDialog::DatabaseUploadTypeDialog(ui::Window* parent)
+DatabaseUploadTypeDialog::DatabaseUploadTypeDialog(CUploaderApp& app, ui::Window* parent)
     : UploadTypeDialog(
-          DatabaseUploadTypeTemplate(),
+          app, DatabaseUploadTypeTemplate(),
           {
               {IDC_DB_TYPE_CODE, Take::Code, kDatabasePicker.Titled("Select Code File")},
               {IDC_DB_TYPE_DATABASE, Take::DataAnyway,

@@ -5,5 +5,5 @@
 // "GPS 7K1/7K2 - select upload type": program code, database, or both in one run.
 class DatabaseUploadTypeDialog : public UploadTypeDialog {
   public:
-    explicit DatabaseUploadTypeDialog(ui::Window* parent = nullptr);
+    explicit DatabaseUploadTypeDialog(CUploaderApp& app, ui::Window* parent = nullptr);
 };

@@ -1,16 +1,16 @@
 #include "drivers/FilePicker.h"
 
-#include "app/CUploaderApp.h"
 #include "app/ImagePath.h"
 #include "ui/FileOpenDialog.h"
 #include "ui/FrameWindow.h"
 
-std::optional<std::string> FilePicker::Ask(const std::string& proposedName) const {
+std::optional<std::string> FilePicker::Ask(ui::Window* owner,
+                                           const std::string& proposedName) const {
     ui::FileOpenRequest request;
-    request.owner = theApp.mainWindow;
+    request.owner = owner;
     request.title = title;
     request.defaultExtension = defaultExtension;
     request.filter = filter;
     request.proposedName = proposedName;
-    return ImagePath::Checked(ui::FileOpenDialog(request));
+    return ImagePath::Checked(ui::FileOpenDialog(request), owner);
 }

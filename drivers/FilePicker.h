@@ -3,6 +3,10 @@
 #include <optional>
 #include <string>
 
+namespace ui {
+class Window;
+}
+
 // A file-open dialog of the upload drivers: its title (empty: none of its own), the
 // extension added to a name typed without one, and the filter.
 struct FilePicker {
@@ -11,8 +15,8 @@ struct FilePicker {
     const char* filter;
 
     // The chosen path; nothing when the user cancelled or the path cannot be used (the
-    // user has been told why).
-    std::optional<std::string> Ask(const std::string& proposedName = {}) const;
+    // user has been told why). The dialog and the box that refuses a path belong to owner.
+    std::optional<std::string> Ask(ui::Window* owner, const std::string& proposedName = {}) const;
     // The same dialog under another title.
     FilePicker Titled(const char* newTitle) const { return {newTitle, defaultExtension, filter}; }
 };

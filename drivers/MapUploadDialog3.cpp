@@ -19,25 +19,26 @@ const SingleImageFamily kFamily{
 
 }  // namespace
 
-MapUploadDialog3::MapUploadDialog3() : SingleImageUploadDialog(kMapLook, kFamily) {
+MapUploadDialog3::MapUploadDialog3(CUploaderApp& app)
+    : SingleImageUploadDialog(kMapLook, kFamily, app) {
     Prepare();
 }
 
 bool MapUploadDialog3::PackageAccepted() {
     if (!SingleImageUploadDialog::PackageAccepted())
         return false;
-    if (theApp.unitMapName.empty())
-        theApp.ReadMapInfo();
+    if (app_.unitMapName.empty())
+        app_.ReadMapInfo();
     return true;
 }
 
 int MapUploadDialog3::ChooseKind() {
     // Only the select-type dialog chooses a detail map.
-    if (theUnit.codeChosen)
+    if (unit_.codeChosen)
         return 0;
-    if (theUnit.dataChosen)
+    if (unit_.dataChosen)
         return 1;
-    MapUploadTypeDialog3 dialog;
+    MapUploadTypeDialog3 dialog(app_);
     return KindOfAnswer(dialog.DoModal(),
                         {{IDC_MAP3_CODE, 0}, {IDC_MAP3_BASE, 1}, {IDC_MAP3_DETAIL, 2}});
 }

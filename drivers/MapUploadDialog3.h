@@ -8,7 +8,7 @@ class MapUploadDialog3 final : public SingleImageUploadDialog {
   public:
     static constexpr std::uint32_t kBaseMapSpaceLimit = 2555872;  // 0x26FFE0
 
-    MapUploadDialog3();
+    explicit MapUploadDialog3(CUploaderApp& app);
 
   protected:
     bool PackageAccepted() override;

@@ -18,16 +18,17 @@ const SingleImageFamily kFamily{
 
 }  // namespace
 
-MapUploadDialog4::MapUploadDialog4() : SingleImageUploadDialog(kMapLook, kFamily) {
+MapUploadDialog4::MapUploadDialog4(CUploaderApp& app)
+    : SingleImageUploadDialog(kMapLook, kFamily, app) {
     Prepare();
 }
 
 bool MapUploadDialog4::PackageAccepted() {
-    if (theApp.unitMapName.empty())
-        theApp.ReadMapInfo();
+    if (app_.unitMapName.empty())
+        app_.ReadMapInfo();
     // A package from orvane.ini must carry the receiver's own map, letter case included.
-    if (!theApp.manualMode && !theUnit.expertMode && theUnit.dataChosen &&
-        theApp.unitMapName != theApp.imageMapName) {
+    if (!app_.manualMode && !unit_.expertMode && unit_.dataChosen &&
+        app_.unitMapName != app_.imageMapName) {
         RefusePackage();
         return false;
     }
@@ -35,11 +36,11 @@ bool MapUploadDialog4::PackageAccepted() {
 }
 
 int MapUploadDialog4::ChooseKind() {
-    if (theUnit.dataChosen)
+    if (unit_.dataChosen)
         return 1;
-    if (theUnit.codeChosen)
+    if (unit_.codeChosen)
         return 0;
-    MapUploadTypeDialog4 dialog;
+    MapUploadTypeDialog4 dialog(app_);
     return KindOfAnswer(dialog.DoModal(), {{IDC_MAP4_CODE, 0},
                                            {IDC_MAP4_CODE_AND_BASE, 3},
                                            {IDC_MAP4_BASE, 1},

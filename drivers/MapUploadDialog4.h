@@ -7,7 +7,7 @@
 // Kinds: 0 program code, 1 base map, 2 detail map, 3 code and then base map, 4 nothing.
 class MapUploadDialog4 final : public SingleImageUploadDialog {
   public:
-    MapUploadDialog4();
+    explicit MapUploadDialog4(CUploaderApp& app);
 
   protected:
     bool PackageAccepted() override;

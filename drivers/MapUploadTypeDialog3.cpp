@@ -3,9 +3,9 @@
 #include "res/Resource.h"
 #include "res/UploadTypeTemplates.h"
 
-MapUploadTypeDialog3::MapUploadTypeDialog3(ui::Window* parent)
+MapUploadTypeDialog3::MapUploadTypeDialog3(CUploaderApp& app, ui::Window* parent)
     : UploadTypeDialog(
-          MapUploadType3Template(),
+          app, MapUploadType3Template(),
           {
               {IDC_MAP3_CODE, Take::Code, kCodePicker.Titled("Select code file")},
               {IDC_MAP3_BASE, Take::DataAnyway, kMapPicker.Titled("Select base map file")},

@@ -3,9 +3,9 @@
 #include "res/Resource.h"
 #include "res/UploadTypeTemplates.h"
 
-MapUploadTypeDialog4::MapUploadTypeDialog4(ui::Window* parent)
+MapUploadTypeDialog4::MapUploadTypeDialog4(CUploaderApp& app, ui::Window* parent)
     : UploadTypeDialog(
-          MapUploadType4Template(),
+          app, MapUploadType4Template(),
           {
               {IDC_MAP4_CODE, Take::Code, kCodePicker.Titled("Select code file")},
               {IDC_MAP4_BASE, Take::DataAnyway, kMapPicker.Titled("Select base map file")},

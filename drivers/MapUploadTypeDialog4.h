@@ -6,5 +6,5 @@
 // or code and then the base map (in two runs).
 class MapUploadTypeDialog4 : public UploadTypeDialog {
   public:
-    explicit MapUploadTypeDialog4(ui::Window* parent = nullptr);
+    explicit MapUploadTypeDialog4(CUploaderApp& app, ui::Window* parent = nullptr);
 };

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
 #include "drivers/PoiUploadTypeDialog.h"
 #include "res/Resource.h"
 #include "res/UploadProgressTemplates.h"
@@ -23,15 +24,15 @@ const SingleImageFamily kFamily{
 
 }  // namespace
 
-PoiUploadDialog::PoiUploadDialog() : SingleImageUploadDialog(kLook, kFamily) {
+PoiUploadDialog::PoiUploadDialog(CUploaderApp& app) : SingleImageUploadDialog(kLook, kFamily, app) {
     Prepare();
 }
 
 int PoiUploadDialog::ChooseKind() {
-    if (theUnit.codeChosen)
+    if (unit_.codeChosen)
         return 0;
-    if (theUnit.dataChosen)
+    if (unit_.dataChosen)
         return 1;
-    PoiUploadTypeDialog dialog;
+    PoiUploadTypeDialog dialog(app_);
     return KindOfAnswer(dialog.DoModal(), {{IDC_POI_TYPE_CODE, 0}, {IDC_POI_TYPE_POI, 1}});
 }

@@ -8,7 +8,7 @@ class PoiUploadDialog final : public SingleImageUploadDialog {
   public:
     static constexpr std::uint32_t kPoiSpaceLimit = 1179644;  // 0x11FFFC
 
-    PoiUploadDialog();
+    explicit PoiUploadDialog(CUploaderApp& app);
 
   protected:
     int ChooseKind() override;

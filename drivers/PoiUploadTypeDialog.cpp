@@ -3,9 +3,9 @@
 #include "res/Resource.h"
 #include "res/UploadTypeTemplates.h"
 
-PoiUploadTypeDialog::PoiUploadTypeDialog(ui::Window* parent)
+PoiUploadTypeDialog::PoiUploadTypeDialog(CUploaderApp& app, ui::Window* parent)
     : UploadTypeDialog(
-          PoiUploadTypeTemplate(),
+          app, PoiUploadTypeTemplate(),
           {
               {IDC_POI_TYPE_CODE, Take::Code, kCodePicker.Titled("Select Code File")},
               {IDC_POI_TYPE_POI, Take::DataAnyway, kDatabasePicker.Titled("Select POI Database")},

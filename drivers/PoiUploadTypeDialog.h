@@ -5,5 +5,5 @@
 // "Pathwick - select upload type": program code or POI database.
 class PoiUploadTypeDialog : public UploadTypeDialog {
   public:
-    explicit PoiUploadTypeDialog(ui::Window* parent = nullptr);
+    explicit PoiUploadTypeDialog(CUploaderApp& app, ui::Window* parent = nullptr);
 };

@@ -7,48 +7,48 @@
 #include "app/CUploaderApp.h"
 
 SingleImageUploadDialog::SingleImageUploadDialog(const ProgressLook& look,
-                                                 const SingleImageFamily& family)
-    : UploadDialogBase(look), family_(family) {}
+                                                 const SingleImageFamily& family, CUploaderApp& app)
+    : UploadDialogBase(look, app), family_(family) {}
 
 SingleImageUploadDialog::~SingleImageUploadDialog() {
     reader.Close();
     ReleaseUpload();
-    if (!theUnit.autoUpload)
+    if (!unit_.autoUpload)
         return;
-    if (theUnit.autoFirstPass && SendsDataImage() && theUnit.codeChosen) {
+    if (unit_.autoFirstPass && SendsDataImage() && unit_.codeChosen) {
         // The code follows in the automatic run's second pass.
-        theUnit.dataChosen = 0;
+        unit_.dataChosen = 0;
         return;
     }
-    theUnit.dataChosen = 0;
-    theUnit.codeChosen = 0;
-    theUnit.autoUpload = 0;
-    theUnit.autoFirstPass = 1;
+    unit_.dataChosen = 0;
+    unit_.codeChosen = 0;
+    unit_.autoUpload = 0;
+    unit_.autoFirstPass = 1;
 }
 
 void SingleImageUploadDialog::Prepare() {
     ready = 1;
-    rememberedBaud = theUnit.baud;
+    rememberedBaud = unit_.baud;
     if (!PackageAccepted()) {
         ready = 0;
         return;
     }
     // A package that names both images loads the data image first; the code follows in
     // the automatic run's second pass, once the receiver has been powered on again.
-    uploadKind = theUnit.autoUpload && theUnit.dataChosen ? kAutomaticDataKind : ChooseKind();
+    uploadKind = unit_.autoUpload && unit_.dataChosen ? kAutomaticDataKind : ChooseKind();
     ready = 0;
     if (uploadKind == family_.nothingKind)
         return;
-    if (!theUnit.autoUpload)
+    if (!unit_.autoUpload)
         ConfirmChosenFile();
     if (uploadKind != family_.nothingKind)
         ready = PrepareKind(family_.rows[static_cast<std::size_t>(uploadKind)]) ? 1 : 0;
     if (!ready)
-        theUnit.autoUpload = 0;
+        unit_.autoUpload = 0;
 }
 
 bool SingleImageUploadDialog::PackageAccepted() {
-    if (theUnit.autoUpload && theApp.autoUnitType == kOtherFamilyUnitType) {
+    if (unit_.autoUpload && app_.autoUnitType == kOtherFamilyUnitType) {
         RefusePackage();
         return false;
     }
@@ -72,13 +72,13 @@ int SingleImageUploadDialog::KindOfAnswer(
 void SingleImageUploadDialog::ConfirmChosenFile() {
     uploadKind = KindToSend(uploadKind);
     const UploadKindRow& row = family_.rows[static_cast<std::size_t>(uploadKind)];
-    std::string& path = row.codeImage ? theUnit.codePath : theUnit.dataPath;
+    std::string& path = row.codeImage ? unit_.codePath : unit_.dataPath;
     switch (ConfirmFile(path, row.changePicker)) {
         case FileAnswer::Send:
             break;
         case FileAnswer::Cancelled:
-            theUnit.codeChosen = 0;
-            theUnit.dataChosen = 0;
+            unit_.codeChosen = 0;
+            unit_.dataChosen = 0;
             uploadKind = family_.nothingKind;
             break;
         case FileAnswer::ChangeCancelled:
@@ -88,7 +88,7 @@ void SingleImageUploadDialog::ConfirmChosenFile() {
 }
 
 bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
-    const std::string& path = row.codeImage ? theUnit.codePath : theUnit.dataPath;
+    const std::string& path = row.codeImage ? unit_.codePath : unit_.dataPath;
     if (!OpenImage(reader, path, row.openError))
         return false;
     const std::uint32_t eraseEnd = row.eraseEnd == EraseEnd::CodeEnd      ? CodeEraseEnd(reader)
@@ -96,7 +96,7 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
                                                                           : 0xFFFFFFFFu;
     if (!ImageFits(reader, row.loadAddress, eraseEnd))
         return false;
-    if (!theUnit.expertMode && !reader.Validate(row.validationKind, false))
+    if (!unit_.expertMode && !reader.Validate(row.validationKind, false, app_.ImageCheck()))
         return false;
     if (row.spaceLimit != 0 && reader.size > row.spaceLimit) {
         char text[96];
@@ -105,19 +105,21 @@ bool SingleImageUploadDialog::PrepareKind(const UploadKindRow& row) {
         ShowError(text);
         return false;
     }
-    if (row.codeImage && !theUnit.autoUpload && !theApp.ConfirmFirmwareOverwrite(&reader))
+    if (row.codeImage && !unit_.autoUpload && !app_.ConfirmFirmwareOverwrite(&reader))
         return false;
-    if (!theUnit.expertMode)
+    if (!unit_.expertMode)
         SendLoadCommand(row.commandSentence);
     if (!DetermineProtocol())
         return false;
 
-    currentFileText = row.currentFilePrefix + path;
-    CreateEngine(reader, row.recordNumbered, row.loadAddress, eraseEnd, row.addressCheck);
     // An S-record image's size is the address of a byte near its end, not a count: the
     // percentage goes by the bytes from the load address to its last byte instead.
-    progressDivisor = row.eraseEnd == EraseEnd::CodeEnd && reader.isSRecord
-                          ? std::int64_t{eraseEnd} - row.loadAddress + 1
-                          : std::int64_t{reader.size};
+    const std::int64_t progressSize = row.eraseEnd == EraseEnd::CodeEnd && reader.isSRecord
+                                          ? std::int64_t{eraseEnd} - row.loadAddress + 1
+                                          : std::int64_t{reader.size};
+    CreateRun(
+        {LoaderTarget{.uploadFamily = unit_.family, .bootReloadPass = unit_.bootReloadPass != 0},
+         row.recordNumbered, eraseEnd, row.addressCheck},
+        {{&reader, row.loadAddress, row.currentFilePrefix + path, progressSize}});
     return true;
 }

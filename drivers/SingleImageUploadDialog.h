@@ -21,7 +21,8 @@ class SingleImageUploadDialog : public UploadDialogBase {
     // The kind of the data image an automatic run names: the POI database or the base map.
     static constexpr int kAutomaticDataKind = 1;
 
-    SingleImageUploadDialog(const ProgressLook& look, const SingleImageFamily& family);
+    SingleImageUploadDialog(const ProgressLook& look, const SingleImageFamily& family,
+                            CUploaderApp& app);
     ~SingleImageUploadDialog() override;
 
     ImageReader reader;

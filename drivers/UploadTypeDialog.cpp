@@ -5,11 +5,13 @@
 #include <utility>
 
 #include "app/CGpsUnit.h"
+#include "app/CUploaderApp.h"
+#include "ui/FrameWindow.h"
 #include "ui/MessageBoxFlags.h"
 
-UploadTypeDialog::UploadTypeDialog(const ui::DialogTemplate& dialogTemplate,
+UploadTypeDialog::UploadTypeDialog(CUploaderApp& app, const ui::DialogTemplate& dialogTemplate,
                                    std::vector<Choice> choices, ui::Window* parent)
-    : ui::Dialog(dialogTemplate, parent), choices_(std::move(choices)) {}
+    : ui::Dialog(dialogTemplate, parent), app_(app), choices_(std::move(choices)) {}
 
 void UploadTypeDialog::OnCommand(int id) {
     for (const Choice& choice : choices_) {
@@ -31,25 +33,25 @@ bool UploadTypeDialog::TakeFile(Take take, const FilePicker& picker) {
         case Take::None:
             return true;
         case Take::Code:
-            if (theUnit.codePath.empty()) {
-                std::optional<std::string> path = picker.Ask();
+            if (app_.unit.codePath.empty()) {
+                std::optional<std::string> path = picker.Ask(app_.mainWindow);
                 if (!path)
                     return false;
-                theUnit.codePath = *path;
+                app_.unit.codePath = *path;
             }
-            theUnit.codeChosen = 1;
+            app_.unit.codeChosen = 1;
             return true;
         case Take::DataAnyway:
         case Take::DataNeeded:
-            if (theUnit.dataPath.empty()) {
-                std::optional<std::string> path = picker.Ask();
+            if (app_.unit.dataPath.empty()) {
+                std::optional<std::string> path = picker.Ask(app_.mainWindow);
                 if (path) {
-                    theUnit.dataPath = *path;
+                    app_.unit.dataPath = *path;
                 } else if (take == Take::DataNeeded) {
                     return false;
                 }
             }
-            theUnit.dataChosen = 1;
+            app_.unit.dataChosen = 1;
             return true;
     }
     return false;

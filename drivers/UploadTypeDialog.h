@@ -5,6 +5,8 @@
 #include "drivers/FilePicker.h"
 #include "ui/Dialog.h"
 
+class CUploaderApp;
+
 // Base of the select-type dialogs: each choice is a radio button that acts as soon as
 // it is clicked. A choice takes the program code, a data file, or both one after the
 // other; the dialog answers the choice's button number or Cancel.
@@ -31,15 +33,17 @@ class UploadTypeDialog : public ui::Dialog {
         FilePicker secondPicker = {};
     };
 
-    UploadTypeDialog(const ui::DialogTemplate& dialogTemplate, std::vector<Choice> choices,
-                     ui::Window* parent = nullptr);
+    // The choices take their files into the application's receiver.
+    UploadTypeDialog(CUploaderApp& app, const ui::DialogTemplate& dialogTemplate,
+                     std::vector<Choice> choices, ui::Window* parent = nullptr);
 
   protected:
     void OnCommand(int id) override;
 
   private:
     // Answers false when the user cancelled a picker the choice needs.
-    static bool TakeFile(Take take, const FilePicker& picker);
+    bool TakeFile(Take take, const FilePicker& picker);
 
+    CUploaderApp& app_;
     std::vector<Choice> choices_;
 };

@@ -10,6 +10,8 @@
 #include "image/SRecordLine.h"
 #include "platform/FileStatus.h"
 
+struct ValidationContext;
+
 // One image file (program code, map, POI or city database), handed out as blocks of
 // bytes with the receiver address of their first byte.
 //
@@ -84,14 +86,15 @@ class ImageReader {
     // refuses the record, and a load restarted over it would never end.
     bool Fits(std::uint32_t loadAddress, std::uint32_t eraseEnd);
 
-    // Checks that the image fits what is about to be loaded; answers 1 to go on, 0 to stop.
+    // Checks that the image fits what is about to be loaded onto the receiver of context;
+    // answers 1 to go on, 0 to stop.
     //   kind 0: family-2 program code (binary, "024" at offset 1024)
     //   kind 1: POI or city database (binary, 7-bit text at offsets 220 to 347)
     //   kind 2: program code in S-record form; reads the version line at 2D004E00
     //   kind 3: map image (binary)
     // A failed check shows the "WARNING - FIRMWARE PROBLEM" dialog; quiet suppresses
     // it (no check can fail then) but kind 2 still reads the version.
-    int Validate(int kind, bool quiet);
+    int Validate(int kind, bool quiet, const ValidationContext& context);
 
     std::uint8_t isSRecord = 0;
     int valid = 0;
@@ -123,8 +126,8 @@ class ImageReader {
     int ReadSRecord(std::span<std::uint8_t> buffer, std::size_t capacity, std::uint32_t& address);
     void EvenOutContinuedRecord(std::span<std::uint8_t> buffer, std::size_t room,
                                 std::size_t& length);
-    int ValidateCodeSRecord(bool quiet);
-    int Warn(int kind);
+    int ValidateCodeSRecord(bool quiet, const ValidationContext& context);
+    int Warn(int kind, const ValidationContext& context);
 
     std::FILE* file_ = nullptr;
     platform::FileStatus status_;

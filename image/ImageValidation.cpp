@@ -4,10 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
-#include "dialogs/CFirmwareWarningDlg.h"
 #include "image/ImageReader.h"
+#include "image/ValidationContext.h"
 #include "ui/Application.h"
 #include "ui/MessageBoxFlags.h"
 
@@ -45,7 +43,7 @@ std::uint32_t DataByte(std::string_view line, std::size_t index) {
 
 }  // namespace
 
-int ImageReader::Validate(int kind, bool quiet) {
+int ImageReader::Validate(int kind, bool quiet, const ValidationContext& context) {
     if (!valid)
         return 0;
     switch (kind) {
@@ -53,18 +51,18 @@ int ImageReader::Validate(int kind, bool quiet) {
             // An S-record image has no file offset 1024; reading its first record here
             // would also take it away from the engine.
             if (isSRecord)
-                return quiet ? valid : Warn(kind);
+                return quiet ? valid : Warn(kind, context);
             std::array<std::uint8_t, 4> bytes{};
             std::uint32_t offset = 1024;
             int count = ReadRecord(bytes, bytes.size(), offset);
             if (quiet)
                 return valid;
             bool passes = count >= 3 && bytes[0] == '0' && bytes[1] == '2' && bytes[2] == '4';
-            return passes ? 1 : Warn(kind);
+            return passes ? 1 : Warn(kind, context);
         }
         case 1: {
             if (isSRecord)
-                return quiet ? valid : Warn(kind);
+                return quiet ? valid : Warn(kind, context);
             std::array<std::uint8_t, 128> bytes{};
             std::uint32_t offset = 220;
             int count = ReadRecord(bytes, bytes.size(), offset);
@@ -72,23 +70,23 @@ int ImageReader::Validate(int kind, bool quiet) {
                 return valid;
             for (int i = 0; i < count; ++i) {
                 if (bytes[static_cast<std::size_t>(i)] >= 0x80)
-                    return Warn(kind);
+                    return Warn(kind, context);
             }
             return 1;
         }
         case 2:
             if (isSRecord)
-                return ValidateCodeSRecord(quiet);
+                return ValidateCodeSRecord(quiet, context);
             // Binary program code carries no version line.
-            return quiet ? valid : Warn(kind);
+            return quiet ? valid : Warn(kind, context);
         case 3:
-            return !isSRecord || quiet ? valid : Warn(kind);
+            return !isSRecord || quiet ? valid : Warn(kind, context);
         default:
             return valid;
     }
 }
 
-int ImageReader::ValidateCodeSRecord(bool quiet) {
+int ImageReader::ValidateCodeSRecord(bool quiet, const ValidationContext& context) {
     Rewind();
     bool passes = false;
     versionFound = false;
@@ -99,7 +97,7 @@ int ImageReader::ValidateCodeSRecord(bool quiet) {
         if (!IsVersionLine(line))
             continue;
         versionFound = true;
-        passes = CarriesProductCode(line, theUnit.productCode);
+        passes = CarriesProductCode(line, context.productCode);
         versionMajor = DataByte(line, 4);
         versionMinor = DataByte(line, 5);
         break;
@@ -108,22 +106,21 @@ int ImageReader::ValidateCodeSRecord(bool quiet) {
     Rewind();
     if (quiet || passes)
         return 1;
-    return Warn(2);
+    return Warn(2, context);
 }
 
-int ImageReader::Warn(int kind) {
+int ImageReader::Warn(int kind, const ValidationContext& context) {
     const char* content = kind == 1 ? "POIs" : kind == 3 ? "map data" : "code";
     std::string message = fileName + " does not appear to contain " + content;
     // Before a receiver is identified there is no name to give.
-    if (!theUnit.unitName.empty())
-        message += " for " + theUnit.unitName;
+    if (!context.unitName.empty())
+        message += " for " + context.unitName;
     message += ".";
-    CFirmwareWarningDlg dialog(message, kInoperable);
-    int answer = dialog.DoModal();
+    const int answer = context.warn ? context.warn(message, kInoperable) : ui::IDOK;
     if (answer == ui::IDCANCEL || answer == ui::IDNO)
         return 0;
     if (kind == 2 && isSRecord) {
-        if (theApp.manualMode || theUnit.expertMode)
+        if (context.chosenByHand)
             return 1;
         // Nobody chose this image by hand: an automatic upload stops here.
         ui::PostQuitMessage(0);

@@ -2,15 +2,19 @@
 
 #include <cstdio>
 
-#include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
 #include "command/CDatabaseTypeDlg.h"
+#include "command/CommandChannel.h"
 #include "res/ProtocolDlgTemplate.h"
 #include "res/Resource.h"
 
-CProtocolDlg::CProtocolDlg(ui::Window* parent) : ScanTimerDialog(ProtocolDlgTemplate(), parent) {
+CProtocolDlg::CProtocolDlg(CommandChannel& channel, bool baudChosenByUser, int& autoUpload,
+                           ui::Window* parent)
+    : ScanTimerDialog(ProtocolDlgTemplate(), autoUpload, parent),
+      channel_(channel),
+      baudChosenByUser_(baudChosenByUser) {
     char text[64];
-    std::snprintf(text, sizeof text, "%s on COM%d", theUnit.unitName.c_str(), theUnit.comIndex + 1);
+    std::snprintf(text, sizeof text, "%s on COM%d", channel.Identity().unitName.c_str(),
+                  channel.comIndex + 1);
     unitText = text;
     elapsedText = "00:00:00";
     platform::Clock& clock = platform::GetClock();
@@ -18,10 +22,10 @@ CProtocolDlg::CProtocolDlg(ui::Window* parent) : ScanTimerDialog(ProtocolDlgTemp
     startMs_ = clock.MonotonicMs();
     tickCount = 0;
 
-    if (!theApp.baudChosenByUser) {
+    if (!baudChosenByUser_) {
         OpenAt(kFirstSpeed);
-    } else if (theUnit.baud != 0) {
-        OpenAt(theUnit.baud);
+    } else if (channel_.baud != 0) {
+        OpenAt(channel_.baud);
     }
 }
 
@@ -33,12 +37,12 @@ void CProtocolDlg::OnTimer(int id) {
         // The speed that has just opened gets its full time.
         if (pendingBaud_ == 0)
             tickCount = 0;
-    } else if (theUnit.isOpen && theUnit.WaitLoaderByte()) {
+    } else if (channel_.isOpen && channel_.WaitLoaderByte()) {
         KillTimer(kScanTimer);
         EndDialog(ui::IDOK);
     } else if (++tickCount >= kTicksPerSpeed) {
-        if (!theApp.baudChosenByUser)
-            OpenAt(theUnit.baud == kSecondSpeed ? kFirstSpeed : kSecondSpeed);
+        if (!baudChosenByUser_)
+            OpenAt(channel_.baud == kSecondSpeed ? kFirstSpeed : kSecondSpeed);
         tickCount = 0;
     }
     ShowElapsed();
@@ -51,8 +55,8 @@ void CProtocolDlg::DoDataExchange(ui::DataExchange& dx) {
 }
 
 void CProtocolDlg::OpenAt(int baud) {
-    theUnit.Reopen(theUnit.comIndex, baud, false);
-    pendingBaud_ = theUnit.isOpen ? 0 : baud;
+    channel_.Reopen(channel_.comIndex, baud, false);
+    pendingBaud_ = channel_.isOpen ? 0 : baud;
 }
 
 void CProtocolDlg::ShowElapsed() {

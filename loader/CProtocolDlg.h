@@ -6,10 +6,12 @@
 #include "command/ScanTimerDialog.h"
 #include "platform/Clock.h"
 
+class CommandChannel;
+
 // "Determing Upload Protocol": after the receiver was switched into its load mode,
-// listens for the loader's first byte (hello or rec wait). Unless the user fixed the
-// speed, the port alternates between 115200 and 19200 bit/s, two seconds each. Ends
-// with OK when the loader was heard; the port then has the speed of the upload.
+// listens on the channel for the loader's first byte (hello or rec wait). Unless the user
+// fixed the speed, the port alternates between 115200 and 19200 bit/s, two seconds each.
+// Ends with OK when the loader was heard; the port then has the speed of the upload.
 class CProtocolDlg : public ScanTimerDialog {
   public:
     static constexpr int kFirstSpeed = 115200;
@@ -17,7 +19,8 @@ class CProtocolDlg : public ScanTimerDialog {
     // Ticks a speed is given before the other is tried.
     static constexpr int kTicksPerSpeed = 2;
 
-    explicit CProtocolDlg(ui::Window* parent = nullptr);
+    CProtocolDlg(CommandChannel& channel, bool baudChosenByUser, int& autoUpload,
+                 ui::Window* parent = nullptr);
 
     void OnTimer(int id) override;
     void DoDataExchange(ui::DataExchange& dx) override;
@@ -33,6 +36,8 @@ class CProtocolDlg : public ScanTimerDialog {
     void OpenAt(int baud);
     void ShowElapsed();
 
+    CommandChannel& channel_;
+    const bool baudChosenByUser_;
     int pendingBaud_ = 0;  // the speed still to be opened; 0 when the port is open
     std::uint64_t startMs_ = 0;
 };

@@ -33,9 +33,7 @@ long Decimal(std::uint32_t value) {
 void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recordNumbered,
                          std::uint32_t loadAddress, std::uint32_t eraseEndAddress,
                          std::uint8_t addressCheck) {
-    recordLength_ = 0;
-    bytesSent = 0;
-    recordNumber_ = 0;
+    cursor_.Reset(loadAddress);
     noConnectCount_ = 0;
     wordOrder_ = WordOrder::Undecided;
     // The rest as a new engine has them, so that an engine can be created again.
@@ -50,7 +48,6 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
 
     reader_ = reader;
     loadAddress_ = loadAddress;
-    sendPosition_ = loadAddress;
     if (reader == nullptr) {
         endAddress_ = loadAddress;
     } else if (target_.bootReloadPass) {
@@ -78,10 +75,6 @@ void FlashLoader::Create(ImageReader* reader, CommLink* link, std::uint8_t recor
     secondImage_ = Image{};
     onSecondImage_ = false;
     secondImageDue_ = false;
-    previousRecord_.length = -1;
-    replayRecord_.length = -1;
-    resendLoaded_ = false;
-    recordsInImage_ = 0;
     eraseRefusals_ = 0;
     recordRefusals_ = 0;
 
@@ -110,7 +103,7 @@ bool FlashLoader::Step() {
             }
             if (!RewindImage())
                 return false;
-            recordNumber_ = 0;
+            cursor_.number = 0;
             state = LoaderState::NoConnect;
             return true;
         case LoaderState::NoConnect:
@@ -287,7 +280,7 @@ bool FlashLoader::StepErasing() {
         case kOk:
         case kRecWait:
             trace_.Line(value == kOk ? "ERASING - OK\n" : "ERASING - rec wait\n");
-            bytesSent = 0;
+            cursor_.bytesSent = 0;
             state = LoaderState::SendCold;
             return true;
         case kSectorErased:
@@ -324,20 +317,13 @@ bool FlashLoader::StepWaitCold() {
 }
 
 bool FlashLoader::StepSendRec() {
-    if (!resendLoaded_ && replayRecord_.length >= 0) {
-        // After a step back: the record that was stepped over comes again as it was.
-        std::copy_n(replayRecord_.frame.begin(),
-                    replayRecord_.length + LoaderFrame::kRecordOverhead, frame_.begin());
-        recordLength_ = replayRecord_.length;
-        sendPosition_ = replayRecord_.position;
-        replayRecord_.length = -1;
-        resendLoaded_ = true;
-    }
-    if (!resendLoaded_) {
+    // After a step back: the record that was stepped over comes again as it was.
+    cursor_.LoadReplay();
+    if (!cursor_.resendLoaded) {
         int count = 0;
         bool readFailed = false;
-        if (sendPosition_ > endAddress_) {
-            trace_.Line("SEND REC - Address %08lx past end %08lx\n", Address(sendPosition_),
+        if (cursor_.position > endAddress_) {
+            trace_.Line("SEND REC - Address %08lx past end %08lx\n", Address(cursor_.position),
                         Address(endAddress_));
         } else {
             count = ReadNextRecord();
@@ -371,35 +357,29 @@ bool FlashLoader::StepSendRec() {
             trace_.Line("SEND REC - 0 len\n");
             return true;
         }
-        if (count % 2 != 0) {
-            frame_[LoaderFrame::kDataOffset + static_cast<std::size_t>(count)] = 0x00;
-            ++count;
-        }
-        recordLength_ = count;
-        const std::uint32_t field = recordNumbered_ ? recordNumber_ : sendPosition_;
-        LoaderFrame::CompleteDataRecord(frame_.data(), static_cast<std::size_t>(count), field);
+        cursor_.Complete(count, recordNumbered_ != 0);
     }
-    resendLoaded_ = false;
-    SendFrame(frame_.data(), FrameLength());
+    cursor_.resendLoaded = false;
+    SendFrame(Frame(), FrameLength());
     state = LoaderState::WaitRec;
     trace_.Line("SEND REC - %d bytes:", static_cast<int>(FrameLength()));
-    trace_.Frame(frame_.data(), FrameLength());
+    trace_.Frame(Frame(), FrameLength());
     return Waiting();
 }
 
 int FlashLoader::ReadNextRecord() {
     // The boot block pass sends part of a whole image: the image's own offsets are the
     // receiver addresses.
-    if (sendPosition_ == loadAddress_ && target_.bootReloadPass)
+    if (cursor_.position == loadAddress_ && target_.bootReloadPass)
         loadAddress_ = 0;
-    std::uint32_t offset = sendPosition_ - loadAddress_;
+    std::uint32_t offset = cursor_.position - loadAddress_;
     CurrentImage().used = true;
     // The reader never writes past the span; an odd count is below its end, so the pad
     // byte fits too.
-    const std::span<std::uint8_t> data(frame_.data() + LoaderFrame::kDataOffset, kMaxRecordData);
+    const std::span<std::uint8_t> data(cursor_.Data(), kMaxRecordData);
     const int count = reader_->ReadRecord(data, kRecordCapacity, offset);
-    sendPosition_ = reader_->isSRecord ? offset : loadAddress_ + offset;
-    trace_.Line("Read %d bytes for address %08lx\n", count, Address(sendPosition_));
+    cursor_.position = reader_->isSRecord ? offset : loadAddress_ + offset;
+    trace_.Line("Read %d bytes for address %08lx\n", count, Address(cursor_.position));
     return std::min(count, static_cast<int>(kMaxRecordData));
 }
 
@@ -436,7 +416,7 @@ bool FlashLoader::StepWaitRec() {
             if (!RewindImage())
                 return false;
             if (recordNumbered_)
-                recordNumber_ = 0;
+                cursor_.number = 0;
             state = LoaderState::WaitCold;
             return true;
         case CL_ERR_TIMEOUT:
@@ -491,14 +471,14 @@ bool FlashLoader::ProgTimedOut() {
         // The receiver stores a numbered record at its next number: the same record
         // again could land in the place of the one after it.
         trace_.Line("PROG - timeout\n");
-        Stop("The receiver did not confirm that record " + std::to_string(recordNumber_) +
+        Stop("The receiver did not confirm that record " + std::to_string(cursor_.number) +
              " was programmed; the upload was stopped.");
         return false;
     }
     // An addressed record carries its place: sent again it can only put the same bytes
     // at the same addresses.
     trace_.Line("PROG - timeout resend %d bytes:", static_cast<int>(FrameLength()));
-    trace_.Frame(frame_.data(), FrameLength());
+    trace_.Frame(Frame(), FrameLength());
     SendRecordAgain();
     state = LoaderState::WaitRec;
     return false;
@@ -533,10 +513,10 @@ void FlashLoader::EraseRefused(LoaderState next) {
 }
 
 void FlashLoader::RecordRefused() {
-    const bool again = recordRefusals_ > 0 && refusedPosition_ == sendPosition_ &&
+    const bool again = recordRefusals_ > 0 && refusedPosition_ == cursor_.position &&
                        refusedOnSecondImage_ == onSecondImage_;
     recordRefusals_ = again ? recordRefusals_ + 1 : 1;
-    refusedPosition_ = sendPosition_;
+    refusedPosition_ = cursor_.position;
     refusedOnSecondImage_ = onSecondImage_;
     if (recordRefusals_ < kRefusalsInARow) {
         state = LoaderState::WriteFail;
@@ -546,7 +526,7 @@ void FlashLoader::RecordRefused() {
     std::snprintf(text, sizeof text,
                   "The receiver refused the record for address %08lX %d times in a row; the "
                   "upload was stopped.",
-                  Address(sendPosition_), kRefusalsInARow);
+                  Address(cursor_.position), kRefusalsInARow);
     trace_.Line("WRITE FAIL - refused %d times, stopped\n", kRefusalsInARow);
     Stop(text);
 }
@@ -567,29 +547,22 @@ void FlashLoader::Stop(std::string reason) {
 void FlashLoader::AcceptRecord(bool recWait) {
     // The erase stands, and a record that was refused has been written after all.
     eraseRefusals_ = 0;
-    if (refusedPosition_ == sendPosition_ && refusedOnSecondImage_ == onSecondImage_)
+    if (refusedPosition_ == cursor_.position && refusedOnSecondImage_ == onSecondImage_)
         recordRefusals_ = 0;
-    previousRecord_.length = recordLength_;
-    previousRecord_.position = sendPosition_;
-    std::copy_n(frame_.begin(), FrameLength(), previousRecord_.frame.begin());
+    cursor_.KeepAccepted();
 
     if (debugWordCount_ == 2 && reportedValue_ != 0 && addressCheck_) {
         trace_.Line("Got %08lx back\n", Address(reportedValue_));
         // The receiver has less than was sent: go on from the record after the one it
         // reports. Only a binary image can be read again from an address, and a value
         // before the image's start is no position in it.
-        if (!recordNumbered_ && reportedValue_ < sendPosition_ && reportedValue_ >= loadAddress_ &&
-            !reader_->isSRecord) {
-            sendPosition_ = reportedValue_;
-            recordLength_ = static_cast<int>(kStepBack);
-            bytesSent -= kStepBack;
+        if (!recordNumbered_ && reportedValue_ < cursor_.position &&
+            reportedValue_ >= loadAddress_ && !reader_->isSRecord) {
+            cursor_.RewindTo(reportedValue_);
             trace_.Line("Handshake error - resending\n");
         }
     }
-    sendPosition_ += static_cast<std::uint32_t>(recordLength_);
-    bytesSent += static_cast<std::uint32_t>(recordLength_);
-    ++recordNumber_;
-    ++recordsInImage_;
+    cursor_.Advance();
     state = LoaderState::SendRec;
     trace_.Line(recWait ? "PROG - rec wait\n" : "PROG - OK\n");
 }
@@ -663,10 +636,7 @@ void FlashLoader::AddDebugWord(std::uint8_t low) {
         reportedValue_ = debugWord_;
     } else if (debugWordCount_ == 2) {
         if (wordOrder_ == WordOrder::Undecided) {
-            std::optional<int> phase;
-            if (phaseSource_ != nullptr)
-                phase = phaseSource_->UploadPhase();
-            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase, firstDebugWord_, debugWord_);
+            wordOrder_ = DecideWordOrder(target_.uploadFamily, phase_, firstDebugWord_, debugWord_);
         }
         reportedValue_ = CombineWords(wordOrder_, firstDebugWord_, debugWord_);
     }
@@ -691,45 +661,12 @@ bool FlashLoader::StepRecNum(int value) {
             return true;
         default:
             trace_.Line("REC NUM 4 - %02x\n", byte);
-            StepBack();
-            trace_.Line("Reset to record %ld address %ld\n", static_cast<long>(recordNumber_),
-                        Decimal(sendPosition_));
+            cursor_.StepBack(reader_->isSRecord != 0);
+            trace_.Line("Reset to record %ld address %ld\n", static_cast<long>(cursor_.number),
+                        Decimal(cursor_.position));
             state = LoaderState::SendRec;
             return true;
     }
-}
-
-void FlashLoader::StepBack() {
-    if (recordsInImage_ == 0) {
-        // Nothing of this image came before: the record itself again.
-        resendLoaded_ = true;
-        return;
-    }
-    if (!reader_->isSRecord) {
-        // A binary image is read again from the address one record back.
-        bytesSent -= kStepBack;
-        --recordNumber_;
-        sendPosition_ -= kStepBack;
-        --recordsInImage_;
-        return;
-    }
-    if (previousRecord_.length < 0) {
-        resendLoaded_ = true;
-        return;
-    }
-    // An S-record image cannot be read back: the previous record goes out as it was
-    // sent, then the one it stepped over.
-    replayRecord_.length = recordLength_;
-    replayRecord_.position = sendPosition_;
-    std::copy_n(frame_.begin(), FrameLength(), replayRecord_.frame.begin());
-    recordLength_ = previousRecord_.length;
-    sendPosition_ = previousRecord_.position;
-    std::copy_n(previousRecord_.frame.begin(), FrameLength(), frame_.begin());
-    previousRecord_.length = -1;
-    bytesSent -= static_cast<std::uint32_t>(recordLength_);
-    --recordNumber_;
-    --recordsInImage_;
-    resendLoaded_ = true;
 }
 
 void FlashLoader::Finish() {
@@ -769,13 +706,8 @@ void FlashLoader::StatusText(std::string& textField) const {
 void FlashLoader::StartImage(const Image& image) {
     reader_ = image.reader;
     loadAddress_ = image.loadAddress;
-    sendPosition_ = image.loadAddress;
     endAddress_ = image.endAddress;
-    bytesSent = 0;
-    previousRecord_.length = -1;
-    replayRecord_.length = -1;
-    resendLoaded_ = false;
-    recordsInImage_ = 0;
+    cursor_.Start(image.loadAddress);
 }
 
 bool FlashLoader::RewindImage() {
@@ -813,7 +745,7 @@ void FlashLoader::SendFrame(const std::uint8_t* frame, std::size_t length) {
 }
 
 void FlashLoader::SendRecordAgain() {
-    SendFrame(frame_.data(), FrameLength());
+    SendFrame(Frame(), FrameLength());
 }
 
 void FlashLoader::ResendRecord(std::optional<int> code) {
@@ -822,7 +754,7 @@ void FlashLoader::ResendRecord(std::optional<int> code) {
         trace_.Line("WAIT REC - %04x resend %d bytes:", Hex(*code), length);
     else
         trace_.Line("WAIT REC - timeout resend %d bytes:", length);
-    trace_.Frame(frame_.data(), FrameLength());
+    trace_.Frame(Frame(), FrameLength());
     SendRecordAgain();
 }
 

@@ -10,7 +10,7 @@
 #include "loader/LoaderState.h"
 #include "loader/LoaderTarget.h"
 #include "loader/LoaderTrace.h"
-#include "loader/UploadPhaseSource.h"
+#include "loader/RecordCursor.h"
 #include "loader/WordOrder.h"
 
 class CommLink;
@@ -20,7 +20,7 @@ class ImageReader;
 // over the binary flash loader protocol: hello and handshake, erase of the image's
 // address range, numbered or addressed data records with resends, end record.
 //
-// The driver that owns the engine calls Step from its upload timer for as long as Step
+// The upload run that owns the engine calls Step from its ticks for as long as Step
 // answers true. Step never waits: every read is a single attempt, and every wait is a
 // state that is looked at again on the next call. Timeouts are counted in whole
 // seconds of the monotonic clock, so setting the wall clock cannot cut or stretch them.
@@ -35,12 +35,12 @@ class FlashLoader {
     // The reader is asked for records of this many bytes.
     static constexpr std::size_t kRecordCapacity = 1980;
     // The step back on a rec number and the rewind on a reported address go by this size.
-    static constexpr std::uint32_t kStepBack = 1980;
+    static constexpr std::uint32_t kStepBack = RecordCursor::kStepBack;
     // Data bytes a frame carries at most, what receivers take. The reader is given room
     // for exactly this many: an S-record line that would run past it starts the next
     // record instead, so nothing is lost or moved.
-    static constexpr std::size_t kMaxRecordData = 2046;
-    static constexpr std::size_t kFrameBufferSize = kMaxRecordData + LoaderFrame::kRecordOverhead;
+    static constexpr std::size_t kMaxRecordData = RecordCursor::kMaxRecordData;
+    static constexpr std::size_t kFrameBufferSize = RecordCursor::kFrameBufferSize;
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
 
@@ -72,22 +72,27 @@ class FlashLoader {
 
     // The status text of the current state; the rec number states leave it as it was.
     void StatusText(std::string& textField) const;
+    // The run's trace, for the lines its owner adds; closing it ends the trace.
+    LoaderTrace& Trace() { return trace_; }
     void CloseTrace() { trace_.Close(); }
 
-    // The family-2 driver lends its phase while it runs; nullptr: no phase known.
-    void SetPhaseSource(const UploadPhaseSource* source) { phaseSource_ = source; }
+    // Which file of a family-2 run is being sent, so that the receiver's two-word reports
+    // are read in the right order: 0 the code file (a database may follow), 1 the last
+    // file, 2 the boot block, 3 finished; nothing: no phase known.
+    void SetPhase(std::optional<int> phase) { phase_ = phase; }
 
     // Read by the drivers.
     LoaderState state = LoaderState::NoPort;
-    std::uint32_t bytesSent = 0;
+    // Bytes of the current image the receiver has taken.
+    const std::uint32_t& bytesSent = cursor_.bytesSent;
     std::uint16_t endChecksum = 0;
     std::uint32_t receivedSize = 0;
 
     // For the dialogs and the tests.
-    std::uint32_t SendPosition() const { return sendPosition_; }
+    std::uint32_t SendPosition() const { return cursor_.position; }
     std::uint32_t LoadAddress() const { return loadAddress_; }
     std::uint32_t EndAddress() const { return endAddress_; }
-    std::uint16_t RecordNumber() const { return recordNumber_; }
+    std::uint16_t RecordNumber() const { return cursor_.number; }
     std::uint32_t ReportedValue() const { return reportedValue_; }
     int DebugWordCount() const { return debugWordCount_; }
     int SectorsErased() const { return sectorsErased_; }
@@ -96,10 +101,8 @@ class FlashLoader {
         return eraseCommand_;
     }
     // The data record now in the frame buffer.
-    const std::uint8_t* Frame() const { return frame_.data(); }
-    std::size_t FrameLength() const {
-        return static_cast<std::size_t>(recordLength_) + LoaderFrame::kRecordOverhead;
-    }
+    const std::uint8_t* Frame() const { return cursor_.frame.data(); }
+    std::size_t FrameLength() const { return cursor_.FrameLength(); }
 
   private:
     // One image of the session, as the engine needs to start it again.
@@ -108,12 +111,6 @@ class FlashLoader {
         std::uint32_t loadAddress = 0;
         std::uint32_t endAddress = 0;
         bool used = false;  // records were read since it was opened
-    };
-    // A frame as it was last sent, kept so that a step back can send it again.
-    struct SentRecord {
-        std::array<std::uint8_t, kFrameBufferSize> frame{};
-        int length = -1;  // data bytes; -1: none kept
-        std::uint32_t position = 0;
     };
 
     bool StepNoConnect();
@@ -141,7 +138,6 @@ class FlashLoader {
     void SendEraseCommand();
     void TraceFrame(const std::uint8_t* frame, std::size_t length);
     void AcceptRecord(bool recWait);
-    void StepBack();
     void AddDebugWord(std::uint8_t low);
     // The image starts again from its load address; false (and stopped) when an image
     // that must be opened again cannot be.
@@ -170,10 +166,7 @@ class FlashLoader {
     Image& CurrentImage() { return onSecondImage_ ? secondImage_ : firstImage_; }
 
     const LoaderTarget target_;
-    int recordLength_ = 0;
     std::int64_t timeStamp_ = 0;
-    std::uint32_t sendPosition_ = 0;
-    std::array<std::uint8_t, kFrameBufferSize> frame_{};
     CommLink* link_ = nullptr;
     std::uint32_t loadAddress_ = 0;
     std::uint32_t endAddress_ = 0;
@@ -187,7 +180,6 @@ class FlashLoader {
     std::uint8_t recordNumbered_ = 0;
     WordOrder wordOrder_ = WordOrder::Undecided;
     std::uint8_t addressCheck_ = 0;
-    std::uint16_t recordNumber_ = 0;
     LoaderTrace trace_;
     int sectorsErased_ = 0;
 
@@ -200,20 +192,14 @@ class FlashLoader {
     Image secondImage_;
     bool onSecondImage_ = false;
     bool secondImageDue_ = false;
-    // S-record readers cannot seek back: the engine keeps the previous record to send
-    // it again on a step back, and the current one to follow it.
-    SentRecord previousRecord_;
-    SentRecord replayRecord_;
-    // The frame buffer holds a record to send as it is (a step back).
-    bool resendLoaded_ = false;
-    // Records of the current image accepted since it started.
-    std::uint32_t recordsInImage_ = 0;
+    // The record on the wire, its number, and what a step back needs.
+    RecordCursor cursor_;
     // Refusals in a row of the erase (until a record is accepted), and of the record at
     // refusedPosition_ of the first or the second image.
     int eraseRefusals_ = 0;
     int recordRefusals_ = 0;
     std::uint32_t refusedPosition_ = 0;
     bool refusedOnSecondImage_ = false;
-    const UploadPhaseSource* phaseSource_ = nullptr;
+    std::optional<int> phase_;
     std::string stopReason_;
 };

@@ -57,6 +57,8 @@ std::string SerialDiagnostics::Describe(int error) {
             return "data bits not supported";
         case IE_HARDWARE:
             return "device error";
+        case kErrorOwnTerminal:
+            return "the terminal this program runs in";
         default:
             break;
     }
@@ -125,7 +127,11 @@ std::string SerialDiagnostics::LastFailureForUser(int portIndex) {
     if (device == kept.portDevice.end())
         return {};
     auto error = kept.lastError.find(device->second);
-    if (error == kept.lastError.end() || error->second <= 0 || !SystemErrorNeedsUser(error->second))
+    if (error == kept.lastError.end())
+        return {};
+    const bool userMustAct = error->second == kErrorOwnTerminal ||
+                             (error->second > 0 && SystemErrorNeedsUser(error->second));
+    if (!userMustAct)
         return {};
     return kept.lastFailure[device->second];
 }

@@ -16,6 +16,10 @@ struct SerialDiagnostic {
     std::string text;    // "open /dev/ttyUSB0: permission denied", or the advice
 };
 
+// The device is the terminal this program runs in (an error value of the POSIX backend):
+// it is never taken as a port, which would put the user's own terminal into raw mode.
+inline constexpr int kErrorOwnTerminal = -100;
+
 using SerialDiagnosticSink = std::function<void(const SerialDiagnostic&)>;
 
 // Where the serial backend reports what went wrong, so that a technician's log or the
@@ -39,8 +43,8 @@ class SerialDiagnostics {
     static std::string LastFailure(const std::string& device);
     // The same for the device behind a port index; for a port without a device, says so.
     static std::string LastFailureOfPort(int portIndex);
-    // The last failure of the port when the user has to act on it (the device is in use
-    // or not accessible), or "".
+    // The last failure of the port when the user has to act on it (the device is in use,
+    // not accessible, or no serial device), or "".
     static std::string LastFailureForUser(int portIndex);
 
     // "permission denied", "device in use", ... for an error value.

@@ -13,6 +13,8 @@ std::string SystemErrorText(int error) {
         case EACCES:
         case EPERM:
             return "permission denied";
+        case ENOTTY:
+            return "not a serial device";
         default:
             break;
     }
@@ -23,7 +25,7 @@ std::string SystemErrorText(int error) {
 }
 
 bool SystemErrorNeedsUser(int error) {
-    return error == EBUSY || error == EACCES || error == EPERM;
+    return error == EBUSY || error == EACCES || error == EPERM || error == ENOTTY;
 }
 
 }  // namespace platform

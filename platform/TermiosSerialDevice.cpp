@@ -101,6 +101,23 @@ bool DeviceGone(int error) {
     return error == EIO || error == ENXIO || error == ENODEV;
 }
 
+// The terminal the program runs in: its controlling terminal (also as /dev/tty), or the
+// device of its standard input, output or error.
+bool IsOwnTerminal(int fd) {
+    if (::tcgetsid(fd) >= 0)
+        return true;
+    struct stat device {};
+    if (::fstat(fd, &device) != 0)
+        return false;
+    for (int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat other {};
+        if (::fstat(standard, &other) == 0 && S_ISCHR(other.st_mode) &&
+            other.st_rdev == device.st_rdev)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TermiosSerialDevice::TermiosSerialDevice(std::string path)
@@ -174,7 +191,8 @@ bool TermiosSerialDevice::Open() {
         return Fail(EBUSY);
     int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        int error = errno;
+        // A directory is no serial device either.
+        int error = errno == EISDIR ? ENOTTY : errno;
         SerialDiagnostics::Failure("open", path_, error);
         if (error == EACCES || error == EPERM)
             PermissionHint();
@@ -185,12 +203,15 @@ bool TermiosSerialDevice::Open() {
         SerialDiagnostics::Failure(call, path_, error);
         return Fail(error);
     };
+    // What the user is told is that the device did not open, and why.
     if (!::isatty(fd))
-        return refuse("isatty", ENOTTY);
+        return refuse("open", ENOTTY);
+    if (IsOwnTerminal(fd))
+        return refuse("open", kErrorOwnTerminal);
     // The advisory lock also keeps out a second program running as root, which TIOCEXCL
     // does not, and a second port object of this program on the same device.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return refuse("flock", errno == EWOULDBLOCK ? EBUSY : errno);
+        return refuse("open", errno == EWOULDBLOCK ? EBUSY : errno);
     if (::ioctl(fd, TIOCEXCL) != 0 && !NoModemLines(errno))
         return refuse("ioctl TIOCEXCL", errno);
     termios t{};

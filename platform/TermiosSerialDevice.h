@@ -14,9 +14,11 @@ namespace platform {
 // an advisory lock), with low latency where the driver offers it. What the kernel does
 // not take at once waits in a transmit queue of the port's size here and is pushed out on
 // later calls, so no call ever blocks. The terminal settings found at open are put back at
-// close. Failing system calls are told to SerialDiagnostics. A device that has gone
-// (unplugged adapter, pseudo-terminal without its other end) is reported there once; from
-// then on every call fails with IE_HARDWARE until it is closed.
+// close. A device that is no terminal, or is the terminal this program runs in, is
+// refused before anything about it changes. Failing system calls are told to
+// SerialDiagnostics. A device that has gone (unplugged adapter, pseudo-terminal without
+// its other end) is reported there once; from then on every call fails with IE_HARDWARE
+// until it is closed.
 class TermiosSerialDevice : public SerialDevice {
   public:
     static constexpr std::uint32_t kDefaultQueueSize = 4096;

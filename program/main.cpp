@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CUploaderApp.h"
+#include "COMLINK/LibraryReport.h"
+#include "app/Globals.h"
+#include "app/LibraryErrorBox.h"
+#include "drivers/UploadDriverFactory.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"
 #include "program/ProgramConsole.h"
@@ -12,6 +15,7 @@
 #include "ui/Runtime.h"
 
 int main(int argc, char** argv) {
+    SetLibraryReportSink(ShowLibraryError);
     ProgramOptions options = ProgramOptions::Parse(argc, argv);
     if (options.action != ProgramOptions::Action::Run)
         ProgramConsole::Ensure(false);
@@ -42,6 +46,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui::Runtime::Get().SetBackend(backend.get());
+    theApp.upload.driverFactory = [](int family) { return CreateUploadDriver(family, theApp); };
     theApp.InitInstance();
     int code = theApp.Run();
     // The main window goes while its front end is still there to see it go.

@@ -16,6 +16,10 @@ std::optional<std::string> FileOpenDialog(const FileOpenRequest& request) {
     runtime.FlushUpdates();
     if (!chosen || chosen->empty())
         return std::nullopt;
+    // The system would end the name at a NUL and so name another file: such a text goes
+    // back as it came, for the caller to refuse.
+    if (chosen->find('\0') != std::string::npos)
+        return chosen;
 
     std::filesystem::path path = platform::PathFromUtf8(*chosen);
     std::error_code error;

@@ -1,8 +1,5 @@
 // "orvane.ini": which section matches and what an automatic upload is given.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -10,6 +7,7 @@
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempWorkDir.h"
 
 namespace {
@@ -17,16 +15,16 @@ namespace {
 class AutoUploadSettingsTest : public ::testing::Test {
   protected:
     TempWorkDir dir;
+    CGpsUnit unit;
+    CUploaderApp app{unit};
     void SetUp() override {
-        theUnit.ResetForStart();
         for (const char* image : {"code.hex", "m.img"})
             TempWorkDir::Write(image, "S0");
     }
-    void TearDown() override { theUnit.ResetForStart(); }
 
     bool Load(const std::string& ini) {
         TempWorkDir::Write("orvane.ini", ini);
-        return theApp.LoadAutoUploadSettings();
+        return app.LoadAutoUploadSettings();
     }
 };
 
@@ -64,13 +62,13 @@ TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        theUnit.ResetForStart();
+        unit.ResetForStart();
         EXPECT_EQ(Load(c.ini), c.started);
-        EXPECT_EQ(theApp.autoUnitType, c.unitType);
-        EXPECT_EQ(theUnit.codeChosen, c.codeChosen);
-        EXPECT_EQ(theUnit.dataChosen, c.dataChosen);
-        EXPECT_EQ(theUnit.codePath, c.codePath);
-        EXPECT_EQ(theUnit.autoMapName, c.mapName);
+        EXPECT_EQ(app.autoUnitType, c.unitType);
+        EXPECT_EQ(unit.codeChosen, c.codeChosen);
+        EXPECT_EQ(unit.dataChosen, c.dataChosen);
+        EXPECT_EQ(unit.codePath, c.codePath);
+        EXPECT_EQ(unit.autoMapName, c.mapName);
     }
 }
 
@@ -81,10 +79,8 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
     ScriptedUi ui;
     const std::string path256 = std::string(252, 'q') + ".hex";
     const std::string named = "The file named in orvane.ini\n";
-    // A writer holds the FIFO open, so that opening it to read would not wait.
-    ASSERT_EQ(::mkfifo("fifo.img", 0600), 0);
-    const int writer = ::open("fifo.img", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
+    const NonRegularFile fifo("fifo.img");
+    ASSERT_TRUE(fifo.Made());
     struct Case {
         const char* what;
         std::string ini;
@@ -101,21 +97,20 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        theUnit.ResetForStart();
+        unit.ResetForStart();
         ui.OnMessageBox(c.box, "ERROR").Press(ui::IDOK);
         EXPECT_FALSE(Load(c.ini));
-        EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(0, 0));
+        EXPECT_EQ(std::tuple(unit.codeChosen, unit.dataChosen), std::tuple(0, 0));
     }
-    ::close(writer);
 }
 
 TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {
-    theUnit.codeChosen = 1;
-    theUnit.dataChosen = 1;
-    EXPECT_FALSE(theApp.LoadAutoUploadSettings());
+    unit.codeChosen = 1;
+    unit.dataChosen = 1;
+    EXPECT_FALSE(app.LoadAutoUploadSettings());
     EXPECT_FALSE(Load("[Unknown Unit]\nCODE=x\n"));
-    EXPECT_EQ(theUnit.codeChosen, 1);
-    EXPECT_EQ(theUnit.dataChosen, 1);
+    EXPECT_EQ(unit.codeChosen, 1);
+    EXPECT_EQ(unit.dataChosen, 1);
 }
 
 }  // namespace

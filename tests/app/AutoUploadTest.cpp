@@ -1,17 +1,16 @@
 // The automatic upload at start: "orvane.ini" in the working directory names the receiver
 // and the images; the program confirms, identifies the receiver and runs its driver.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "res/Resource.h"
 #include "tests/app/UploadTestBench.h"
+#include "tests/support/SpecialFiles.h"
 #include "tools/sample-images/SampleImages.h"
 
 using apptest::kConnect;
@@ -29,7 +28,7 @@ class AutoUploadTest : public apptest::UploadTestBench {
         }
         return "(not shown)";
     }
-    bool UploadEnabled() { return theApp.MainFrame()->IsCommandEnabled(ID_UPLOAD); }
+    bool UploadEnabled() { return app.MainFrame()->IsCommandEnabled(ID_UPLOAD); }
 };
 
 // The whole start of the program for a user with an "orvane.ini": everything shown, in order.
@@ -58,13 +57,12 @@ TEST_F(AutoUploadTest, StartWithCodeAndPoisShowsEveryStepInOrder) {
                             {"driver make 15", "driver run 15 second auto pass",
                              "box STATUS: Upload complete", "driver delete 15"}}));
     EXPECT_EQ(ConfirmText(), "Updating to version 3.10");
-    EXPECT_EQ(theApp.manualMode, 0);
-    EXPECT_EQ(std::tuple(theUnit.autoUpload, theUnit.autoFirstPass, theUnit.codeChosen,
-                         theUnit.dataChosen),
+    EXPECT_EQ(app.manualMode, 0);
+    EXPECT_EQ(std::tuple(unit.autoUpload, unit.autoFirstPass, unit.codeChosen, unit.dataChosen),
               std::tuple(0, 1, 0, 0));
     // After an automatic upload, Upload waits for expert mode.
     EXPECT_FALSE(UploadEnabled());
-    theUnit.expertMode = 1;
+    unit.expertMode = 1;
     EXPECT_TRUE(UploadEnabled());
 }
 
@@ -80,7 +78,7 @@ TEST_F(AutoUploadTest, MapAloneRunsOneUploadAsTheSecondPass) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(ConfirmText(), "Updating map to Great Lakes");
     EXPECT_EQ(events, (Strings{"make 5", "run 5 second auto pass", "delete 5"}));
-    EXPECT_EQ(theUnit.autoFirstPass, 1);
+    EXPECT_EQ(unit.autoFirstPass, 1);
 }
 
 TEST_F(AutoUploadTest, NoToTheQuestionChangesNothing) {
@@ -92,8 +90,8 @@ TEST_F(AutoUploadTest, NoToTheQuestionChangesNothing) {
     // A raw code image has no version record.
     EXPECT_EQ(ConfirmText(), "UPDATING TO UNKNOWN VERSION!");
     EXPECT_EQ(ui.Log().Count(kConnect), 0);
-    EXPECT_EQ(std::tuple(theUnit.autoUpload, theUnit.codeChosen), std::tuple(0, 1));
-    EXPECT_EQ(theApp.manualMode, 0);
+    EXPECT_EQ(std::tuple(unit.autoUpload, unit.codeChosen), std::tuple(0, 1));
+    EXPECT_EQ(app.manualMode, 0);
 }
 
 TEST_F(AutoUploadTest, AMapRefusedByItsCheckLeavesTheQuestionWithoutText) {
@@ -121,32 +119,28 @@ TEST_F(AutoUploadTest, CancelledScanEndsTheAutomaticUploadWithoutTheSecondPass) 
     ASSERT_TRUE(Start());
     EXPECT_EQ(ui.Log().Count("opened"), 2);
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
-    EXPECT_EQ(std::tuple(theUnit.autoUpload, theUnit.codeChosen), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(unit.autoUpload, unit.codeChosen), std::tuple(0, 0));
 }
 
 // Settings are read only from regular files: "orvane.cfg" as a FIFO would hold the start
 // for ever. What was refused is said once there is a window; the defaults apply.
 TEST_F(AutoUploadTest, SettingsThatAreNoRegularFilesAreRefusedAndSaid) {
-    // A writer holds the FIFO open with a whole line in it, so that reading would not wait.
-    ASSERT_EQ(::mkfifo("orvane.cfg", 0600), 0);
-    const int writer = ::open("orvane.cfg", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
-    ASSERT_EQ(::write(writer, "15  1     9600\n", 15), 15);
+    std::optional<NonRegularFile> settings(std::in_place, "orvane.cfg", "15  1     9600\n");
+    ASSERT_TRUE(settings->Made());
     std::filesystem::create_directory("orvane.ini");
-    theUnit.ResetForStart();
+    unit.ResetForStart();
     ExpectBoxes({"ERROR: orvane.cfg was not read: it is not a regular file.",
                  "ERROR: orvane.ini was not read: it is not a regular file."});
 
     ASSERT_TRUE(Start());
-    std::filesystem::remove("orvane.cfg");
-    ::close(writer);
-    EXPECT_EQ(std::tuple(theUnit.family, theUnit.comIndex, theUnit.baud), std::tuple(0, 0, 4800));
-    EXPECT_EQ(theApp.manualMode, 1);
+    settings.reset();
+    EXPECT_EQ(std::tuple(unit.family, unit.comIndex, unit.baud), std::tuple(0, 0, 4800));
+    EXPECT_EQ(app.manualMode, 1);
 }
 
 TEST_F(AutoUploadTest, WithoutOrvaneIniTheProgramStartsInManualMode) {
     ASSERT_TRUE(Start());
-    EXPECT_EQ(theApp.manualMode, 1);
+    EXPECT_EQ(app.manualMode, 1);
     EXPECT_TRUE(UploadEnabled());
     EXPECT_EQ(Seen(), (Strings{"status Ready"}));
 }

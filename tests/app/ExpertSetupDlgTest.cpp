@@ -24,12 +24,6 @@ constexpr int kNumber = IDC_EXPERT_COM_NUMBER;
 
 class ExpertSetupTest : public ::testing::Test {
   protected:
-    void SetUp() override { theUnit.ResetForStart(); }
-    void TearDown() override {
-        theUnit.ResetForStart();
-        theApp.baudChosenByUser = 0;
-    }
-
     // The controls as the dialog first showed them after opening.
     const ui::TranscriptEntry& Shown(const char* caption) {
         for (const ui::TranscriptEntry& entry : ui.Log().Entries()) {
@@ -51,15 +45,17 @@ class ExpertSetupTest : public ::testing::Test {
     }
     int RunExpertSetup() {
         ui.Log().Clear();
-        CExpertSetupDlg dialog;
+        CExpertSetupDlg dialog(app);
         return dialog.DoModal();
     }
     std::tuple<int, int, int, int> Unit() const {
-        return {theUnit.family, theUnit.unitType, theUnit.comIndex, theUnit.expertMode};
+        return {unit.family, unit.unitType, unit.comIndex, unit.expertMode};
     }
 
     TempWorkDir dir;
     ScriptedUi ui;
+    CGpsUnit unit;
+    CUploaderApp app{unit};
 };
 
 TEST_F(ExpertSetupTest, OpeningShowsTheModelPortAndModeOfTheReceiverObject) {
@@ -77,9 +73,9 @@ TEST_F(ExpertSetupTest, OpeningShowsTheModelPortAndModeOfTheReceiverObject) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.comIndex);
-        theUnit.comIndex = c.comIndex;
-        theUnit.unitType = c.unitType;
-        theUnit.expertMode = static_cast<unsigned char>(c.expertMode);
+        unit.comIndex = c.comIndex;
+        unit.unitType = c.unitType;
+        unit.expertMode = static_cast<unsigned char>(c.expertMode);
         ui.OnDialog(kExpert).Press(ui::IDCANCEL);
         RunExpertSetup();
         const ui::TranscriptEntry& shown = Shown(kExpert);
@@ -98,7 +94,7 @@ TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
     for (int row = 0; row < 13; ++row) {
         ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
         EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-        EXPECT_EQ(std::tuple(theUnit.family, theUnit.unitType), pairs[row]) << row;
+        EXPECT_EQ(std::tuple(unit.family, unit.unitType), pairs[row]) << row;
     }
 }
 
@@ -117,7 +113,7 @@ TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.comIndexBefore);
-        theUnit.comIndex = c.comIndexBefore;
+        unit.comIndex = c.comIndexBefore;
         ui::ScriptRule& rule = ui.OnDialog(kExpert);
         if (c.press != 0)
             rule.Press(c.press);
@@ -125,8 +121,8 @@ TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
             rule.Type(kNumber, c.typed);
         rule.Press(IDC_EXPERT_ON).Press(ui::IDOK);
         EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-        EXPECT_EQ(theUnit.comIndex, c.comIndexAfter);
-        EXPECT_EQ(theUnit.expertMode, 1);
+        EXPECT_EQ(unit.comIndex, c.comIndexAfter);
+        EXPECT_EQ(unit.expertMode, 1);
     }
 }
 
@@ -146,7 +142,7 @@ TEST_F(ExpertSetupTest, RefusedNumbersKeepTheDialogOpenAndStoreNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        theUnit.comIndex = 2;
+        unit.comIndex = 2;
         ui.OnDialog(kExpert)
             .Press(c.port)
             .Type(kNumber, c.typed)
@@ -164,20 +160,20 @@ TEST_F(ExpertSetupTest, RefusedNumbersKeepTheDialogOpenAndStoreNothing) {
 }
 
 TEST_F(ExpertSetupTest, CancelStoresNothingButExpertModeStillDropsTheChosenFiles) {
-    theUnit.codeChosen = theUnit.dataChosen = 1;
+    unit.codeChosen = unit.dataChosen = 1;
     ui.OnDialog(kExpert).Press(IDC_EXPERT_ON).Press(IDC_EXPERT_UNIT_FIRST + 3).Press(ui::IDCANCEL);
     EXPECT_EQ(RunExpertSetup(), ui::IDCANCEL);
     EXPECT_EQ(Unit(), std::tuple(0, 0, 0, 0));
-    EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(1, 1));
+    EXPECT_EQ(std::tuple(unit.codeChosen, unit.dataChosen), std::tuple(1, 1));
 
-    theUnit.expertMode = 1;
+    unit.expertMode = 1;
     ui.OnDialog(kExpert).Close();
     RunExpertSetup();
-    EXPECT_EQ(std::tuple(theUnit.codeChosen, theUnit.dataChosen), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(unit.codeChosen, unit.dataChosen), std::tuple(0, 0));
 }
 
 TEST_F(ExpertSetupTest, SaveStoresWritesOrvaneCfgAndClosesEvenWhenTheFileCannotBeWritten) {
-    theUnit.baud = 9600;
+    unit.baud = 9600;
     ui.OnDialog(kExpert)
         .Press(IDC_EXPERT_UNIT_FIRST + 1)
         .Press(IDC_EXPERT_COM2)
@@ -190,7 +186,7 @@ TEST_F(ExpertSetupTest, SaveStoresWritesOrvaneCfgAndClosesEvenWhenTheFileCannotB
     ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + 6).Press(IDC_EXPERT_SAVE);
     ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
     EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-    EXPECT_EQ(theUnit.family, 15);
+    EXPECT_EQ(unit.family, 15);
 }
 
 TEST_F(ExpertSetupTest, NonStandardBaudRatesStaysDisabled) {
@@ -215,18 +211,18 @@ TEST_F(ExpertSetupTest, BaudRateClicksTakeEffectAtOnceAndCancelPutsTheSpeedBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.baudBefore);
-        theUnit.baud = c.baudBefore;
-        theApp.baudChosenByUser = 0;
+        unit.baud = c.baudBefore;
+        app.baudChosenByUser = 0;
         ui.Log().Clear();
         int during = -1;
-        ui.OnDialog(kBaud).Press(c.press).Run([&] { during = theUnit.baud; }).Press(c.finish);
-        CBaudRateDlg dialog;
+        ui.OnDialog(kBaud).Press(c.press).Run([&] { during = unit.baud; }).Press(c.finish);
+        CBaudRateDlg dialog(app);
         EXPECT_EQ(dialog.DoModal(), c.finish);
         std::vector<int> shown = Checked(Shown(kBaud), IDC_BAUD_FIRST, IDC_BAUD_FIRST + 9);
         EXPECT_EQ(shown, c.shownChecked ? std::vector<int>{c.shownChecked} : std::vector<int>{});
         EXPECT_NE(during, c.baudBefore);
-        EXPECT_EQ(theUnit.baud, c.baudAfter);
-        EXPECT_EQ(theApp.baudChosenByUser, c.chosenByUser);
+        EXPECT_EQ(unit.baud, c.baudAfter);
+        EXPECT_EQ(app.baudChosenByUser, c.chosenByUser);
     }
 }
 

@@ -18,30 +18,22 @@ constexpr char kQuestion205To310[] =
 
 class FirmwareAndMapConfirm : public ::testing::Test {
   protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
-    static void Reset() {
-        theUnit.ResetForStart();
-        theApp.unitMapName.clear();
-        theApp.unitMapVersion.clear();
-        theApp.imageMapName.clear();
-        theApp.imageMapVersion.clear();
-    }
-
     TempWorkDir dir;
     ScriptedUi ui;
+    CGpsUnit unit;
+    CUploaderApp app{unit};
 };
 
 TEST_F(FirmwareAndMapConfirm, QuestionNamesBothVersionsAndOnlyOkProceeds) {
     samples::WriteFile("code.hex", samples::CodeImageSRecord("024", 3, 10, 8000, 1));
-    theUnit.productCode = "024";
-    theUnit.fwMajor = 2;
-    theUnit.fwMinor = 5;
-    theUnit.codePath = "code.hex";
+    unit.productCode = "024";
+    unit.fwMajor = 2;
+    unit.fwMinor = 5;
+    unit.codePath = "code.hex";
     ui.OnMessageBox(kQuestion205To310, "Confirm").Press(ui::IDOK);
-    EXPECT_TRUE(theApp.ConfirmFirmwareOverwrite(nullptr));
+    EXPECT_TRUE(app.ConfirmFirmwareOverwrite(nullptr));
     ui.OnMessageBox(kQuestion205To310, "Confirm").Press(ui::IDCANCEL);
-    EXPECT_FALSE(theApp.ConfirmFirmwareOverwrite(nullptr));
+    EXPECT_FALSE(app.ConfirmFirmwareOverwrite(nullptr));
     EXPECT_EQ(ui.Log().Count("box \"Confirm\" [OK Cancel question]"), 2) << ui.Log().Dump();
 }
 
@@ -50,21 +42,21 @@ TEST_F(FirmwareAndMapConfirm, TheCallersReaderGivesTheVersionAndARawImageReadsAs
     ImageReader reader;
     ASSERT_TRUE(reader.Open("raw.bin"));
     reader.versionMajor = 0xFFFF;  // left from nothing: a raw image has no version record
-    ASSERT_EQ(reader.Validate(2, true), 1);
+    ASSERT_EQ(reader.Validate(2, true, app.ImageCheck()), 1);
     ui.OnMessageBox(
           "Unit currently contains firmware\nversion 0.00\n\nThis will overwrite\nwith version "
           "0.00",
           "Confirm")
         .Press(ui::IDOK);
-    EXPECT_TRUE(theApp.ConfirmFirmwareOverwrite(&reader));
+    EXPECT_TRUE(app.ConfirmFirmwareOverwrite(&reader));
 }
 
 TEST_F(FirmwareAndMapConfirm, NoQuestionInExpertModeOrForAnImageThatCannotBeRead) {
-    theUnit.expertMode = 1;
-    theUnit.codePath = "missing.hex";
-    EXPECT_TRUE(theApp.ConfirmFirmwareOverwrite(nullptr));
-    theUnit.expertMode = 0;
-    EXPECT_FALSE(theApp.ConfirmFirmwareOverwrite(nullptr));
+    unit.expertMode = 1;
+    unit.codePath = "missing.hex";
+    EXPECT_TRUE(app.ConfirmFirmwareOverwrite(nullptr));
+    unit.expertMode = 0;
+    EXPECT_FALSE(app.ConfirmFirmwareOverwrite(nullptr));
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
 }
 
@@ -80,16 +72,16 @@ TEST_F(FirmwareAndMapConfirm, ReceiverMapNameAndVersionAreTheThirdAndFourthHeade
         {"MAP,BASE,,7", "", "7"},
     };
     for (const Case& c : cases) {
-        theUnit.mapHeader = c.header;
-        theApp.ReadMapInfo();
-        EXPECT_EQ(theApp.unitMapName, c.name) << c.header;
-        EXPECT_EQ(theApp.unitMapVersion, c.version) << c.header;
+        unit.mapHeader = c.header;
+        app.ReadMapInfo();
+        EXPECT_EQ(app.unitMapName, c.name) << c.header;
+        EXPECT_EQ(app.unitMapVersion, c.version) << c.header;
     }
     // An empty header empties the name and leaves the version.
-    theUnit.mapHeader.clear();
-    theApp.ReadMapInfo();
-    EXPECT_EQ(theApp.unitMapName, "");
-    EXPECT_EQ(theApp.unitMapVersion, "7");
+    unit.mapHeader.clear();
+    app.ReadMapInfo();
+    EXPECT_EQ(app.unitMapName, "");
+    EXPECT_EQ(app.unitMapVersion, "7");
 }
 
 TEST_F(FirmwareAndMapConfirm, MapInfoIsFoundAcrossReadsAndInTheLastPartialBlock) {
@@ -108,30 +100,30 @@ TEST_F(FirmwareAndMapConfirm, MapInfoIsFoundAcrossReadsAndInTheLastPartialBlock)
     };
     for (const Case& c : cases) {
         samples::WriteFile("map.img", samples::MapImage(c.name, "2.5", c.offset, c.size, 3));
-        theUnit.dataPath = "map.img";
-        theApp.imageMapVersion.clear();
-        theApp.ReadMapInfo();
-        EXPECT_EQ(theApp.imageMapName, c.expected) << c.offset;
-        EXPECT_EQ(theApp.imageMapVersion, "2.5") << c.offset;
+        unit.dataPath = "map.img";
+        app.imageMapVersion.clear();
+        app.ReadMapInfo();
+        EXPECT_EQ(app.imageMapName, c.expected) << c.offset;
+        EXPECT_EQ(app.imageMapVersion, "2.5") << c.offset;
     }
 }
 
 TEST_F(FirmwareAndMapConfirm, MapImageWithoutMarkerOrNameLeavesTheImageNameEmpty) {
-    theApp.imageMapName = "OLD";
+    app.imageMapName = "OLD";
     // A literal assigned here trips a false -Wrestrict of g++ 12 at -O3.
-    theApp.imageMapVersion = std::string("9");
+    app.imageMapVersion = std::string("9");
     const std::string withoutName = std::string(700, 'x') + "[MAP_INFO]\r\nVERSION=1\r\n";
     for (const std::string& content : {std::string(3000, 'x'), withoutName}) {
         TempWorkDir::Write("map.img", content);
-        theUnit.dataPath = "map.img";
-        theApp.ReadMapInfo();
-        EXPECT_EQ(theApp.imageMapName, "");
-        EXPECT_EQ(theApp.imageMapVersion, "9");
+        unit.dataPath = "map.img";
+        app.ReadMapInfo();
+        EXPECT_EQ(app.imageMapName, "");
+        EXPECT_EQ(app.imageMapVersion, "9");
     }
-    theUnit.dataPath = "missing.img";
-    theApp.imageMapName = "OLD";
-    theApp.ReadMapInfo();
-    EXPECT_EQ(theApp.imageMapName, "");
+    unit.dataPath = "missing.img";
+    app.imageMapName = "OLD";
+    app.ReadMapInfo();
+    EXPECT_EQ(app.imageMapName, "");
 }
 
 }  // namespace

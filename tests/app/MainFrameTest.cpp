@@ -20,17 +20,11 @@ namespace {
 class MainFrameTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        theUnit.ResetForStart();
-        theApp.manualMode = 1;
-        ASSERT_TRUE(theApp.InitInstance());
-        frame = theApp.MainFrame();
+        ASSERT_TRUE(app.InitInstance());
+        frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
     }
-    void TearDown() override {
-        frame->Destroy();
-        theApp.manualMode = 1;
-        theUnit.ResetForStart();
-    }
+    void TearDown() override { frame->Destroy(); }
 
     // Each item as "text id enabled prompt", popups with their items indented.
     Strings MenuListing() {
@@ -58,6 +52,8 @@ class MainFrameTest : public ::testing::Test {
 
     TempWorkDir dir;
     ScriptedUi ui;
+    CGpsUnit unit;
+    CUploaderApp app{unit};
     CMainFrame* frame = nullptr;
 };
 
@@ -84,10 +80,10 @@ TEST_F(MainFrameTest, MenuItemsInOrderWithTheirIdsPromptsAndUploadEnabledOnlyInM
 
     Strings automatic = manual;
     automatic[4] = "&Upload 32788 grey";
-    theApp.manualMode = 0;
+    app.manualMode = 0;
     EXPECT_EQ(MenuListing(), automatic);
     EXPECT_FALSE(frame->RunCommand(ID_UPLOAD));
-    theUnit.expertMode = 1;
+    unit.expertMode = 1;
     EXPECT_EQ(MenuListing(), manual);
 }
 
@@ -110,18 +106,18 @@ TEST_F(MainFrameTest, FilePickersSetTheChoiceRefuseWhatCannotBeUsedAndIgnoreCanc
     ExpectRefused(full(path256) + "\nwas not used: its name is longer than 255 characters.");
 
     frame->RunCommand(ID_FILE_SELECT_CODE);
-    EXPECT_EQ(theUnit.codePath, full("/images/code.hex"));
-    EXPECT_EQ(theUnit.codeChosen, 1);
+    EXPECT_EQ(unit.codePath, full("/images/code.hex"));
+    EXPECT_EQ(unit.codeChosen, 1);
     frame->RunCommand(ID_FILE_SELECT_CODE);
     frame->RunCommand(ID_FILE_SELECT_CODE);
     frame->RunCommand(ID_FILE_SELECT_CODE);
-    EXPECT_EQ(theUnit.codePath, full("/images/code.hex"));
+    EXPECT_EQ(unit.codePath, full("/images/code.hex"));
 
     // A name without extension gets the default one.
     frame->RunCommand(ID_FILE_SELECT_DATABASE);
-    EXPECT_EQ(theUnit.dataPath, full("/images/points.bin"));
-    EXPECT_EQ(theUnit.dataChosen, 1);
-    EXPECT_EQ(kMapPicker.Ask(), std::nullopt);
+    EXPECT_EQ(unit.dataPath, full("/images/points.bin"));
+    EXPECT_EQ(unit.dataChosen, 1);
+    EXPECT_EQ(kMapPicker.Ask(app.mainWindow), std::nullopt);
     EXPECT_EQ(ui.Log().MessageBoxes().size(), 3u);
 }
 

@@ -1,38 +1,34 @@
 // "orvane.cfg": the exact bytes written, and what a damaged file leaves in place.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <iterator>
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempWorkDir.h"
 
 class SettingsFileTest : public ::testing::Test {
   protected:
     TempWorkDir dir;
-    void TearDown() override {
-        std::filesystem::remove("orvane.cfg");
-        theUnit.ResetForStart();
-    }
+    CGpsUnit unit;
+    CUploaderApp app{unit};
 };
 
 TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
     ScriptedUi ui;
-    theUnit.family = 15;
-    theUnit.comIndex = 0;
-    theUnit.baud = 4800;
-    theApp.SaveSettings();
+    unit.family = 15;
+    unit.comIndex = 0;
+    unit.baud = 4800;
+    app.SaveSettings();
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
 
-    theUnit.family = 2;
-    theUnit.comIndex = 11;
-    theUnit.baud = 921600;
-    theApp.SaveSettings();
+    unit.family = 2;
+    unit.comIndex = 11;
+    unit.baud = 921600;
+    app.SaveSettings();
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), " 2 11   921600\n");
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
 }
@@ -41,18 +37,15 @@ TEST_F(SettingsFileTest, SaveWritesRightAlignedFieldsOfTwoTwoAndEight) {
 // there, and says so.
 TEST_F(SettingsFileTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
     ScriptedUi ui;
-    ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
     TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
-    theUnit.family = 5;
-    rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    rlimit full = before;
-    full.rlim_cur = 0;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
-    theApp.SaveSettings();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+    unit.family = 5;
+    {
+        const FullDisk full;
+        if (!full.Active())
+            GTEST_SKIP() << "no way to fill the disk here";
+        ui.OnMessageBox("COULD NOT WRITE\nCONFIGURATION INFO", "ERROR").Press(ui::IDOK);
+        app.SaveSettings();
+    }
     EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
     const auto files = std::distance(std::filesystem::directory_iterator("."),
                                      std::filesystem::directory_iterator());
@@ -70,11 +63,11 @@ TEST_F(SettingsFileTest, MissingShortOrEmptyFilesLeaveTheDefaults) {
         std::filesystem::remove("orvane.cfg");
         if (c.content != nullptr)
             TempWorkDir::Write("orvane.cfg", c.content);
-        theUnit.ResetForStart();
+        unit.ResetForStart();
         SCOPED_TRACE(c.content != nullptr ? c.content : "(no file)");
-        EXPECT_EQ(theUnit.family, c.family);
-        EXPECT_EQ(theUnit.comIndex, c.comIndex);
-        EXPECT_EQ(theUnit.baud, c.baud);
+        EXPECT_EQ(unit.family, c.family);
+        EXPECT_EQ(unit.comIndex, c.comIndex);
+        EXPECT_EQ(unit.baud, c.baud);
     }
 }
 
@@ -91,15 +84,15 @@ TEST_F(SettingsFileTest, ValuesThatWouldReadBackDifferentlyAreNeverWritten) {
         SCOPED_TRACE(std::to_string(c.family) + " " + std::to_string(c.comIndex) + " " +
                      std::to_string(c.baud));
         TempWorkDir::Write("orvane.cfg", "15  0     4800\n");
-        theUnit.family = c.family;
-        theUnit.comIndex = c.comIndex;
-        theUnit.baud = c.baud;
-        theApp.SaveSettings();
-        theUnit.ResetForStart();
+        unit.family = c.family;
+        unit.comIndex = c.comIndex;
+        unit.baud = c.baud;
+        app.SaveSettings();
+        unit.ResetForStart();
         if (c.written) {
-            EXPECT_EQ(theUnit.family, c.family);
-            EXPECT_EQ(theUnit.comIndex, c.comIndex);
-            EXPECT_EQ(theUnit.baud, c.baud);
+            EXPECT_EQ(unit.family, c.family);
+            EXPECT_EQ(unit.comIndex, c.comIndex);
+            EXPECT_EQ(unit.baud, c.baud);
         } else {
             EXPECT_EQ(TempWorkDir::Read("orvane.cfg"), "15  0     4800\n");
         }

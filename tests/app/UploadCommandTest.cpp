@@ -24,13 +24,13 @@ class UploadCommandTest : public apptest::UploadTestBench {
     }
     // Runs Upload from the menu with both files chosen.
     void Upload(int codeChosen = 1, int dataChosen = 1) {
-        theUnit.codeChosen = codeChosen;
-        theUnit.dataChosen = dataChosen;
+        unit.codeChosen = codeChosen;
+        unit.dataChosen = dataChosen;
         ui.Log().Clear();
         events.clear();
-        ASSERT_TRUE(theApp.MainFrame()->RunCommand(ID_UPLOAD));
+        ASSERT_TRUE(app.MainFrame()->RunCommand(ID_UPLOAD));
     }
-    std::tuple<int, int> Chosen() const { return {theUnit.codeChosen, theUnit.dataChosen}; }
+    std::tuple<int, int> Chosen() const { return {unit.codeChosen, unit.dataChosen}; }
 };
 
 TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOtherwise) {
@@ -62,7 +62,7 @@ TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOther
         EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(Chosen(), c.chosen);
-        EXPECT_EQ(theApp.MainFrame()->PaneText(0), c.model);
+        EXPECT_EQ(app.MainFrame()->PaneText(0), c.model);
         // Every box of the command is the main window's, with OK and the information icon.
         for (const ui::TranscriptEntry* box : ui.Log().MessageBoxes())
             EXPECT_EQ(box->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
@@ -131,7 +131,7 @@ TEST_F(UploadCommandTest, AutomaticUploadNeverContinuesWithTheMap) {
     Plug("Pathwick Color");
     plans.push_back({.kind = 0});
     ExpectBox("STATUS", "Upload of CODE complete");
-    theUnit.autoUpload = 1;
+    unit.autoUpload = 1;
     Upload();
     EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
     EXPECT_EQ(Chosen(), std::tuple(0, 1));
@@ -176,7 +176,7 @@ TEST_F(UploadCommandTest, Family2ReloadsTheBootLoaderWhenTheDriverAsks) {
         EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(Chosen(), c.chosen);
-        EXPECT_EQ(theUnit.bootReloadPass, 0);
+        EXPECT_EQ(unit.bootReloadPass, 0);
     }
 }
 
@@ -202,14 +202,14 @@ TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.family);
-        theUnit.Close();
+        unit.Close();
         if (c.portThere)
             bank.Attach(2);
         else
             bank.Detach(2);
-        theUnit.expertMode = 1;
-        theUnit.family = c.family;
-        theUnit.comIndex = 2;
+        unit.expertMode = 1;
+        unit.family = c.family;
+        unit.comIndex = 2;
         if (!c.events.empty())
             plans.push_back({.kind = 9});
         ExpectBoxes(c.boxes);
@@ -226,7 +226,7 @@ TEST_F(UploadCommandTest, UnsupportedReceiverOrCancelledScanEndsBeforeAnyDriver)
     Plug("", 0, unknown);
     ExpectBox("ERROR", "UNSUPPORTED RECEIVER");
     Upload();
-    EXPECT_EQ(theApp.MainFrame()->PaneText(0), "Connected receiver not supported");
+    EXPECT_EQ(app.MainFrame()->PaneText(0), "Connected receiver not supported");
     EXPECT_EQ(ui.Log().Count(kDatabaseType), 0);
 
     bank.Detach(0);
@@ -256,7 +256,7 @@ TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdent
     plans.push_back({.kind = 3});
     ExpectBox("STATUS", "Upload complete");
     Upload(0, 0);
-    ASSERT_FALSE(theUnit.mapHeader.empty());
+    ASSERT_FALSE(unit.mapHeader.empty());
 
     // The next receiver never answers the map header query.
     sim::ReceiverOptions silent;
@@ -266,8 +266,8 @@ TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdent
     ui.OnControlText(kDatabaseType, IDC_ELAPSED_TEXT, "00:00:05").Press(ui::IDCANCEL);
     Upload();
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(theUnit.unitName, "Solvanta");
-    EXPECT_EQ(theUnit.mapHeader, "");
+    EXPECT_EQ(unit.unitName, "Solvanta");
+    EXPECT_EQ(unit.mapHeader, "");
 }
 
 }  // namespace

@@ -58,9 +58,7 @@ class DriverDouble : public UploadDriver {
 class UploadTestBench : public ::testing::Test {
   protected:
     void SetUp() override {
-        theUnit.ResetForStart();
-        theApp.manualMode = 1;
-        theApp.driverFactory = [this](int family) -> std::unique_ptr<UploadDriver> {
+        app.upload.driverFactory = [this](int family) -> std::unique_ptr<UploadDriver> {
             Note("make " + std::to_string(family));
             if (plans.empty()) {
                 ADD_FAILURE() << "no driver planned for family " << family;
@@ -73,15 +71,12 @@ class UploadTestBench : public ::testing::Test {
     }
     void TearDown() override {
         EXPECT_TRUE(plans.empty()) << plans.size() << " planned drivers were never made";
-        if (theApp.MainFrame() != nullptr)
-            theApp.MainFrame()->Destroy();
-        theApp.driverFactory = CreateUploadDriver;
-        theApp.manualMode = 1;
-        theUnit.ResetForStart();
+        if (app.MainFrame() != nullptr)
+            app.MainFrame()->Destroy();
     }
 
     // Starts the program as it starts for a user.
-    bool Start() { return theApp.InitInstance(); }
+    bool Start() { return app.InitInstance(); }
 
     // A receiver of this model on a port, sentence mode at 4800 bit/s.
     sim::SimulatedReceiver& Plug(const std::string& model, int port = 0,
@@ -157,6 +152,8 @@ class UploadTestBench : public ::testing::Test {
     std::vector<std::unique_ptr<sim::SimulatedReceiver>> receivers;
     std::deque<DriverPlan> plans;
     std::vector<std::string> events;
+    CGpsUnit unit;  // after the receivers: the port closes before they go
+    CUploaderApp app{unit};
 };
 
 inline DriverDouble::~DriverDouble() {
@@ -164,17 +161,19 @@ inline DriverDouble::~DriverDouble() {
 }
 
 inline int DriverDouble::RunModal() {
-    const UploadDriver* held = family_ == 2   ? theApp.databaseUpload.get()
-                               : family_ == 5 ? theApp.mapUpload4.get()
-                               : family_ == 6 ? theApp.mapUpload3.get()
-                                              : theApp.poiUpload.get();
+    const CUploaderApp& app = bench_.app;
+    const CGpsUnit& unit = bench_.unit;
+    const UploadDriver* held = family_ == 2   ? app.upload.databaseUpload.get()
+                               : family_ == 5 ? app.upload.mapUpload4.get()
+                               : family_ == 6 ? app.upload.mapUpload3.get()
+                                              : app.upload.poiUpload.get();
     EXPECT_EQ(held, this) << "the application holds the running driver of family " << family_;
     std::string event = "run " + std::to_string(family_);
     if (kind_ >= 0)
         event += " as " + std::to_string(kind_);
-    if (theUnit.bootReloadPass != 0)
+    if (unit.bootReloadPass != 0)
         event += " boot reload";
-    if (theUnit.autoFirstPass == 0)
+    if (unit.autoFirstPass == 0)
         event += " second auto pass";
     bench_.Note(event);
     kind_ = plan_.kind;

@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "COMLINK/CommPort.h"
+#include "COMLINK/LibraryReport.h"
+#include "app/LibraryErrorBox.h"
+#include "tests/support/scripted/ScriptedBackend.h"
 #include "ui/MessageBoxFlags.h"
-#include "ui/scripted/ScriptedBackend.h"
 
 namespace {
 
@@ -42,9 +44,11 @@ const std::pair<int, void (*)(CommPort&)> kOperations[] = {
     {285, [](CommPort& p) { p.DumpStatus([](const char*) {}); }},
 };
 
-// In the child: the scripted user presses OK on exactly the expected box (anything else
-// ends the child with status 2); at exit the child tells what was shown.
+// In the child, connected as the program connects it: the scripted user presses OK on exactly the
+// expected box (anything else ends the child with status 2); at exit the child tells what was
+// shown.
 void ReadByteWithABackend() {
+    SetLibraryReportSink(ShowLibraryError);
     static ui::ScriptedBackend backend;
     backend.SetFailureHandler([](const std::string& why) {
         std::fprintf(stderr, "script failed: %s\n", why.c_str());

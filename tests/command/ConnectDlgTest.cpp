@@ -23,31 +23,30 @@ constexpr int kScanSpeeds[] = {4800, 9600, 19200, 1200};
 
 class ConnectDlgTest : public ::testing::Test {
   protected:
-    void TearDown() override { theUnit.ResetForStart(); }
-
     // The ticks the scan takes to find this receiver on this port; leaves it identified.
-    static std::uint64_t TicksToFind(int port, sim::ReceiverOptions options, int speed = 4800) {
+    std::uint64_t TicksToFind(int port, sim::ReceiverOptions options, int speed = 4800) {
         ScriptedUi ui;
         platform::MemorySerialBank bank;
         options.sentenceSpeed = static_cast<std::uint32_t>(speed);
         sim::SimulatedReceiver receiver(options);
         bank.Attach(port, &receiver);
-        theUnit.ResetForStart();
-        CConnectDlg dialog;
+        unit.ResetForStart();
+        CConnectDlg dialog(unit, unit.autoUpload);
         EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-        EXPECT_EQ(theUnit.isOpen, 1);  // the channel stays open for what follows
-        theUnit.Close();
+        EXPECT_EQ(unit.isOpen, 1);  // the channel stays open for what follows
+        unit.Close();
         return ui.Clock().MonotonicMs() / 1000;  // the dialog opened at 0
     }
 
     ScriptedUi ui;
     platform::MemorySerialBank noPorts;  // every port fails to open like a missing one
+    CGpsUnit unit;
 };
 
 TEST_F(ConnectDlgTest, WithoutReceiverEveryPortGetsTheFourSpeedsInTurnForEver) {
-    theUnit.autoUpload = 1;
+    unit.autoUpload = 1;
     ui.OnDialog(kCaption).After(17500).Press(ui::IDCANCEL);
-    CConnectDlg dialog;
+    CConnectDlg dialog(unit, unit.autoUpload);
     EXPECT_EQ(dialog.promptText, "Power on GPS unit");
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
 
@@ -59,13 +58,13 @@ TEST_F(ConnectDlgTest, WithoutReceiverEveryPortGetsTheFourSpeedsInTurnForEver) {
                                     std::to_string(kScanSpeeds[i % 4]) + " baud");
     }
     // Cancel ends an automatic upload; nothing was found or kept open.
-    EXPECT_EQ(std::tuple(theUnit.autoUpload, theUnit.family, theUnit.isOpen), std::tuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(unit.autoUpload, unit.family, unit.isOpen), std::tuple(0, 0, 0));
 }
 
 TEST_F(ConnectDlgTest, EnterDoesNotPretendAReceiverWasFound) {
     ui.OnDialog(kCaption).After(1500).Enter();
     ui.At(3500).Press(ui::IDCANCEL);
-    CConnectDlg dialog;
+    CConnectDlg dialog(unit, unit.autoUpload);
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(ui.Clock().MonotonicMs() / 1000, 3u);
 }
@@ -80,8 +79,8 @@ TEST_F(ConnectDlgTest, ReceiverOnAnyPortAtAnySpeedIsFoundWithinTheTicksTheScanOr
             SCOPED_TRACE("COM" + std::to_string(port + 1) + " at " + std::to_string(speed));
             EXPECT_EQ(TicksToFind(port, sim::ReceiverOptions(), speed),
                       std::max(2u, 4u * port + 2u * speedIndex + 1u));
-            EXPECT_EQ(theUnit.comIndex, port);
-            EXPECT_EQ(theUnit.baud, speed);
+            EXPECT_EQ(unit.comIndex, port);
+            EXPECT_EQ(unit.baud, speed);
         }
     }
 }
@@ -94,19 +93,19 @@ TEST_F(ConnectDlgTest, EveryModelIsIdentifiedAsTheUnitTableSays) {
         ASSERT_TRUE(options.SetModel(row.unitType == 6 ? row.displayName : row.productCode));
         options.firmware = "4.56";
         EXPECT_EQ(TicksToFind(0, options), 2u);
-        EXPECT_EQ(std::tie(theUnit.family, theUnit.unitType, theUnit.unitName, theUnit.productCode),
+        EXPECT_EQ(std::tie(unit.family, unit.unitType, unit.unitName, unit.productCode),
                   std::tuple(row.family == 3 ? 2 : row.family, row.unitType,
                              std::string(row.displayName), std::string(row.productCode)));
-        EXPECT_EQ(std::pair(theUnit.askMapHeader, theUnit.askPoiHeader),
+        EXPECT_EQ(std::pair(unit.askMapHeader, unit.askPoiHeader),
                   std::pair(row.askMapHeader, row.askPoiHeader));
-        EXPECT_EQ(theUnit.fwMajor * 100 + theUnit.fwMinor, 456);
+        EXPECT_EQ(unit.fwMajor * 100 + unit.fwMinor, 456);
     }
     // An unsupported receiver ends the scan too.
     sim::ReceiverOptions other;
     other.SetUnknownCode("077");
     EXPECT_EQ(TicksToFind(0, other), 2u);
-    EXPECT_EQ(theUnit.family, 1);
-    EXPECT_EQ(theUnit.unitName, "");
+    EXPECT_EQ(unit.family, 1);
+    EXPECT_EQ(unit.unitName, "");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace {
 // other side of the pseudo-terminal has time to answer.
 class RealTimeConnectDlg : public CConnectDlg {
   public:
+    using CConnectDlg::CConnectDlg;
     void OnTimer(int id) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         CConnectDlg::OnTimer(id);
@@ -35,17 +36,16 @@ TEST(ConnectOnPty, ReceiverAt9600IsFoundAndIdentified) {
     {
         ScriptedUi ui;
         ui.SetTimeLimit(20000);
-        theUnit.ResetForStart();
-        RealTimeConnectDlg dialog;
+        CGpsUnit unit;
+        RealTimeConnectDlg dialog(unit, unit.autoUpload);
         EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-        EXPECT_EQ(theUnit.comIndex, 0);
-        EXPECT_EQ(theUnit.baud, 9600);
-        EXPECT_EQ(theUnit.family, 5);
-        EXPECT_EQ(theUnit.unitType, 14);
-        EXPECT_EQ(theUnit.unitName, "Pathwick Topo");
-        EXPECT_EQ(theUnit.fwMajor, 1);
-        EXPECT_EQ(theUnit.fwMinor, 23);
-        theUnit.ResetForStart();
+        EXPECT_EQ(unit.comIndex, 0);
+        EXPECT_EQ(unit.baud, 9600);
+        EXPECT_EQ(unit.family, 5);
+        EXPECT_EQ(unit.unitType, 14);
+        EXPECT_EQ(unit.unitName, "Pathwick Topo");
+        EXPECT_EQ(unit.fwMajor, 1);
+        EXPECT_EQ(unit.fwMinor, 23);
     }
     for (const char* name : {"ORVANE_COM1", "ORVANE_COM2", "ORVANE_COM3", "ORVANE_COM4"})
         unsetenv(name);

@@ -18,12 +18,10 @@ namespace {
 
 class DatabaseTypeDlgTest : public ::testing::Test {
   protected:
-    void TearDown() override { theUnit.ResetForStart(); }
-
     // Identifies the receiver on COM2 and runs the dialog: its result and how long it showed.
     std::pair<int, std::uint64_t> Run(const std::string& model, sim::ReceiverOptions options,
                                       const std::string& mapHeader = "") {
-        theUnit.ResetForStart();
+        unit.ResetForStart();
         EXPECT_TRUE(options.SetModel(model) || model.empty());
         options.log = [this](const std::string& line) {
             if (std::size_t at = line.find("sentence in: "); at != std::string::npos)
@@ -31,18 +29,18 @@ class DatabaseTypeDlgTest : public ::testing::Test {
         };
         sim::SimulatedReceiver receiver(options);
         bank.Attach(1, &receiver);
-        theUnit.Open(1, 4800, false);
-        theUnit.SendSentence("CMD,VERSION");
+        unit.Open(1, 4800, false);
+        unit.SendSentence("CMD,VERSION");
         ui.Clock().Advance(100);
-        EXPECT_TRUE(theUnit.PollReplies());
+        EXPECT_TRUE(unit.PollReplies());
         heard.clear();
-        theUnit.mapHeader = mapHeader;
+        unit.mapHeader = mapHeader;
         if (!mapHeader.empty())
-            theUnit.SendSentence("CMD,VERSION");  // a late version reply is recognised
+            unit.SendSentence("CMD,VERSION");  // a late version reply is recognised
         std::uint64_t start = ui.Clock().MonotonicMs();
-        CDatabaseTypeDlg dialog;
+        CDatabaseTypeDlg dialog(unit, unit.autoUpload);
         int result = dialog.DoModal();
-        theUnit.Close();
+        unit.Close();
         return {result, ui.Clock().MonotonicMs() - start};
     }
     int Heard(const std::string& command) const {
@@ -51,6 +49,7 @@ class DatabaseTypeDlgTest : public ::testing::Test {
 
     ScriptedUi ui;
     platform::MemorySerialBank bank;
+    CGpsUnit unit;  // after the bank: the port closes before its device goes
     std::vector<std::string> heard;
 };
 
@@ -62,7 +61,7 @@ TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
     ASSERT_TRUE(sim::FaultRule::Parse("silence:on=sentence,at=2,for=2500", silence, error));
     options.faults.push_back(silence);
     EXPECT_EQ(Run("Pathwick", options), std::pair(int{ui::IDOK}, std::uint64_t{4000}));
-    EXPECT_EQ(theUnit.poiHeader.substr(0, 12), "001,POI,1.00");
+    EXPECT_EQ(unit.poiHeader.substr(0, 12), "001,POI,1.00");
     EXPECT_EQ(Heard("CMD,MPH"), 0);
     // Asked when shown and twice a tick: the first query is heard (the silence starts),
     // those of the third tick are answered, the fourth reads the answer and asks twice.
@@ -79,7 +78,7 @@ TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
 
 TEST_F(DatabaseTypeDlgTest, MapModelAsksOnlyForTheMapHeaderAndTakesOneFromEarlier) {
     EXPECT_EQ(Run("Pathwick Color", {}), std::pair(int{ui::IDOK}, std::uint64_t{1000}));
-    EXPECT_EQ(theUnit.mapHeader.substr(0, 29), "MAP,BASE,DEMOMAP,1.00,2600000");
+    EXPECT_EQ(unit.mapHeader.substr(0, 29), "MAP,BASE,DEMOMAP,1.00,2600000");
     EXPECT_EQ(Heard("CMD,PIH"), 0);
     EXPECT_GE(Heard("CMD,MPH"), 1);
 
@@ -88,7 +87,7 @@ TEST_F(DatabaseTypeDlgTest, MapModelAsksOnlyForTheMapHeaderAndTakesOneFromEarlie
     options.SetModel("Pathwick Color");
     options.mapHeader.clear();
     EXPECT_EQ(Run("", options, "earlier"), std::pair(int{ui::IDOK}, std::uint64_t{1000}));
-    EXPECT_EQ(theUnit.mapHeader, "earlier");
+    EXPECT_EQ(unit.mapHeader, "earlier");
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
-#include "app/UploadDriver.h"
 #include "command/CConnectDlg.h"
 #include "command/CDatabaseTypeDlg.h"
+#include "drivers/UploadDriverFactory.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
 #include "sim/SimulatedReceiver.h"
@@ -27,15 +27,13 @@ class DriverFixture : public ::testing::Test {
   protected:
     using Bytes = samples::Bytes;
 
-    void SetUp() override { ResetState(); }
-    void TearDown() override { ResetState(); }
-    static void ResetState() {
-        theUnit.ResetForStart();
-        theApp.manualMode = 1;
-        theApp.baudChosenByUser = 0;
-        theApp.autoUnitType = 1;
-        theApp.unitMapName.clear();
-        theApp.imageMapName.clear();
+    // Back to the state of program start, for a test that runs several uploads.
+    void ResetState() {
+        unit.ResetForStart();
+        app.manualMode = 1;
+        app.autoUnitType = 1;
+        app.unitMapName.clear();
+        app.imageMapName.clear();
     }
 
     void StartReceiver(const std::string& model,
@@ -52,10 +50,10 @@ class DriverFixture : public ::testing::Test {
 
     // The identification the Upload command runs before it picks the driver.
     bool Identify() {
-        CConnectDlg connect;
+        CConnectDlg connect(unit, unit.autoUpload);
         if (connect.DoModal() != ui::IDOK)
             return false;
-        CDatabaseTypeDlg databaseType;
+        CDatabaseTypeDlg databaseType(unit, unit.autoUpload);
         return databaseType.DoModal() == ui::IDOK;
     }
 
@@ -68,7 +66,7 @@ class DriverFixture : public ::testing::Test {
     // Constructs the family's driver and runs it when it is ready (and show is set).
     Run Upload(const std::function<void(UploadDriver&)>& beforeRun = {}, bool show = true) {
         Run run;
-        std::unique_ptr<UploadDriver> driver = CreateUploadDriver(theUnit.family);
+        std::unique_ptr<UploadDriver> driver = CreateUploadDriver(unit.family, app);
         if (!driver)
             return run;
         run.ready = driver->IsReady();
@@ -109,6 +107,11 @@ class DriverFixture : public ::testing::Test {
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
     std::unique_ptr<LineTap> tap;
+    CGpsUnit unit;  // after the receiver: the port closes before it goes
+    CUploaderApp app{unit};
+    void SetUp() override {
+        app.upload.driverFactory = [this](int family) { return CreateUploadDriver(family, app); };
+    }
 };
 
 inline constexpr char kUploadStatus[] = "Upload status";

@@ -40,7 +40,7 @@ class DriverRuns : public DriverFixture {
     // The Upload command from the menu; the boxes it showed.
     Strings UploadCommand() {
         ui.Log().Clear();
-        theApp.OnUpload();
+        app.OnUpload();
         return ui.BoxTexts();
     }
 };
@@ -49,21 +49,21 @@ TEST_F(DriverRuns, OldFirmwareSendsTheBuiltInDatabaseOfItsRegionThenTheBootBlock
     Start7K(std::string(sim::ReceiverOptions::DatabaseHeader("AMERICAS")));
     const Bytes code = WriteImage("code", samples::Family2Code(0x70000 + 20000, 1));
     const Bytes database = WriteImage("gps7k2am.bin", samples::CityDatabase(1, 20000, 2));
-    theUnit.codePath = "code";
-    theUnit.codeChosen = 1;
+    unit.codePath = "code";
+    unit.codeChosen = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
     ui.OnMessageBox("Upload of CODE complete", "STATUS").Press(ui::IDOK);
     ui.OnMessageBox(kReload, "Reload Boot Loader").Press(ui::IDOK);
     ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
-    theApp.OnUpload();
+    app.OnUpload();
     EXPECT_EQ(ui.BoxTexts(),
               (std::vector<std::string>{"STATUS: Upload of CODE complete",
                                         std::string("Reload Boot Loader: ") + kReload,
                                         "STATUS: Upload complete"}))
         << ui.Log().Dump();
-    EXPECT_EQ(theUnit.bootReloadPass, 0);
-    EXPECT_EQ(theUnit.dataPath, "gps7k2am.bin");
+    EXPECT_EQ(unit.bootReloadPass, 0);
+    EXPECT_EQ(unit.dataPath, "gps7k2am.bin");
     EXPECT_EQ(Flash(0, code.size()), code);
     EXPECT_EQ(Flash(0xA0000, database.size()), database);
     // The second pass sends no command: the receiver waits in its loader again.
@@ -102,8 +102,8 @@ TEST_P(CustomDatabase, IsReplacedOnlyWhenTheUserAgrees) {
     ASSERT_TRUE(Identify());
     const Bytes code = WriteImage("code", samples::Family2Code(20000, 1));
     const Bytes database = WriteImage("mine.bin", samples::CityDatabase(2, 9000, 3));
-    theUnit.codePath = "code";
-    theUnit.codeChosen = 1;
+    unit.codePath = "code";
+    unit.codeChosen = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
     ui.OnMessageBox(kCustomQuestion, "Database").Press(c.answer);
     if (c.answer == ui::IDOK && c.chosen != nullptr)
@@ -135,8 +135,8 @@ TEST_F(DriverRuns, OldFirmwareWithoutADatabaseSaysTheDatabaseWasNotWritten) {
     Start7K("");
     const Bytes code = WriteImage("code", samples::Family2Code(0x70000 + 20000, 1));
     WriteImage("db.bin", samples::CityDatabase(4, 20000, 2));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "db.bin";
+    unit.codePath = "code";
+    unit.dataPath = "db.bin";
     ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
     const Strings boxes = {
@@ -171,20 +171,20 @@ TEST_P(AutomaticUpload, WritesEveryImageThePackageNames) {
     const std::string product = receiver->Options().productCode;
     samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 20000, 1));
     const Bytes data = WriteImage("data.bin", c.data());
-    theApp.manualMode = 0;
-    theUnit.codePath = c.code ? "code" : "";
-    theUnit.codeChosen = c.code;
-    theUnit.dataPath = "data.bin";
-    theUnit.dataChosen = 1;
+    app.manualMode = 0;
+    unit.codePath = c.code ? "code" : "";
+    unit.codeChosen = c.code;
+    unit.dataPath = "data.bin";
+    unit.dataChosen = 1;
     ui.OnDialog("Upload").Press(ui::IDOK);
     ExpectBoxes(c.boxes);
 
-    theApp.AutoUpload();
+    app.AutoUpload();
     EXPECT_EQ(ui.BoxTexts(), c.boxes);
     EXPECT_EQ(Flash(c.dataAddress, data.size()), data);
     const Bytes code = samples::CodeBytes(product, 3, 1, 20000, 1);
     EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()) == code, c.code);
-    EXPECT_EQ(theUnit.autoUpload + theUnit.codeChosen + theUnit.dataChosen, 0);
+    EXPECT_EQ(unit.autoUpload + unit.codeChosen + unit.dataChosen, 0);
 }
 
 const Strings kBothPasses = {"STATUS: Upload complete",
@@ -216,8 +216,8 @@ TEST_F(TwoUploads, Family6SecondSendsWhatItChose) {
     samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 20000, 1));
     const Bytes code = samples::CodeBytes(product, 3, 1, 20000, 1);
     WriteImage("detail", samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "detail";
+    unit.codePath = "code";
+    unit.dataPath = "detail";
     ui.OnDialog("Select upload type").Press(IDC_MAP3_DETAIL);
     ui.OnDialog("Select upload type").Press(IDC_MAP3_CODE);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
@@ -237,14 +237,14 @@ TEST_F(TwoUploads, Family2CodeOnlyUpdateKeepsTheDatabase) {
     WriteImage("code", samples::Family2Code(30000, 1));
     const Bytes database = WriteImage("db.bin", samples::CityDatabase(1, 20000, 2));
     const Bytes update = WriteImage("update", samples::Family2Code(20000, 3));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "db.bin";
+    unit.codePath = "code";
+    unit.dataPath = "db.bin";
     ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
     ExpectBoxes({"STATUS: Upload complete", "STATUS: Upload of CODE complete"});
     EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload complete"});
-    theUnit.codePath = "update";
-    theUnit.codeChosen = 1;
+    unit.codePath = "update";
+    unit.codeChosen = 1;
     EXPECT_EQ(UploadCommand(), Strings{"STATUS: Upload of CODE complete"});
     EXPECT_EQ(Flash(0, update.size()), update);
     EXPECT_EQ(Flash(0xA0000, database.size()), database);
@@ -254,8 +254,8 @@ TEST_F(TwoUploads, Family2CancelAtTheDatabaseChoiceEndsTheRun) {
     Start7K(",    GPS 7K2    ,  OWN ROUTES   ,CITIES-NAVAIDS ");
     WriteImage("code", samples::Family2Code(20000, 1));
     const Bytes database = WriteImage("mine.bin", samples::CityDatabase(2, 9000, 3));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "mine.bin";
+    unit.codePath = "code";
+    unit.dataPath = "mine.bin";
     ui.OnDialog(kSelect7K).Press(IDC_DB_TYPE_BOTH);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
     ui.OnDialog(kUploadFile).Press(ui::IDCANCEL);
@@ -281,8 +281,8 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     samples::WriteFile("code", samples::CodeImageSRecord(product, 3, 1, 30000, 1));
     const Bytes code = samples::CodeBytes(product, 3, 1, 30000, 1);
     const Bytes map = WriteImage("map", samples::MapImage("DEMOMAP", "1.00", 4000, 30000, 2));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "map";
+    unit.codePath = "code";
+    unit.dataPath = "map";
     ui.OnDialog("Select upload type").Press(IDC_MAP4_CODE_AND_BASE);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
     ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
@@ -290,7 +290,7 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     ui.OnMessageBox(kPowerOnForMap, "CONTINUE UPLOAD").Press(ui::IDOK);
     ui.OnMessageBox("Upload complete", "STATUS").Press(ui::IDOK);
 
-    theApp.OnUpload();
+    app.OnUpload();
     EXPECT_EQ(
         ui.BoxTexts(),
         (std::vector<std::string>{
@@ -308,7 +308,7 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
     EXPECT_EQ(Last(kUploadStatus, IDC_CURRENT_FILE), "Uploading base map file - map");
     EXPECT_EQ(Flash(samples::kCodeLoadAddress, code.size()), code);
     EXPECT_EQ(Flash(0, map.size()), map);
-    EXPECT_EQ(theUnit.codeChosen + theUnit.dataChosen, 0);
+    EXPECT_EQ(unit.codeChosen + unit.dataChosen, 0);
 }
 
 // The end report of a record-numbered map run decides whether it counts as complete.
@@ -332,14 +332,14 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
     });
     tap->TamperAfterEnd(c.tamper, 0x0102);
     WriteImage("map", samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2));
-    theUnit.dataPath = "map";
+    unit.dataPath = "map";
     ui.OnDialog("Select upload type").Press(IDC_MAP3_DETAIL);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
     const std::string caption = c.caption != nullptr ? c.caption : "STATUS";
     const std::string text = c.caption != nullptr ? c.text : "Upload complete";
     ui.OnMessageBox(text, caption).Press(ui::IDOK);
 
-    theApp.OnUpload();
+    app.OnUpload();
     // A short or damaged run is never reported as complete.
     EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{caption + ": " + text}) << ui.Log().Dump();
     EXPECT_EQ(ui.Log().MessageBoxes().back()->flags,

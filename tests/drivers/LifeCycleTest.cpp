@@ -26,11 +26,11 @@ class LifeCycle : public DriverFixture {
     void ChoosePoi(std::size_t size, const std::string& model = "Pathwick") {
         StartReceiver(model);
         ASSERT_TRUE(Identify());
-        poi = WriteImage("data", theUnit.family == 15
+        poi = WriteImage("data", unit.family == 15
                                      ? samples::PoiDatabase(size, 2)
                                      : samples::MapImage("DemoMap", "1.00", 4000, size, 2));
-        theUnit.dataPath = "data";
-        theUnit.dataChosen = 1;
+        unit.dataPath = "data";
+        unit.dataChosen = 1;
     }
     Bytes poi;
 };
@@ -46,8 +46,8 @@ class SpaceLimit : public LifeCycle, public ::testing::WithParamInterface<LimitC
 TEST_P(SpaceLimit, ExactlyTheLimitPassesOneByteMoreIsRefused) {
     const LimitCase& c = GetParam();
     ChoosePoi(c.size, c.model);
-    theUnit.autoUpload = 1;  // no upload-file dialog
-    const std::string limit = theUnit.family == 15 ? "1179644" : "2555872";
+    unit.autoUpload = 1;  // no upload-file dialog
+    const std::string limit = unit.family == 15 ? "1179644" : "2555872";
     if (!c.ready) {
         ui.OnMessageBox(
               "File size of " + std::to_string(c.size) + " exceeds space limit of " + limit,
@@ -57,8 +57,8 @@ TEST_P(SpaceLimit, ExactlyTheLimitPassesOneByteMoreIsRefused) {
     const Run run = Upload({}, false);
     EXPECT_EQ(run.ready, c.ready);
     // A refusal also ends the automatic run; the sentences go out only for a good image.
-    EXPECT_EQ(theUnit.autoUpload, 0);
-    EXPECT_EQ(Sent(theUnit.family == 15 ? "CMD,PIUPLOAD" : "CMD,MPUPLOAD,1"), c.ready ? 2 : 0);
+    EXPECT_EQ(unit.autoUpload, 0);
+    EXPECT_EQ(Sent(unit.family == 15 ? "CMD,PIUPLOAD" : "CMD,MPUPLOAD,1"), c.ready ? 2 : 0);
 }
 
 const LimitCase kLimitCases[] = {
@@ -87,8 +87,8 @@ TEST_P(RefusedImage, IsRefusedBeforeAnythingIsSent) {
     StartReceiver(c.model);
     ASSERT_TRUE(Identify());
     TempWorkDir::Write("image", c.image);
-    (c.code ? theUnit.codePath : theUnit.dataPath) = "image";
-    (c.code ? theUnit.codeChosen : theUnit.dataChosen) = 1;
+    (c.code ? unit.codePath : unit.dataPath) = "image";
+    (c.code ? unit.codeChosen : unit.dataChosen) = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
     ui.OnMessageBox(std::string("image ") + c.box, "ERROR").Press(ui::IDOK);
     const Run run = Upload({}, false);
@@ -133,10 +133,10 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
         ChoosePoi(20000);
         const Bytes image = code ? samples::CodeBytes("037", 3, 1, 20000, 5) : poi;
         samples::WriteFile("code", samples::CodeImageSRecord("037", 3, 1, 20000, 5));
-        theUnit.codePath = "code";
-        theUnit.codeChosen = code;
-        theUnit.dataChosen = !code;  // a package naming both sends the POIs first
-        theUnit.autoUpload = 1;
+        unit.codePath = "code";
+        unit.codeChosen = code;
+        unit.dataChosen = !code;  // a package naming both sends the POIs first
+        unit.autoUpload = 1;
         ui.Log().Clear();
         const Run run = Upload();
         EXPECT_EQ(run.result, ui::IDOK);
@@ -144,7 +144,7 @@ TEST_F(LifeCycle, AutomaticRunShowsNeitherTheFileDialogNorTheQuestion) {
         EXPECT_TRUE(ui.BoxTexts().empty());
         EXPECT_EQ(Flash(code ? samples::kCodeLoadAddress : 0, image.size()), image);
         // The automatic run is over with this driver.
-        EXPECT_EQ(theUnit.autoUpload + theUnit.dataChosen + theUnit.codeChosen, 0);
+        EXPECT_EQ(unit.autoUpload + unit.dataChosen + unit.codeChosen, 0);
     }
 }
 
@@ -160,9 +160,9 @@ class WrongPackage : public LifeCycle, public ::testing::WithParamInterface<Pack
 TEST_P(WrongPackage, EndsTheProgram) {
     const PackageCase& c = GetParam();
     ChoosePoi(20000, c.model);
-    theApp.manualMode = c.manualMode;
-    theApp.autoUnitType = c.autoUnitType;
-    theUnit.autoUpload = c.autoUpload;
+    app.manualMode = c.manualMode;
+    app.autoUnitType = c.autoUnitType;
+    unit.autoUpload = c.autoUpload;
     ui.OnMessageBox("Incorrect upload package for unit", "ERROR").Press(ui::IDOK);
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
@@ -186,13 +186,13 @@ TEST_F(LifeCycle, ExpertModeSendsNoCommandAndSkipsTheChecks) {
         o.startInLoader = true;
         o.sectorSize = 0x1000;
     });
-    theUnit.expertMode = 1;
-    theUnit.family = 15;
-    theUnit.unitName = "Pathwick";
-    theUnit.Open(0, 4800, true);
+    unit.expertMode = 1;
+    unit.family = 15;
+    unit.unitName = "Pathwick";
+    unit.Open(0, 4800, true);
     const Bytes code = WriteImage("code.bin", samples::RandomBytes(0x8000, 4));
-    theUnit.codePath = "code.bin";
-    theUnit.codeChosen = 1;
+    unit.codePath = "code.bin";
+    unit.codeChosen = 1;
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
 
     const Run run = Upload();
@@ -236,7 +236,7 @@ TEST_F(LifeCycle, CancelledProtocolSearchReopensAtTheSpeedBefore) {
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
     EXPECT_TRUE(ui.BoxTexts().empty());
-    EXPECT_EQ(theUnit.baud, 4800);
+    EXPECT_EQ(unit.baud, 4800);
     std::vector<std::uint32_t> bauds;
     for (const auto& params : bank.Device(0)->AppliedHistory())
         bauds.push_back(params.baud);
@@ -318,7 +318,7 @@ class LastCloseWins : public LifeCycle, public ::testing::WithParamInterface<Clo
 
 TEST_P(LastCloseWins, AnswerAfterTheFileFinishedDecides) {
     ChoosePoi(20000);
-    theUnit.autoUpload = 1;
+    unit.autoUpload = 1;
     ui.OnDialog(kUploadStatus).After(500).Press(ui::IDCANCEL);
     ui.OnMessageBox(kStopWarning, "WARNING").After(60000).Press(GetParam().answer);
     const Run run = Upload();
@@ -345,7 +345,7 @@ TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     const Run run = Upload();
     EXPECT_FALSE(run.ready);
     EXPECT_EQ(run.kind, 1);
-    EXPECT_EQ(theUnit.dataChosen, 1);
+    EXPECT_EQ(unit.dataChosen, 1);
     EXPECT_EQ(Last(kUploadFile, IDC_UPLOAD_FILE_NAME), "");
     EXPECT_EQ(Sent("CMD,PIUPLOAD"), 0);
 }
@@ -356,7 +356,7 @@ TEST_F(LifeCycle, ChangeFileSendsTheChosenFileInstead) {
         SCOPED_TRACE(model);
         ResetState();
         ChoosePoi(20000, model);
-        const bool family2 = theUnit.family == 2;
+        const bool family2 = unit.family == 2;
         const Bytes other = WriteImage("other.bin", family2 ? samples::CityDatabase(4, 16000, 9)
                                                             : samples::PoiDatabase(16000, 9));
         ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
@@ -365,12 +365,12 @@ TEST_F(LifeCycle, ChangeFileSendsTheChosenFileInstead) {
         EXPECT_EQ(run.result, ui::IDOK);
         EXPECT_EQ(run.kind, 1);
         // The name as typed gets the picker's extension.
-        EXPECT_EQ(theUnit.dataPath, (dir.Path() / "other.bin").string());
+        EXPECT_EQ(unit.dataPath, (dir.Path() / "other.bin").string());
         EXPECT_EQ(Flash(family2 ? 0xA0000 : 0, other.size()), other);
         EXPECT_EQ(
             Last(family2 ? kDatabaseStatus : kUploadStatus,
                  family2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE),
-            (family2 ? "Uploading database file -  " : "Uploading POI file - ") + theUnit.dataPath);
+            (family2 ? "Uploading database file -  " : "Uploading POI file - ") + unit.dataPath);
     }
 }
 

@@ -32,10 +32,10 @@ TEST_F(LongRun, TwoHundredCodeUploadsBackToBackKeepSucceedingAndHoldNoDescriptor
     std::size_t descriptorsAfterFirst = 0;
     for (int upload = 0; upload < kUploadsBackToBack; ++upload) {
         ui.Log().Clear();
-        theUnit.codePath = "code";
-        theUnit.codeChosen = 1;
-        theUnit.dataChosen = 0;
-        theApp.OnUpload();
+        unit.codePath = "code";
+        unit.codeChosen = 1;
+        unit.dataChosen = 0;
+        app.OnUpload();
         ASSERT_EQ(ui.BoxTexts().back(), "STATUS: Upload complete") << "upload " << upload << "\n"
                                                                    << ui.Log().Dump();
         if (upload == 0)

@@ -78,10 +78,10 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
         WriteImage("data", family == 15  ? samples::PoiDatabase(25000, 2)
                            : family == 2 ? samples::CityDatabase(4, 25000, 2)
                                          : samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 2));
-    theUnit.codePath = "code";
-    theUnit.dataPath = "data";
-    theUnit.codeChosen = c.pick == Pick::CodeFlag || c.pick == Pick::BothFlags;
-    theUnit.dataChosen = c.pick == Pick::DataFlag || c.pick == Pick::BothFlags;
+    unit.codePath = "code";
+    unit.dataPath = "data";
+    unit.codeChosen = c.pick == Pick::CodeFlag || c.pick == Pick::BothFlags;
+    unit.dataChosen = c.pick == Pick::DataFlag || c.pick == Pick::BothFlags;
 
     std::vector<std::string> dialogs{kConnect, kDatabaseType};
     if (c.pick == Pick::Select) {
@@ -104,7 +104,7 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     dialogs.push_back(kProtocol);
     dialogs.push_back(status);
 
-    theApp.OnUpload();
+    app.OnUpload();
     EXPECT_EQ(DialogsOpened(), dialogs) << ui.Log().Dump();
     EXPECT_EQ(ui.BoxTexts(), boxes);
     EXPECT_EQ(Sent(c.sentence), 2);

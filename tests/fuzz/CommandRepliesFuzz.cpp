@@ -46,29 +46,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static platform::ScopedClock clockGuard{clock};
     static platform::MemorySerialBank bank;
     static platform::MemorySerialDevice& com1 = bank.Attach(0);
+    static CGpsUnit unit;  // after the bank: the port closes before its device goes
     if (size == 0)
         return 0;
 
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string wire = (data[0] & 1) != 0 ? WithChecksums(bytes) : std::string(bytes);
 
-    theUnit.ForgetReceiver();
-    theUnit.Open(0, 9600, false);
-    if (!theUnit.isOpen)
+    unit.ForgetReceiver();
+    unit.Open(0, 9600, false);
+    if (!unit.isOpen)
         std::abort();
     for (std::size_t at = 0; at < wire.size(); at += kChunkBytes) {
         const std::size_t count = std::min(kChunkBytes, wire.size() - at);
         com1.DeliverToHost(reinterpret_cast<const std::uint8_t*>(wire.data() + at), count);
-        theUnit.PollReplies();
-        if (theUnit.lineLen < 0 || theUnit.lineLen >= static_cast<int>(theUnit.lineBuf.size()))
+        unit.PollReplies();
+        if (unit.lineLen < 0 || unit.lineLen >= static_cast<int>(unit.lineBuf.size()))
             std::abort();
     }
     // What the interpretation keeps stays within its fixed sizes.
-    if (theUnit.poiHeader.size() > CGpsUnit::kHeaderLength ||
-        theUnit.mapHeader.size() > CGpsUnit::kHeaderLength ||
-        theUnit.unitName.size() > CGpsUnit::kUnitNameLength)
+    if (unit.poiHeader.size() > CGpsUnit::kHeaderLength ||
+        unit.mapHeader.size() > CGpsUnit::kHeaderLength ||
+        unit.unitName.size() > CGpsUnit::kUnitNameLength)
         std::abort();
-    theUnit.Close();
+    unit.Close();
 
     ReplyInterpreter::ParseVersion(bytes);
     return 0;

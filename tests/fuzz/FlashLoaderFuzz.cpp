@@ -1,16 +1,16 @@
-// The flash loader engine on a memory serial device in virtual time, fed any sequence of
-// receiver bytes (LoaderFuzzInput.h), as a driver steps it: bursts of Step, a second image
-// or Finish once the image is sent. The image file may be cut short during the run. After
-// every step, for the image being sent:
+// An upload run on a memory serial device in virtual time, fed any sequence of receiver
+// bytes (LoaderFuzzInput.h), each chunk as input on the port, quiet periods as ticks. The
+// image file may be cut short during the run. After every step, for the image being sent:
 //   - the bytes counted as sent never exceed the image and its pad byte;
 //   - a data record on the wire lies within the image and its pad byte;
 //   - FILE DONE comes only once the image is read to its end, unless the reader failed.
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "image/ImageReader.h"
-#include "loader/FlashLoader.h"
+#include "loader/UploadRun.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/fuzz/FuzzWorkDir.h"
@@ -66,38 +66,31 @@ struct Image {
     std::size_t size;
 };
 
-class Run {
+// The checks, after every step of the run.
+class Checks {
   public:
-    Run(const Setup& setup, Image first, Image second, FlashLoader& engine)
-        : setup_(setup), first_(first), second_(second), engine_(engine) {}
-
-    void Burst() {
-        for (int steps = 0;; ++steps) {
-            Require(steps < kMaxStepsPerBurst);
-            const LoaderState before = engine_.state;
-            const bool again = engine_.Step();
+    Checks(const Setup& setup, Image first, Image second, UploadRun& run)
+        : setup_(setup), first_(first), second_(second), run_(run), engine_(run.Engine()) {
+        run.ObserveSteps([this](LoaderState before) {
+            Require(++steps_ < kMaxStepsPerBurst);
             Check(before);
-            if (!again)
-                break;
-        }
+        });
+    }
+    // A tick, or input: one burst of the run. The image file may be cut short once a
+    // record is programmed.
+    void Advance(bool input) {
+        steps_ = 0;
+        input ? run_.InputArrived() : run_.Tick();
         if (setup_.truncate && !truncated_ && engine_.bytesSent > 0) {
             ImageFiles::Truncate();
             truncated_ = true;
-        }
-        if (engine_.state != LoaderState::FileDone)
-            return;
-        if (setup_.secondImage && !secondStarted_) {
-            secondStarted_ = true;
-            engine_.SecondFile(second_.reader, second_.loadAddress);
-            Burst();
-        } else {
-            engine_.Finish();
         }
     }
 
   private:
     const Image& Current() const {
-        return secondStarted_ && engine_.LoadAddress() == second_.loadAddress ? second_ : first_;
+        return run_.CurrentIndex() > 0 && engine_.LoadAddress() == second_.loadAddress ? second_
+                                                                                       : first_;
     }
     void Check(LoaderState before) {
         const Image& image = Current();
@@ -125,9 +118,10 @@ class Run {
     const Setup& setup_;
     const Image first_;
     const Image second_;
-    FlashLoader& engine_;
+    UploadRun& run_;
+    const FlashLoader& engine_;
+    int steps_ = 0;
     bool truncated_ = false;
-    bool secondStarted_ = false;
 };
 
 }  // namespace
@@ -148,28 +142,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(reader.Open("image"));
     ImageReader secondReader;
     Require(secondReader.Open("second"));
-    FlashLoader engine(LoaderTarget{.uploadFamily = setup.family});
     const std::uint32_t eraseEnd =
         setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
-    engine.Create(&reader, line.link.get(), setup.recordNumbered, setup.loadAddress, eraseEnd,
-                  setup.addressCheck);
+    std::vector<UploadRun::Image> images{{&reader, setup.loadAddress}};
+    if (setup.secondImage)
+        images.push_back({&secondReader, loaderfuzz::kSecondLoadAddress});
+    UploadRun run(
+        {{.uploadFamily = setup.family}, setup.recordNumbered, eraseEnd, setup.addressCheck},
+        line.link.get(), images);
 
-    Run run(setup, {&reader, setup.loadAddress, setup.imageSize},
-            {&secondReader, loaderfuzz::kSecondLoadAddress, setup.secondSize}, engine);
-    run.Burst();
+    Checks checks(setup, {&reader, setup.loadAddress, setup.imageSize},
+                  {&secondReader, loaderfuzz::kSecondLoadAddress, setup.secondSize}, run);
+    checks.Advance(false);
     for (std::size_t at = 2; at < size;) {
         const std::uint8_t header = data[at++];
         const std::size_t count = std::min<std::size_t>(header & 0x3F, size - at);
         clock.Advance(loaderfuzz::kQuietMs[header >> 6]);
         device.DeliverToHost(data + at, count);
         at += count;
-        run.Burst();
+        checks.Advance(true);
         device.TakeSent();
     }
     for (int i = 0; i < kClosingQuietPeriods; ++i) {
         clock.Advance(kClosingQuietMs);
-        run.Burst();
+        checks.Advance(false);
     }
-    engine.CloseTrace();
+    run.Engine().CloseTrace();
     return 0;
 }

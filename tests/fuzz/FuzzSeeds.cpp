@@ -11,7 +11,7 @@
 
 #include "command/CommandSentence.h"
 #include "image/ImageReader.h"
-#include "loader/FlashLoader.h"
+#include "loader/UploadRun.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "sim/ReceiverIdentities.h"
@@ -26,7 +26,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::uint64_t kUploadLimitMs = 600000;
-constexpr std::uint64_t kDriverTimerMs = 100;
 constexpr std::uint64_t kReplyWaitMs = 1000;
 
 using Seeds = std::vector<std::string>;
@@ -160,21 +159,14 @@ std::vector<std::uint8_t> RecordUpload(const loaderfuzz::Setup& setup, std::uint
         line.Open(0, 115200);
         ImageReader reader;
         reader.Open("image");
-        FlashLoader engine(LoaderTarget{.uploadFamily = setup.family});
         const std::uint32_t eraseEnd =
             setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
-        engine.Create(&reader, line.link.get(), setup.recordNumbered, setup.loadAddress, eraseEnd,
-                      setup.addressCheck);
-        while (clock.MonotonicMs() < kUploadLimitMs && engine.state != LoaderState::AllDone) {
-            clock.Advance(kDriverTimerMs);
-            while (engine.Step() && engine.state != LoaderState::AllDone) {
-            }
-            if (engine.state == LoaderState::FileDone)
-                engine.Finish();
-        }
-        engine.CloseTrace();
-        if (engine.state != LoaderState::AllDone)
+        UploadRun run(
+            {{.uploadFamily = setup.family}, setup.recordNumbered, eraseEnd, setup.addressCheck},
+            line.link.get(), {{&reader, setup.loadAddress}});
+        if (run.RunToEnd(kUploadLimitMs) != UploadRun::Outcome::Complete)
             std::fprintf(stderr, "seed upload (config %02x) did not complete\n", input[0]);
+        run.Engine().CloseTrace();
     }
     return input;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/ImageReader.h"
+#include "image/ValidationContext.h"
 #include "loader/FlashLoader.h"
 #include "tests/fuzz/FuzzWorkDir.h"
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every check the drivers make, quietly (no dialog); a check must leave the image
     // to be read from its first record.
     for (int kind = 0; kind <= 3; ++kind)
-        reader.Validate(kind, true);
+        reader.Validate(kind, true, {});
 
     const std::uint64_t large =
         ReadAll(reader, FlashLoader::kRecordCapacity, FlashLoader::kMaxRecordData, size);

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <array>
 #include <filesystem>
 
 #include "tests/image/ImageTestFiles.h"
+#include "tests/support/SpecialFiles.h"
 
 using namespace imagetest;
 
@@ -16,7 +15,8 @@ TEST_F(ImageReaderBinary, OnlyARegularFileUnder4GiBIsAnImage) {
     std::array<std::uint8_t, 16> buffer{};
     std::uint32_t address = 0;
     // A folder is not an image, although the C library opens it; opening a FIFO would wait.
-    ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+    const NonRegularFile fifo("fifo");
+    ASSERT_TRUE(fifo.Made());
     for (std::string path :
          {std::string(), std::string("absent.bin"), dir.Path().string(), std::string("fifo")}) {
         EXPECT_FALSE(reader.Open(path)) << path;

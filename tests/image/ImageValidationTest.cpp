@@ -38,14 +38,10 @@ struct Case {
 
 class ImageValidation : public ImageFiles {
   protected:
-    void SetUp() override {
-        TearDown();
-        theUnit.unitName = "GPS 7K2";
-    }
-    void TearDown() override {
-        theUnit.ResetForStart();
-        theApp.manualMode = 1;
-    }
+    void SetUp() override { unit.unitName = "GPS 7K2"; }
+
+    CGpsUnit unit;
+    CUploaderApp app{unit};
 };
 
 }  // namespace
@@ -113,11 +109,11 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
             ui.OnDialog(kWarning).Escape();
         if (c.answer == kEnter)
             ui.OnDialog(kWarning).Enter();
-        theUnit.productCode = c.code;
+        unit.productCode = c.code;
         ImageReader reader;
         std::string path = Write("image", c.content);
         ASSERT_TRUE(reader.Open(path));
-        EXPECT_EQ(reader.Validate(c.kind, c.quiet), c.result);
+        EXPECT_EQ(reader.Validate(c.kind, c.quiet, app.ImageCheck()), c.result);
         // One warning at most (an empty text, then the warning's), with the fixed lower line.
         std::vector<std::string> upper = ui.Log().ControlHistory(kWarning, IDC_WARNING_UPPER);
         ASSERT_EQ(upper.size(), c.what ? 2u : 0u);
@@ -130,7 +126,7 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
     ImageReader missing;
     EXPECT_FALSE(missing.Open("missing.img"));
     for (int kind = 0; kind <= 4; ++kind)
-        EXPECT_EQ(missing.Validate(kind, false), 0) << kind;
+        EXPECT_EQ(missing.Validate(kind, false, app.ImageCheck()), 0) << kind;
 }
 
 TEST_F(ImageValidation, CodeCheckReadsTheVersionAndTheImageStillStartsAtItsFirstDataLine) {
@@ -148,8 +144,10 @@ TEST_F(ImageValidation, CodeCheckReadsTheVersionAndTheImageStillStartsAtItsFirst
         std::uint32_t address = 0;
         reader.ReadRecord(std::span<std::uint8_t>(buffer), 1980, address);
         // The binary checks must not take a record away either.
-        EXPECT_EQ(reader.Validate(0, true) + reader.Validate(1, true), 2);
-        EXPECT_EQ(reader.Validate(2, true), 1);
+        EXPECT_EQ(
+            reader.Validate(0, true, app.ImageCheck()) + reader.Validate(1, true, app.ImageCheck()),
+            2);
+        EXPECT_EQ(reader.Validate(2, true, app.ImageCheck()), 1);
         EXPECT_TRUE(reader.versionFound);
         EXPECT_EQ(std::pair(reader.versionMajor, reader.versionMinor), std::pair(major, minor));
         ExpectContiguous(ReadAll(reader, 1980), samples::kCodeLoadAddress,
@@ -157,7 +155,7 @@ TEST_F(ImageValidation, CodeCheckReadsTheVersionAndTheImageStillStartsAtItsFirst
     }
     ImageReader reader;
     ASSERT_TRUE(reader.Open(Write("noversion.hex", NoVersionLine())));
-    EXPECT_EQ(reader.Validate(2, true), 1);
+    EXPECT_EQ(reader.Validate(2, true, app.ImageCheck()), 1);
     EXPECT_FALSE(reader.versionFound);
 }
 
@@ -166,14 +164,14 @@ TEST_F(ImageValidation, ContinueOnSRecordCodeNeedsManualOrExpertMode) {
     ASSERT_TRUE(reader.Open(Write("other.hex", samples::CodeImageSRecord("025", 1, 1, 8000, 9))));
     ScriptedUi ui;
     ui.OnDialog(kWarning).Repeat().Press(ui::IDOK);
-    EXPECT_EQ(reader.Validate(2, false), 1);
-    theApp.manualMode = 0;
-    theUnit.expertMode = 1;
-    EXPECT_EQ(reader.Validate(2, false), 1);
+    EXPECT_EQ(reader.Validate(2, false, app.ImageCheck()), 1);
+    app.manualMode = 0;
+    unit.expertMode = 1;
+    EXPECT_EQ(reader.Validate(2, false, app.ImageCheck()), 1);
     EXPECT_FALSE(ui::Runtime::Get().QuitPosted());
     // An automatic upload: Continue ends the program.
-    theUnit.expertMode = 0;
-    EXPECT_EQ(reader.Validate(2, false), 0);
+    unit.expertMode = 0;
+    EXPECT_EQ(reader.Validate(2, false, app.ImageCheck()), 0);
     EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
     EXPECT_EQ(ui::Runtime::Get().QuitCode(), 0);
 }

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
 #include "loader/CProtocolDlg.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
@@ -20,14 +19,7 @@ using Texts = std::vector<std::string>;
 
 class ProtocolDlg : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TearDown();
-        theUnit.unitName = "Pathwick";
-    }
-    void TearDown() override {
-        theUnit.ResetForStart();
-        theApp.baudChosenByUser = 0;
-    }
+    void SetUp() override { unit.unitName = "Pathwick"; }
     // A receiver in its loader; on COM1 at the sentence speed, as drivers leave the channel.
     void ReceiverInLoader(std::uint32_t loaderSpeed, bool attach = true) {
         sim::ReceiverOptions options;
@@ -36,7 +28,7 @@ class ProtocolDlg : public ::testing::Test {
         receiver = std::make_unique<sim::SimulatedReceiver>(options);
         if (attach) {
             bank.Attach(0, receiver.get());
-            theUnit.Open(0, 4800, false);
+            unit.Open(0, 4800, false);
         }
     }
 
@@ -44,6 +36,8 @@ class ProtocolDlg : public ::testing::Test {
     TempWorkDir dir;
     platform::MemorySerialBank bank;
     std::unique_ptr<sim::SimulatedReceiver> receiver;
+    CGpsUnit unit;  // after the bank and the receiver: the port closes before they go
+    bool baudChosenByUser = false;
 };
 
 struct Heard {
@@ -62,11 +56,11 @@ TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);
     if (p.attachAtMs != 0)
         ui.At(p.attachAtMs).Run([this] { bank.Attach(0, receiver.get()); });
-    CProtocolDlg dialog;
+    CProtocolDlg dialog(unit, baudChosenByUser, unit.autoUpload);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     EXPECT_EQ(ui.Clock().MonotonicMs(), 1000 * (p.elapsed.size() - 2));
-    EXPECT_EQ(theUnit.baud, static_cast<int>(p.loaderSpeed));
-    EXPECT_EQ(theUnit.isOpen, 1);
+    EXPECT_EQ(unit.baud, static_cast<int>(p.loaderSpeed));
+    EXPECT_EQ(unit.isOpen, 1);
     EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_STATUS_TEXT), (Texts{"", "Pathwick on COM1"}));
     EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT), p.elapsed);
 }
@@ -95,18 +89,18 @@ void PrintTo(const Switching& p, std::ostream* os) {
 // Automatic: 115200 and 19200 in turn, two seconds each; a speed the user chose stays.
 TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
     ReceiverInLoader(57600);
-    theApp.baudChosenByUser = GetParam().baudChosenByUser;
-    theUnit.Open(0, GetParam().baud != 0 ? GetParam().baud : 4800, false);
-    theUnit.baud = GetParam().baud;
-    theUnit.autoUpload = 1;
+    baudChosenByUser = GetParam().baudChosenByUser;
+    unit.Open(0, GetParam().baud != 0 ? GetParam().baud : 4800, false);
+    unit.baud = GetParam().baud;
+    unit.autoUpload = 1;
     ui.OnDialog(kCaption).After(7500).Press(ui::IDCANCEL);
     Speeds speeds;
     for (std::uint64_t t = 500; t < 7000; t += 1000)
         ui.At(t).Run([&] { speeds.push_back(bank.Device(0)->Line().baud); });
     const int opens = bank.Device(0)->OpenCount();
-    CProtocolDlg dialog;
+    CProtocolDlg dialog(unit, baudChosenByUser, unit.autoUpload);
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(theUnit.autoUpload, 0);
+    EXPECT_EQ(unit.autoUpload, 0);
     EXPECT_EQ(speeds, GetParam().speeds);
     EXPECT_EQ(bank.Device(0)->OpenCount() - opens, GetParam().opens);
     EXPECT_EQ(ui.Log().ControlHistory(kCaption, IDC_ELAPSED_TEXT).back(), "00:00:07");

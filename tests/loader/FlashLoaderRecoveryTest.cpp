@@ -124,25 +124,23 @@ TEST_F(Recovery, FamilyTwoDecidesTheWordOrderOnceByItsPhase) {
     target.uploadFamily = 2;
     Load(samples::RandomBytes(6 * 1980, 1), 0, 0, 0x9FFFF);
     ToFirstRecord();
-    FixedPhase phase;
-    const auto report = [&](const FixedPhase* source, int now, std::uint16_t low, WordOrder order,
+    const auto report = [&](std::optional<int> phase, std::uint16_t low, WordOrder order,
                             std::uint32_t value) {
-        phase.phase = now;
-        engine->SetPhaseSource(source);
+        engine->SetPhase(phase);
         ArriveWithWords({0x0000, low});
         EXPECT_EQ(engine->Order(), order);
         EXPECT_EQ(engine->ReportedValue(), value);
         Receive({0x55});
     };
-    report(nullptr, 0, 0x0123, WordOrder::Undecided, 0);  // no phase known: the value stays 0
-    report(&phase, 1, 0x000A, WordOrder::LowFirst, 0x000A0000);
+    report(std::nullopt, 0x0123, WordOrder::Undecided, 0);  // no phase known: the value stays 0
+    report(1, 0x000A, WordOrder::LowFirst, 0x000A0000);
     // Decided once: a later report is read in the same order, whatever the phase says.
-    report(&phase, 0, 0x0123, WordOrder::LowFirst, 0x01230000);
+    report(0, 0x0123, WordOrder::LowFirst, 0x01230000);
     // A new engine decides again, and starts a new trace.
     Create(0, 0, 0x9FFFF);
     EXPECT_EQ(Trace(), "");
     ToFirstRecord();
-    report(&phase, 0, 0x0123, WordOrder::HighFirst, 0x00000123);
+    report(0, 0x0123, WordOrder::HighFirst, 0x00000123);
 }
 
 }  // namespace

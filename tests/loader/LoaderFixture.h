@@ -8,7 +8,6 @@
 
 #include "image/ImageReader.h"
 #include "loader/FlashLoader.h"
-#include "loader/UploadPhaseSource.h"
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/support/LoaderLine.h"
@@ -20,12 +19,6 @@
 inline void PrintTo(LoaderState state, std::ostream* os) {
     *os << "state " << static_cast<int>(state);
 }
-
-// What a driver tells the engine about its phase.
-struct FixedPhase : UploadPhaseSource {
-    int UploadPhase() const override { return phase; }
-    int phase = 0;
-};
 
 // The engine in virtual time over a memory device on COM1 with no peer: the test plays the
 // receiver.

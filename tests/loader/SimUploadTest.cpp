@@ -4,7 +4,9 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
+#include "loader/UploadRun.h"
 #include "sim/SimulatedReceiver.h"
 #include "tests/loader/LoaderFixture.h"
 
@@ -135,7 +137,6 @@ class SimUpload : public LoaderFixture,
     }
 
     ImageReader second;
-    FixedPhase phase;
     std::unique_ptr<sim::SimulatedReceiver> receiver;  // outlives the port TearDown closes
 };
 
@@ -170,49 +171,52 @@ TEST_P(SimUpload, FlashEqualsTheImageOrTheEngineWaitsWhereItShould) {
     const std::uint32_t eraseEnd = c.eraseEnd         ? c.eraseEnd
                                    : reader.isSRecord ? reader.endAddress + 0x2D000000
                                                       : reader.size;
-    phase.phase = c.bootBlock ? 2 : c.load == 0xA0000 ? 1 : 0;
-    engine.emplace(LoaderTarget{.uploadFamily = c.family, .bootReloadPass = c.bootBlock});
-    if (c.family == 2)
-        engine->SetPhaseSource(&phase);
-    engine->Create(&reader, line.link.get(), c.recordNumbered, c.load, eraseEnd, c.addressCheck);
+    const auto phase = [family = c.family](int value) {
+        return family == 2 ? std::optional(value) : std::nullopt;
+    };
+    std::vector<UploadRun::Image> images{{&reader, c.load, "", 0,
+                                          phase(c.bootBlock         ? 2
+                                                : c.load == 0xA0000 ? 1
+                                                                    : 0)}};
+    if (c.withDatabase)
+        images.push_back({&second, 0xA0000, "", 0, phase(1)});
+    UploadRun run({{.uploadFamily = c.family, .bootReloadPass = c.bootBlock},
+                   c.recordNumbered,
+                   eraseEnd,
+                   c.addressCheck},
+                  line.link.get(), images);
 
-    // The driver's timer: a burst of steps every 100 ms.
     std::size_t longestFrame = 0;
     const LoaderState end = c.recordNumbered && f.numberedEnd ? *f.numberedEnd : f.end;
-    const std::uint64_t limitMs = end == LoaderState::AllDone ? 600000 : 60000;
-    while (clock.MonotonicMs() < limitMs && engine->state != LoaderState::AllDone) {
-        clock.Advance(100);
-        for (int steps = 0; engine->Step() && engine->state != LoaderState::AllDone; ++steps)
-            ASSERT_LT(steps, 100000) << "a burst does not end";
-        if (engine->state == LoaderState::WaitRec)
-            longestFrame = std::max(longestFrame, engine->FrameLength());
-        if (engine->state == LoaderState::FileDone && c.withDatabase &&
-            !std::exchange(phase.phase, 1))
-            engine->SecondFile(&second, 0xA0000);
-        else if (engine->state == LoaderState::FileDone)
-            engine->Finish();
-    }
-
-    ASSERT_EQ(engine->state, end);
+    using Outcome = UploadRun::Outcome;
+    const Outcome ending = end == LoaderState::AllDone         ? Outcome::Complete
+                           : end == LoaderState::SystemFailure ? Outcome::Failed
+                           : end == LoaderState::InvalidFlash  ? Outcome::Refused
+                                                               : Outcome::Running;
+    ASSERT_EQ(run.RunToEnd(ending == Outcome::Complete ? 600000 : 60000,
+                           [&] {
+                               if (run.Engine().state == LoaderState::WaitRec)
+                                   longestFrame =
+                                       std::max(longestFrame, run.Engine().FrameLength());
+                           }),
+              ending)
+        << run.FailureText();
+    ASSERT_TRUE(ending == Outcome::Complete || run.Engine().state == end);
     EXPECT_LE(longestFrame, FlashLoader::kFrameBufferSize);
     EXPECT_TRUE(!f.rules.empty() || receiver->Counters().recordsRejected == 0);
     EXPECT_TRUE(f.rules.empty() || (f.onErase && c.recordNumbered) ||
                 receiver->Counters().faultsStruck > 0);
     EXPECT_TRUE(end != LoaderState::InvalidFlash || receiver->Flash().ProgrammedBytes() == 0);
     EXPECT_EQ(receiver->Counters().bytesCorrupted, 0u);
-    EXPECT_EQ(engine->StopReason().empty(), end != LoaderState::SystemFailure);
+    EXPECT_EQ(run.Engine().StopReason().empty(), end != LoaderState::SystemFailure);
     if (end != LoaderState::AllDone)
-        return;
+        return;  // complete: a record-numbered run also had the size and checksum it sent
     const Bytes expected(image.begin() + (c.bootBlock ? 0x70000 : 0), image.end());
     const std::uint32_t at = reader.isSRecord ? samples::kCodeLoadAddress : c.load;
     EXPECT_EQ(receiver->ReadFlash(at, expected.size()), expected);
     EXPECT_EQ(receiver->ReadFlash(0xA0000, database.size()), database);
     // Nothing else was written but the pad byte after an odd last record.
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), (expected.size() + 1) / 2 * 2 + database.size());
-    if (c.recordNumbered) {
-        EXPECT_EQ(engine->endChecksum, 0);
-        EXPECT_EQ(engine->receivedSize, expected.size());
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllConfigurations, SimUpload,

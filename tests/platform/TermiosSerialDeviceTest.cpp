@@ -1,6 +1,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "COMLINK/CommLink.h"
@@ -19,6 +21,7 @@
 #include "platform/VirtualClock.h"
 #include "tests/platform/SerialConformance.h"
 #include "tests/support/PtyPair.h"
+#include "tests/support/TempWorkDir.h"
 
 namespace {
 
@@ -85,7 +88,7 @@ TEST_F(TermiosTest, OpensRawAndRefusesASecondOpener) {
         EXPECT_FALSE(second.Open());
         EXPECT_EQ(second.LastSystemError(), EBUSY);
         EXPECT_EQ(SerialDiagnostics::LastFailure(pty.SlavePath()),
-                  "flock " + pty.SlavePath() + ": device in use");
+                  "open " + pty.SlavePath() + ": device in use");
         ::setenv("ORVANE_COM4", pty.SlavePath().c_str(), 1);
         Win32CommPort com4(3, 4096, 2048, 0);  // another index, the same device
         ::unsetenv("ORVANE_COM4");
@@ -97,18 +100,51 @@ TEST_F(TermiosTest, OpensRawAndRefusesASecondOpener) {
     EXPECT_TRUE(again.Open());
 }
 
-TEST_F(TermiosTest, MissingDeviceOrNotATerminalFailsToOpen) {
-    for (auto [path, error] :
-         {std::pair{"/dev/ttyNoSuchDevice99", ENOENT}, {"/dev/null", ENOTTY}}) {
+// What is no serial port is refused before anything about it changes, with the reason
+// for the status line; a missing device is what a scan meets everywhere and stays off it.
+TEST_F(TermiosTest, WhatIsNoSerialPortIsRefusedWithTheReason) {
+    TempWorkDir dir;
+    TempWorkDir::Write("plain.txt", "S0\n");
+    // The pseudo-terminal stands for the program's own: its standard input.
+    int savedInput = ::dup(STDIN_FILENO);
+    int terminal = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::dup2(terminal, STDIN_FILENO), STDIN_FILENO);
+    const termios before = pty.SlaveSettings();
+    const std::tuple<std::string, int, std::string, bool> kCases[] = {
+        {"/dev/ttyNoSuchDevice99", ENOENT, "no such file or directory", false},
+        {"/dev/null", ENOTTY, "not a serial device", true},
+        {(dir.Path() / "plain.txt").string(), ENOTTY, "not a serial device", true},
+        {dir.Path().string(), ENOTTY, "not a serial device", true},
+        {pty.SlavePath(), platform::kErrorOwnTerminal, "the terminal this program runs in", true},
+    };
+    for (const auto& [path, error, reason, forUser] : kCases) {
         TermiosSerialDevice device(path);
         EXPECT_FALSE(device.Open());
         EXPECT_EQ(device.LastSystemError(), error) << path;
+        ::setenv("ORVANE_COM3", path.c_str(), 1);
+        Win32CommPort port(2, 4096, 2048, 0);
+        EXPECT_EQ(port.LastError(), CL_ERR_GENERAL) << path;
+        EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(2), "open " + path + ": " + reason);
+        EXPECT_EQ(SerialDiagnostics::LastFailureForUser(2),
+                  forUser ? "open " + path + ": " + reason : "");
     }
-    ::setenv("ORVANE_COM3", "/dev/ttyNoSuchDevice99", 1);
-    Win32CommPort port(2, 4096, 2048, 0);
-    EXPECT_EQ(port.LastError(), CL_ERR_GENERAL);
-    EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(2),
-              "open /dev/ttyNoSuchDevice99: no such file or directory");
+    EXPECT_EQ(pty.SlaveSettings().c_lflag, before.c_lflag) << "the terminal was changed";
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    ::close(terminal);
+
+    // /dev/tty is the controlling terminal: a child's in a session of its own.
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        int controlling = ::open(pty.SlavePath().c_str(), O_RDWR);
+        TermiosSerialDevice device("/dev/tty");
+        bool refused = !device.Open() && device.LastSystemError() == platform::kErrorOwnTerminal;
+        ::_exit(controlling >= 0 && refused ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "/dev/tty was taken as a port";
 }
 
 TEST_F(TermiosTest, EverySpeedOfTheDialogsIsVisibleFromTheOtherEnd) {

@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <termios.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/program/Responder.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
@@ -68,9 +70,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "Expert upload mode is turned ON."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProgramUpload, CtrlCBringsTheCancelWarningAndASecondOneQuitsRestoringThePort) {
+// Stopping the program in the middle of an upload: Ctrl-C brings the cancel warning and a
+// second one quits; SIGTERM and SIGHUP quit at once; the end of input cancels. Every way
+// ends the program within a second, with the trace written and the port's settings back.
+struct StopCase : NamedCase {
+    std::vector<int> signals;  // sent in turn, each after the last one's answer; none: the
+                               // input ends
+    int status;
+    std::string shown;
+};
+
+class ProgramStops : public ProgramUpload, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(ProgramStops, InTheMiddleOfAnUploadClosingThePortAsFound) {
+    const StopCase& c = GetParam();
     std::string image = WriteCodeImage("512K");
-    // Paced at the line rate, the upload lasts long enough to interrupt it.
+    // Paced at the line rate, the upload lasts long enough to stop it.
     ReceiverSimProcess sim({"--model", "Pathwick", "--pace", "--chatter", "0"});
     auto portSettings = [&] {
         termios settings{};
@@ -95,13 +110,24 @@ TEST_F(ProgramUpload, CtrlCBringsTheCancelWarningAndASecondOneQuitsRestoringTheP
         ASSERT_LT(second, 60) << program.Output();
     }
     ASSERT_TRUE(program.WaitFor("PROGRAMMING", kPromptTimeoutMs)) << program.Output();
-    program.Signal(SIGINT);
-    ASSERT_TRUE(program.NextPrompt(10000)) << program.Output();
-    EXPECT_NE(program.Pending().find("Interrupt: Cancel\n== WARNING"), std::string::npos)
-        << program.Output();
-    program.Signal(SIGINT);
-    EXPECT_EQ(program.Wait(20000), 130) << program.Output();
-    EXPECT_NE(program.Output().find("Interrupted twice: quitting."), std::string::npos);
+    auto stopped = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < c.signals.size(); ++i) {
+        if (i > 0) {
+            ASSERT_TRUE(program.NextPrompt(10000)) << program.Output();
+            EXPECT_NE(program.Pending().find("Interrupt: Cancel\n== WARNING"), std::string::npos)
+                << program.Output();
+        }
+        stopped = std::chrono::steady_clock::now();
+        program.Signal(c.signals[i]);
+    }
+    if (c.signals.empty())
+        program.CloseInput();
+    EXPECT_EQ(program.Wait(20000), c.status) << program.Output();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
+    EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
+    std::string trace = TempWorkDir::Read("DEBUG.OUT");
+    EXPECT_NE(trace.find("SEND REC"), std::string::npos) << trace.substr(0, 500);
+    EXPECT_EQ(trace.back(), '\n') << "the trace was cut";
 
     termios after = portSettings();
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
@@ -109,3 +135,11 @@ TEST_F(ProgramUpload, CtrlCBringsTheCancelWarningAndASecondOneQuitsRestoringTheP
     EXPECT_EQ(after.c_iflag, before.c_iflag);
     EXPECT_EQ(after.c_cflag, before.c_cflag);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, ProgramStops,
+    ::testing::Values(StopCase{"CtrlCTwice", {SIGINT, SIGINT}, 130, "Interrupted twice: quitting."},
+                      StopCase{"Sigterm", {SIGTERM}, 143, "Terminated: quitting."},
+                      StopCase{"Sighup", {SIGHUP}, 129, "Terminated: quitting."},
+                      StopCase{"EndOfInput", {}, 2, "\nEnd of input: Cancel\n"}),
+    ByName);

@@ -29,7 +29,7 @@ struct WineCase : NamedCase {
     std::string ini;                                          // orvane.ini, or empty
     std::vector<std::string> commands;                        // typed at the menu
     std::map<std::string, std::vector<std::string>> answers;  // by prompt
-    bool endInput;                   // input ends after the commands, during the scan
+    bool endInput;  // input ends after the commands, during the scan: it is cancelled, status 2
     std::vector<std::string> shown;  // in the output, in this order
 };
 
@@ -83,7 +83,7 @@ TEST_P(WineProgram, RunsAsOnLinux) {
             << program.Output();
         ASSERT_TRUE(program.Answer("Upload")) << program.Output();
         program.CloseInput();
-        EXPECT_EQ(program.Wait(kPromptTimeoutMs), 0) << program.Output();
+        EXPECT_EQ(program.Wait(kPromptTimeoutMs), 2) << program.Output();
     } else {
         EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
     }
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {}, {{"Upload> ", {"yes"}}}, false,
                  {"Upload> yes", "== Upload status ==", "Upload complete", "Command> Exit"}),
         WineCase("EndOfInputDuringTheScan", true, "", {"Select Code File"}, {}, true,
-                 {"Command> Upload", "End of input: ", "Command> End of input: Exit"}),
+                 {"Command> Upload", "\nEnd of input: Cancel\n"}),
         // A port beyond COM4, which Expert Setup reaches, that the system does not have.
         WineCase("MissingComPort", false, "", {"Expert", "Select Code File", "Upload"},
                  {{"Expert Setup> ", {"Pathwick", "COM", "COM = 7", "On", "OK"}},

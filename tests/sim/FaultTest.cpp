@@ -90,25 +90,4 @@ TEST(LoaderFaults, RecNumberAsksForThePreviousRecord) {
     }
 }
 
-// A host that follows the protocol loads the image whole through every fault it can
-// recover from, on a paced line, having switched from sentences with a command.
-TEST(LoaderFaults, LoadCompletesThroughEveryRecoverableFault) {
-    sim::ReceiverOptions options =
-        InLoader(false, {"resend:every=7,code=82", "debug:every=5", "recnum:at=4", "lostack:at=9",
-                         "garbage:on=record,every=11", "reset:at=12", "resend:on=erase"});
-    options.startInLoader = false;
-    options.timing.pace = true;
-    options.loaderSpeed = 19200;
-    SimulatedReceiver receiver(options);
-    WireHost host(receiver);
-    host.SendCommand("CMD,PIUPLOAD");
-    host.Run(1000);
-    host.SetBaud(19200);
-    const Bytes image = Pattern(40000, 77);
-    LoadImage(host, image, 0);
-    EXPECT_EQ(receiver.ReadFlash(0, 40000), image);
-    EXPECT_EQ(receiver.Counters().bytesCorrupted, 0u);
-    EXPECT_GE(receiver.Counters().faultsStruck, 12u);
-}
-
 }  // namespace

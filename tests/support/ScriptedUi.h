@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ui/MessageBoxFlags.h"
-#include "ui/scripted/ScriptedBackend.h"
+#include "tests/support/scripted/ScriptedBackend.h"
 
 // A scripted user interface whose failures fail the running test.
 class ScriptedUi : public ui::ScriptedBackend {

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "tests/terminal/TerminalUi.h"
@@ -52,6 +53,10 @@ TEST_P(MessageBoxAnswer, IsAButtonsNameInAnyCaseOrTheCancelAtTheEndOfInput) {
         << ui.Output();
     EXPECT_TRUE(ui.Printed("CONTINUE AUTO UPLOAD> ")) << ui.Output();
     EXPECT_TRUE(ui.Printed(c.shown)) << ui.Output();
+    // An answer that the end of input gave ends the program.
+    EXPECT_EQ(ui::Runtime::Get().QuitPosted(), c.typed.empty());
+    EXPECT_EQ(ui::Runtime::Get().QuitCode(),
+              c.typed.empty() ? ui::TerminalBackend::kEndOfInputQuitCode : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,19 +99,31 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
     EXPECT_NE(out.find("Unknown answer \"what\""), std::string::npos) << out;
 }
 
-TEST(TerminalDialog, EndOfInputAnswersCancelAndGivesUpOnADialogThatStaysOpen) {
-    for (bool stubborn : {false, true}) {
-        TerminalUi ui;
-        ui.EndInput();
-        LabelledDialog dialog;
-        int cancels = 0;
-        if (stubborn)
-            dialog.onCancel = [&](TestDialog&) { ++cancels; };
-        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-        EXPECT_EQ(ui::Runtime::Get().QuitPosted(), stubborn);
-        if (stubborn) {
-            EXPECT_EQ(cancels, ui::TerminalBackend::kAnswersAtEndOfInput);
-            EXPECT_TRUE(ui.Printed("\"Expert Setup\" does not close; quitting.")) << ui.Output();
+// Waiting for an answer or running on its own (a scan, an upload), a dialog is
+// cancelled at the end of input and the program ends at once, even when its Cancel asks
+// first (an upload: "stop?") or does not close it.
+TEST(TerminalDialog, EndOfInputCancelsItAndEndsTheProgramAtOnce) {
+    for (bool running : {false, true}) {
+        for (bool asks : {false, true}) {
+            TerminalUi ui;
+            ui.EndInput();
+            LabelledDialog dialog;
+            if (running)
+                dialog.onInit = [](TestDialog& d) { d.SetTimer(11, 1000); };
+            if (asks) {
+                dialog.onCancel = [](TestDialog& d) {
+                    if (ui::MessageBox(&d, "Stop?", "WARNING", ui::MB_OKCANCEL) == ui::IDOK)
+                        d.EndDialog(ui::IDCANCEL);
+                };
+            }
+            auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+            EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kEndOfInputQuitCode);
+            EXPECT_TRUE(ui.Printed(running ? "\nEnd of input: Cancel\n"
+                                           : "Expert Setup> End of input: Cancel\n"))
+                << ui.Output();
+            EXPECT_FALSE(ui.Printed("WARNING")) << ui.Output();
         }
     }
 }
@@ -122,6 +139,7 @@ TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOn
     dialog.onTimer = [&](TestDialog& d, int) {
         ++ticks;
         d.SetProgressPos(terminaltest::kProgress, ticks);  // a quarter percent per tick
+        d.SetControlText(terminaltest::kPercent, std::to_string(ticks / 4) + "%");
         d.SetControlText(terminaltest::kStatus, ticks < 100 ? "Erasing" : "Sending records");
         if (ticks == 200)
             ui.Type("later\nlook at this later\ncancel\n");  // only Cancel is an enabled button
@@ -132,6 +150,7 @@ TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOn
     EXPECT_EQ(ui.Count("  Sending records\n"), 1);
     for (int percent : {1, 25, 49})
         EXPECT_EQ(ui.Count("  Progress: " + std::to_string(percent) + "%\n"), 1) << percent;
+    EXPECT_FALSE(ui.Printed("  25%\n")) << "the percentage is the progress line's";
     EXPECT_TRUE(ui.Printed("Pressed Cancel\n"));
     EXPECT_FALSE(ui.Printed("Expert Setup> "));
 
@@ -142,25 +161,30 @@ TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOn
         << ui.Output();
 }
 
-TEST(TerminalDialog, TimersBelowAnOpenBoxKeepTicking) {
+// A box raised by a running dialog (an error during an upload) comes after the dialog's
+// last lines; while its prompt waits, the dialog's timers tick, and what they change is
+// printed once after the answer, never after the prompt.
+TEST(TerminalDialog, BelowAnOpenBoxTimersTickAndTheirLinesWaitForTheAnswer) {
     TerminalUi ui;
     LabelledDialog dialog;
-    int ticks = 0;
     int ticksWhileBoxOpen = 0;
     bool boxOpen = false;
     dialog.onInit = [](TestDialog& d) {
+        d.SetProgressRange(terminaltest::kProgress, 0, 100);
         d.SetTimer(10, 50);
         d.SetTimer(11, 2);
     };
     dialog.onTimer = [&](TestDialog& d, int id) {
         if (id == 11) {
-            ++ticks;
             ticksWhileBoxOpen += boxOpen;
+            d.SetProgressPos(terminaltest::kProgress, ticksWhileBoxOpen % 100);
+            d.SetControlText(terminaltest::kStatus, boxOpen ? "Sending" : "Erasing");
             if (ticksWhileBoxOpen == 20)
                 ui.Type("ok\n");
             return;
         }
         d.KillTimer(10);
+        d.SetControlText(terminaltest::kStatus, "Stopped");
         boxOpen = true;
         ui::MessageBox(&d, "Cancel?", "WARNING", ui::MB_OK);
         boxOpen = false;
@@ -168,6 +192,12 @@ TEST(TerminalDialog, TimersBelowAnOpenBoxKeepTicking) {
     };
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     EXPECT_GE(ticksWhileBoxOpen, 20);
+    EXPECT_TRUE(
+        ui.Printed("  Stopped\n== WARNING ==\nCancel?\nButtons: OK\nWARNING> ok\n"
+                   "  Sending\n  Progress: "))
+        << ui.Output();
+    EXPECT_EQ(ui.Count("WARNING> "), 1) << ui.Output();
+    EXPECT_EQ(ui.Count("  Sending\n"), 1) << ui.Output();
 }
 
 TEST(TerminalInterrupt, CancelsTheInnermostWindowAndASecondOneSoonQuits) {
@@ -211,7 +241,9 @@ TEST(TerminalFileOpen, ReadsAPathAndAnEmptyLineOrTheEndCancels) {
     ui.EndInput();
     EXPECT_EQ(ui::FileOpenDialog(request), std::optional<std::string>("/images/code.srec"));
     EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
+    EXPECT_FALSE(ui::Runtime::Get().QuitPosted());
     EXPECT_EQ(ui::FileOpenDialog(request), std::nullopt);
+    EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kEndOfInputQuitCode);
     EXPECT_TRUE(
         ui.Printed("== Select Code File ==\n  S-record Files (*.srec)  *.srec\n"
                    "  All Files (*.*)  *.*\n"))

@@ -72,13 +72,14 @@ constexpr int kName = 300;
 constexpr int kCount = 301;
 constexpr int kStatus = 302;
 constexpr int kProgress = 303;
+constexpr int kPercent = 304;
 constexpr int kPathwick = 310;
 constexpr int kCom2 = 311;
 constexpr int kUploadFile = 320;
 constexpr int kLater = 321;
 
 // A dialog with labelled boxes, a radio group, a read-only status text, a progress
-// bar and buttons.
+// bar with its percentage as text, and buttons.
 inline const ui::DialogTemplate& LabelledTemplate() {
     using ui::ControlKind;
     static const ui::DialogTemplate dialog{
@@ -94,6 +95,7 @@ inline const ui::DialogTemplate& LabelledTemplate() {
             {kCom2, ControlKind::RadioButton, "COM &2"},
             {kStatus, ControlKind::EditText, "", {}, ui::kReadOnly},
             {kProgress, ControlKind::ProgressBar, ""},
+            {kPercent, ControlKind::EditText, "", {}, ui::kReadOnly},
             {ui::IDOK, ControlKind::PushButton, "&Save", {}, ui::kDefaultButton},
             {kUploadFile, ControlKind::PushButton, "Upload &File..."},
             {kLater, ControlKind::PushButton, "Later", {}, ui::kDisabled},

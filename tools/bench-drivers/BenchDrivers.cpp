@@ -31,14 +31,15 @@
 #include "app/CUploaderApp.h"
 #include "command/CConnectDlg.h"
 #include "drivers/UploadDialogBase.h"
+#include "drivers/UploadDriverFactory.h"
 #include "image/ImageReader.h"
 #include "platform/SystemClock.h"
 #include "platform/Waitable.h"
 #include "tests/program/ProgramProcess.h"
 #include "tests/support/ReceiverSimProcess.h"
+#include "tests/support/scripted/ScriptedBackend.h"
 #include "tools/sample-images/SampleImages.h"
 #include "ui/Runtime.h"
-#include "ui/scripted/ScriptedBackend.h"
 
 namespace {
 
@@ -161,35 +162,37 @@ UploadResult RunUpload(const samples::Bytes& image, const std::filesystem::path&
 
     RealTimeBackend ui;
     ui.watchInput = watchInput;
+    CGpsUnit unit;
+    CUploaderApp app(unit);
     // The receiver has been identified on COM1.
-    theUnit.family = 15;
-    theUnit.unitName = "Pathwick";
-    theUnit.productCode = "037";
-    theUnit.Open(0, 4800, false);
-    theUnit.dataPath = "poi.bin";
-    theUnit.dataChosen = 1;
-    theUnit.autoUpload = 1;
-    theApp.manualMode = 0;
+    unit.family = 15;
+    unit.unitName = "Pathwick";
+    unit.productCode = "037";
+    unit.Open(0, 4800, false);
+    unit.dataPath = "poi.bin";
+    unit.dataChosen = 1;
+    unit.autoUpload = 1;
+    app.manualMode = 0;
 
     UploadDialogBase* dialog = nullptr;
     Steady::time_point firstRecord{};
     std::optional<CpuMeter> cpu;
     ui.observe = [&] {
-        if (dialog != nullptr && dialog->engine && firstRecord == Steady::time_point{} &&
-            dialog->engine->state >= LoaderState::SendRec &&
-            dialog->engine->state <= LoaderState::Prog) {
+        if (dialog != nullptr && dialog->run && firstRecord == Steady::time_point{} &&
+            dialog->run->Engine().state >= LoaderState::SendRec &&
+            dialog->run->Engine().state <= LoaderState::Prog) {
             firstRecord = Steady::now();
             cpu.emplace();
         }
     };
-    std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15);
+    std::unique_ptr<UploadDriver> driver = CreateUploadDriver(15, app);
     dialog = dynamic_cast<UploadDialogBase*>(driver.get());
     const int result = driver->IsReady() ? driver->RunModal() : 0;
     const Steady::time_point fileDone = Steady::now();
     if (cpu)
         outcome.cpuPercent = cpu->Percent();
     driver.reset();
-    theUnit.Close();
+    unit.Close();
     if (sim.Stop(SIGTERM) != 0)
         std::fprintf(stderr, "bench-drivers: the simulator did not end cleanly\n");
 
@@ -244,8 +247,8 @@ double ScanCpuPercent(int seconds) {
     SilentPty silent;
     PointPortsAt(silent.Path());
     RealTimeBackend ui;
-    theUnit.family = 0;
-    CConnectDlg scan;
+    CGpsUnit unit;
+    CConnectDlg scan(unit, unit.autoUpload);
     const Steady::time_point end = Steady::now() + std::chrono::seconds(seconds);
     ui.observe = [&] {
         if (Steady::now() >= end)
@@ -254,7 +257,7 @@ double ScanCpuPercent(int seconds) {
     const CpuMeter cpu;
     scan.DoModal();
     const double percent = cpu.Percent();
-    theUnit.Close();
+    unit.Close();
     return percent;
 }
 
@@ -263,11 +266,12 @@ double SettleCpuPercent() {
     SilentPty silent;
     PointPortsAt(silent.Path());
     RealTimeBackend ui;
-    theUnit.Open(0, 4800, false);
+    CGpsUnit unit;
+    unit.Open(0, 4800, false);
     const CpuMeter cpu;
-    theUnit.Settle();
+    unit.Settle();
     const double percent = cpu.Percent();
-    theUnit.Close();
+    unit.Close();
     return percent;
 }
 

@@ -28,6 +28,19 @@ std::string Indented(const std::string& text) {
     return out;
 }
 
+// A read-only text that says "42%" beside a progress bar.
+bool RepeatsProgress(const Dialog& dialog, const ControlState& control) {
+    const std::string& text = control.text;
+    if (text.size() < 2 || text.back() != '%' ||
+        text.find_first_not_of("0123456789") != text.size() - 1)
+        return false;
+    for (const ControlState& other : dialog.Controls()) {
+        if (other.source->kind == ControlKind::ProgressBar)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string DialogText::CaptionLine(const std::string& caption) {
@@ -36,19 +49,6 @@ std::string DialogText::CaptionLine(const std::string& caption) {
     line += caption;
     line += " ==";
     return line;
-}
-
-std::vector<std::string> DialogText::Lines(const Dialog& dialog) {
-    std::vector<std::string> lines{CaptionLine(dialog.Caption())};
-    for (std::size_t i = 0; i < dialog.Controls().size(); ++i) {
-        std::string line = ControlLine(dialog, i);
-        if (!line.empty())
-            lines.push_back(std::move(line));
-    }
-    std::string buttons = ButtonsLine(dialog);
-    if (!buttons.empty())
-        lines.push_back(std::move(buttons));
-    return lines;
 }
 
 std::string DialogText::ControlLine(const Dialog& dialog, std::size_t index) {
@@ -65,8 +65,11 @@ std::string DialogText::ControlLine(const Dialog& dialog, std::size_t index) {
                                       .append(ChoiceName::WithoutMarkers(control.text))
                                       .append("]"));
         case ControlKind::EditText:
-            if (!IsEditable(control))
-                return control.text.empty() ? std::string() : Indented(control.text);
+            if (!IsEditable(control)) {
+                return control.text.empty() || RepeatsProgress(dialog, control)
+                           ? std::string()
+                           : Indented(control.text);
+            }
             return Indented(ChoiceName::Shown(Label(dialog, index)) + " = " + control.text +
                             greyed);
         case ControlKind::RadioButton:

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ui {
 
@@ -13,10 +12,9 @@ struct ControlState;
 // A dialog from its template as lines of text, and the controls a typed answer names.
 class DialogText {
   public:
-    // The caption line, one line per shown control, and the buttons line.
-    static std::vector<std::string> Lines(const Dialog& dialog);
     static std::string CaptionLine(const std::string& caption);
-    // The line of the control at index; empty for controls shown elsewhere or not at all.
+    // The line of the control at index; empty for controls shown elsewhere or not at all
+    // (a text that repeats the progress bar's percentage is the progress line's).
     static std::string ControlLine(const Dialog& dialog, std::size_t index);
     // "Buttons: OK, Cancel"; greyed buttons are marked.
     static std::string ButtonsLine(const Dialog& dialog);

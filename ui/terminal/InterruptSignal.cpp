@@ -10,11 +10,16 @@ namespace ui {
 
 namespace {
 
+// A shell reports a process ended by a signal as 128 plus its number.
+constexpr int kSignalStatusBase = 128;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+
 volatile sig_atomic_t writeEnd = -1;
 
-void OnInterrupt(int) {
+void OnSignal(int number) {
     int saved = errno;
-    char byte = 1;
+    char byte = static_cast<char>(number);
     if (writeEnd >= 0) {
         [[maybe_unused]] ssize_t ignored = ::write(writeEnd, &byte, 1);
     }
@@ -25,7 +30,7 @@ void OnInterrupt(int) {
 
 struct InterruptSignal::Handler {
     int pipe[2] = {-1, -1};
-    struct sigaction previous {};
+    struct sigaction previous[kSignalCount] {};
 };
 
 InterruptSignal::InterruptSignal() : handler_(std::make_unique<Handler>()) {
@@ -33,16 +38,22 @@ InterruptSignal::InterruptSignal() : handler_(std::make_unique<Handler>()) {
         return;
     writeEnd = handler_->pipe[1];
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &handler_->previous);
+    for (int i = 0; i < kSignalCount; ++i) {
+        ::sigaction(kSignals[i], &action, &handler_->previous[i]);
+        // Started by nohup: a hang-up stays ignored.
+        if (kSignals[i] == SIGHUP && handler_->previous[i].sa_handler == SIG_IGN)
+            ::sigaction(SIGHUP, &handler_->previous[i], nullptr);
+    }
 }
 
 InterruptSignal::~InterruptSignal() {
     if (handler_->pipe[0] < 0)
         return;
-    ::sigaction(SIGINT, &handler_->previous, nullptr);
+    for (int i = 0; i < kSignalCount; ++i)
+        ::sigaction(kSignals[i], &handler_->previous[i], nullptr);
     writeEnd = -1;
     ::close(handler_->pipe[0]);
     ::close(handler_->pipe[1]);
@@ -52,13 +63,19 @@ platform::Waitable InterruptSignal::Source() const {
     return {handler_->pipe[0]};
 }
 
-int InterruptSignal::Take() {
-    int count = 0;
+InterruptSignal::Arrived InterruptSignal::Take() {
+    Arrived arrived;
     char buffer[64];
     ssize_t n;
-    while ((n = ::read(handler_->pipe[0], buffer, sizeof buffer)) > 0)
-        count += static_cast<int>(n);
-    return count;
+    while ((n = ::read(handler_->pipe[0], buffer, sizeof buffer)) > 0) {
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] == SIGINT)
+                ++arrived.interrupts;
+            else if (arrived.endCode == 0)
+                arrived.endCode = kSignalStatusBase + buffer[i];
+        }
+    }
+    return arrived;
 }
 
 }  // namespace ui

@@ -100,6 +100,7 @@ void PrintTextLines(TerminalOutput& output, const std::string& text) {
 TerminalBackend::TerminalBackend(int inputFd, int outputFd)
     : input_(inputFd), output_(outputFd), inputEchoes_(input_.Echoes()) {
     Runtime::Get().Reset();
+    output_.OnPromptEnded([this] { ReleaseHeld(); });
 }
 
 TerminalBackend::~TerminalBackend() {
@@ -143,8 +144,11 @@ TerminalBackend::Asked TerminalBackend::Ask(const std::string& prompt,
     output_.Prompt(prompt);
     std::uint64_t shown = output_.LinesWritten();
     for (;;) {
-        if (runtime.QuitPosted() || abandoned())
+        if (runtime.QuitPosted() || abandoned()) {
+            // Nobody answers it any more: what waited behind it may be printed.
+            output_.EndPrompt();
             return Asked::Abandoned;
+        }
         if (!answers_.empty()) {
             line = std::move(answers_.front());
             answers_.pop_front();
@@ -155,7 +159,7 @@ TerminalBackend::Asked TerminalBackend::Ask(const std::string& prompt,
             }
             return Asked::Line;
         }
-        if (input_.Ended() && arrived_.empty())
+        if (InputUsedUp())
             return Asked::EndOfInput;
         if (output_.LinesWritten() != shown) {
             // Lines of a dialog below pushed the prompt up; show it again.
@@ -194,7 +198,13 @@ void TerminalBackend::PumpOnce() {
         return;
 
     if (ready == 0) {
-        for (int count = interrupt_.Take(); count > 0 && !runtime.QuitPosted(); --count)
+        InterruptSignal::Arrived arrived = interrupt_.Take();
+        if (arrived.endCode != 0 && !runtime.QuitPosted()) {
+            // As a second Ctrl-C: the dialogs close, and the port with them.
+            output_.Line("Terminated: quitting.");
+            PostQuitMessage(arrived.endCode);
+        }
+        for (int count = arrived.interrupts; count > 0 && !runtime.QuitPosted(); --count)
             HandleInterrupt();
         return;
     }
@@ -234,6 +244,23 @@ void TerminalBackend::ReadInput() {
     }
 }
 
+bool TerminalBackend::InputUsedUp() const {
+    return input_.Ended() && arrived_.empty() && answers_.empty();
+}
+
+void TerminalBackend::ReleaseHeld() {
+    std::vector<Dialog*> held;
+    for (const auto& surface : surfaces_) {
+        if (surface->updateHeld)
+            held.push_back(surface->dialog);
+    }
+    for (Dialog* dialog : held)
+        DialogUpdated(*dialog);
+    if (statusHeld_ && frame_ != nullptr && frame_->PaneText(0) != shownStatus_)
+        FrameStatusChanged(*frame_, 0);
+    statusHeld_ = false;
+}
+
 void TerminalBackend::HandleInterrupt() {
     Runtime& runtime = Runtime::Get();
     std::uint64_t now = runtime.NowMs();
@@ -250,19 +277,19 @@ void TerminalBackend::HandleInterrupt() {
     }
     switch (top->kind) {
         case Surface::Kind::Dialog:
-            output_.Line("Interrupt: Cancel");
+            output_.Echo("Interrupt: Cancel");
             top->dialog->PressEscape();
             runtime.FlushUpdates();
             return;
         case Surface::Kind::Box:
             top->answer = CancelAnswer(top->flags);
             top->answered = true;
-            output_.Line(std::string("Interrupt: ") + ButtonName(top->flags, top->answer));
+            output_.Echo(std::string("Interrupt: ") + ButtonName(top->flags, top->answer));
             return;
         case Surface::Kind::File:
             top->chosen.reset();
             top->answered = true;
-            output_.Line("Interrupt: Cancel");
+            output_.Echo("Interrupt: Cancel");
             return;
     }
 }
@@ -276,6 +303,10 @@ void TerminalBackend::RunModalLoop(const std::function<bool()>& done) {
                 ShowDialog(*top);
             if (!top->dialog->IsEnding() && !RunsOnItsOwn(*top->dialog)) {
                 PromptDialog(*top);
+                continue;
+            }
+            if (!top->dialog->IsEnding() && InputUsedUp()) {
+                CancelAtEndOfInput(*top->dialog);
                 continue;
             }
         }
@@ -369,7 +400,7 @@ void TerminalBackend::PromptDialog(Surface& surface) {
     if (asked == Asked::Line)
         AnswerDialog(surface, line);
     if (asked == Asked::EndOfInput)
-        AnswerDialogAtEndOfInput(surface);
+        CancelAtEndOfInput(dialog);
     Runtime::Get().FlushUpdates();
 }
 
@@ -411,13 +442,11 @@ void TerminalBackend::AnswerDialog(Surface& surface, const std::string& typed) {
                  "\": type a button's name, or a box's label, \"=\" and its value.");
 }
 
-void TerminalBackend::AnswerDialogAtEndOfInput(Surface& surface) {
-    Dialog& dialog = *surface.dialog;
-    if (++surface.answersAtEnd > kAnswersAtEndOfInput) {
-        output_.Echo("End of input: \"" + dialog.Caption() + "\" does not close; quitting.");
-        PostQuitMessage(1);
-        return;
-    }
+// No answer will come: the dialog gets the button that goes back, as a user would press
+// it, and the program ends, saying that it did not get what it asked for. The quit comes
+// first, so that what the button asks on its way (stop the upload?) is not asked again.
+void TerminalBackend::CancelAtEndOfInput(Dialog& dialog) {
+    PostQuitMessage(kEndOfInputQuitCode);
     for (const char* name : {"Cancel", "No", "Abort", "OK"}) {
         const ControlState* button = DialogText::FindButton(dialog, name, false);
         if (button != nullptr && button->enabled) {
@@ -442,6 +471,10 @@ void TerminalBackend::DialogUpdated(Dialog& dialog) {
         ShowDialog(*surface);
         return;
     }
+    // A prompt waits for its answer: the changes are printed after it.
+    surface->updateHeld = output_.PromptOpen();
+    if (surface->updateHeld)
+        return;
     const auto& controls = dialog.Controls();
     surface->controlLines.resize(controls.size());
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -477,8 +510,13 @@ void TerminalBackend::FrameCreated(FrameWindow& frame) {
 }
 
 void TerminalBackend::FrameStatusChanged(FrameWindow& frame, int pane) {
-    if (pane == 0)
-        output_.Line("Status: " + frame.PaneText(0));
+    if (pane == 0) {
+        statusHeld_ = output_.PromptOpen();
+        if (statusHeld_)
+            return;
+        shownStatus_ = frame.PaneText(0);
+        output_.Line("Status: " + shownStatus_);
+    }
     if (pane < 0)
         output_.Line(frame.StatusBarVisible() ? "Status bar shown" : "Status bar hidden");
 }
@@ -490,6 +528,9 @@ void TerminalBackend::FrameDestroyed(FrameWindow& frame) {
 
 int TerminalBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
                                     const std::string& caption, unsigned flags) {
+    // What the dialogs below showed last comes before the box (an upload's last status
+    // before its error).
+    Runtime::Get().FlushUpdates();
     Surface& surface = Push(Surface::Kind::Box);
     surface.flags = flags;
     output_.Line(DialogText::CaptionLine(caption + IconName(flags)));
@@ -508,6 +549,7 @@ int TerminalBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
         } else if (asked == Asked::EndOfInput) {
             surface.answer = CancelAnswer(flags);
             surface.answered = true;
+            PostQuitMessage(kEndOfInputQuitCode);
             output_.Echo(std::string("End of input: ") + ButtonName(flags, surface.answer));
         }
     }
@@ -544,8 +586,10 @@ std::optional<std::string> TerminalBackend::ShowFileOpen(const FileOpenRequest& 
         if (!line.empty())
             surface.chosen = line;
     }
-    if (asked == Asked::EndOfInput)
+    if (asked == Asked::EndOfInput) {
+        PostQuitMessage(kEndOfInputQuitCode);
         output_.Echo("End of input: Cancel");
+    }
     std::optional<std::string> chosen = surface.chosen;
     Pop(surface);
     return chosen;

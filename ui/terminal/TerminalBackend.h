@@ -25,8 +25,8 @@ class TerminalBackend : public Backend {
     static constexpr std::uint64_t kSecondInterruptMs = 2000;
     // The quit code after the second Ctrl-C, as a shell reports a SIGINT.
     static constexpr int kInterruptQuitCode = 130;
-    // Automatic answers given to one dialog at the end of input before giving up on it.
-    static constexpr int kAnswersAtEndOfInput = 3;
+    // The quit code when the input ended while a dialog or box waited for it.
+    static constexpr int kEndOfInputQuitCode = 2;
 
     // Standard input and output by default.
     explicit TerminalBackend(int inputFd = 0, int outputFd = 1);
@@ -61,7 +61,7 @@ class TerminalBackend : public Backend {
         std::vector<std::string> controlLines;
         std::string buttonsLine;
         int percent = -1;
-        int answersAtEnd = 0;
+        bool updateHeld = false;  // changed while a prompt waited for its answer
     };
     enum class Asked { Line, EndOfInput, Abandoned };
 
@@ -77,11 +77,15 @@ class TerminalBackend : public Backend {
     void PumpOnce();
     void ReadInput();
     void HandleInterrupt();
+    // Every line typed has been used and no more will come.
+    bool InputUsedUp() const;
+    // Prints what changed below a prompt while it waited.
+    void ReleaseHeld();
 
     void ShowDialog(Surface& surface);
     void PromptDialog(Surface& surface);
     void AnswerDialog(Surface& surface, const std::string& line);
-    void AnswerDialogAtEndOfInput(Surface& surface);
+    void CancelAtEndOfInput(Dialog& dialog);
     bool AnswerBox(Surface& surface, const std::string& line);
     void ShowMenuIfChanged(bool always);
     void RunMenuCommand(const std::string& line);
@@ -97,6 +101,8 @@ class TerminalBackend : public Backend {
     std::deque<std::string> answers_;  // waiting for the next prompt
     std::map<platform::Waitable, std::function<void()>> watched_;
     std::vector<std::string> shownMenu_;
+    std::string shownStatus_;
+    bool statusHeld_ = false;
     std::optional<std::uint64_t> lastInterruptMs_;
 };
 

@@ -20,9 +20,31 @@ void TerminalOutput::Write(std::string_view bytes) {
 }
 
 void TerminalOutput::CloseOpenLine() {
-    if (open_ != Open::None)
-        Write("\n");
+    if (open_ == Open::None)
+        return;
+    Write("\n");
+    const bool prompt = open_ == Open::Prompt;
     open_ = Open::None;
+    if (prompt) {
+        PromptEnded();
+        CloseOpenLine();  // what waited for the prompt may have left a progress line open
+    }
+}
+
+void TerminalOutput::PromptEnded() {
+    open_ = Open::None;
+    if (onPromptEnded_)
+        onPromptEnded_();
+}
+
+void TerminalOutput::AnswerEchoedByTerminal() {
+    if (open_ == Open::Prompt)
+        PromptEnded();
+}
+
+void TerminalOutput::EndPrompt() {
+    if (open_ == Open::Prompt)
+        CloseOpenLine();
 }
 
 void TerminalOutput::Line(std::string_view text) {
@@ -47,8 +69,8 @@ void TerminalOutput::Echo(std::string_view answer) {
     std::string line(answer);
     line += '\n';
     Write(line);
-    open_ = Open::None;
     ++lines_;
+    PromptEnded();
 }
 
 void TerminalOutput::Progress(std::string_view text) {
@@ -56,8 +78,10 @@ void TerminalOutput::Progress(std::string_view text) {
         Line(text);
         return;
     }
+    if (open_ == Open::Prompt)
+        CloseOpenLine();
     // Carriage return, the text, then erase what a longer previous text left.
-    std::string line = open_ == Open::Prompt ? "\n\r" : "\r";
+    std::string line = "\r";
     line += text;
     line += "\x1b[K";
     Write(line);

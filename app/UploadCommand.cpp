@@ -1,12 +1,12 @@
-// The Upload command: identification, the driver of the receiver's family, and the passes
-// that follow some families; the automatic upload and the map continuation run it too.
+#include "app/UploadCommand.h"
+
 #include "app/CGpsUnit.h"
-#include "app/CMainFrame.h"
 #include "app/CUploadConfirmDlg.h"
-#include "app/CUploaderApp.h"
 #include "command/CConnectDlg.h"
 #include "command/CDatabaseTypeDlg.h"
 #include "command/MapHeaderRule.h"
+#include "ui/Application.h"
+#include "ui/FrameWindow.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -23,25 +23,30 @@ constexpr const char* kStatus = "STATUS";
 
 }  // namespace
 
-void CUploaderApp::Inform(const char* text, const char* caption) {
-    ui::MessageBox(mainWindow, text, caption, ui::MB_OK | ui::MB_ICONINFORMATION);
+void UploadCommand::Inform(const char* text, const char* caption) {
+    ui::MessageBox(shell_.mainWindow, text, caption, ui::MB_OK | ui::MB_ICONINFORMATION);
 }
 
-bool CUploaderApp::ConnectToReceiver() {
-    theUnit.ForgetReceiver();
-    CConnectDlg connect(mainWindow);
+void UploadCommand::SetStatusText(const std::string& text) {
+    if (shell_.mainWindow != nullptr)
+        shell_.mainWindow->SetPaneText(0, text);
+}
+
+bool UploadCommand::ConnectToReceiver() {
+    unit_.ForgetReceiver();
+    CConnectDlg connect(unit_, unit_.autoUpload, shell_.mainWindow);
     if (connect.DoModal() != ui::IDOK)
         return false;
-    if (theUnit.family == 1) {
+    if (unit_.family == 1) {
         Inform("UNSUPPORTED RECEIVER", "ERROR");
         SetStatusText("Connected receiver not supported");
         return false;
     }
-    SetStatusText(theUnit.unitName);
+    SetStatusText(unit_.unitName);
     return true;
 }
 
-std::unique_ptr<UploadDriver>& CUploaderApp::DriverSlot(int family) {
+std::unique_ptr<UploadDriver>& UploadCommand::DriverSlot(int family) {
     switch (family) {
         case 2:
             return databaseUpload;
@@ -54,29 +59,30 @@ std::unique_ptr<UploadDriver>& CUploaderApp::DriverSlot(int family) {
     }
 }
 
-bool CUploaderApp::RunDriver(int family) {
+bool UploadCommand::RunDriver(int family) {
     std::unique_ptr<UploadDriver>& driver = DriverSlot(family);
     driver = driverFactory ? driverFactory(family) : nullptr;
     return driver && driver->IsReady() && driver->RunModal() == ui::IDOK;
 }
 
-void CUploaderApp::OnUpload() {
-    if (theUnit.expertMode != 0) {
+void UploadCommand::OnUpload() {
+    if (unit_.expertMode != 0) {
         // The user has put the receiver into its load mode and named it in the expert setup.
-        if (theUnit.isOpen == 0)
-            theUnit.Open(theUnit.comIndex, theUnit.baud, true);
+        if (unit_.isOpen == 0)
+            unit_.Open(unit_.comIndex, unit_.baud, true);
         Inform("Expert upload mode is turned ON.", "REMINDER");
     } else {
         if (!ConnectToReceiver())
             return;
-        CDatabaseTypeDlg databaseType(mainWindow);
+        CDatabaseTypeDlg databaseType(unit_, unit_.autoUpload, shell_.mainWindow);
         bool headersArrived = databaseType.DoModal() == ui::IDOK;
-        ApplyMapHeaderRule(theUnit);
+        if (ApplyMapHeaderRule(unit_))
+            SetStatusText(unit_.unitName);
         if (!headersArrived)
             return;
     }
 
-    switch (theUnit.family) {
+    switch (unit_.family) {
         case 2:
             RunFamily2Sequence();
             break;
@@ -85,14 +91,14 @@ void CUploaderApp::OnUpload() {
             break;
         case 6:
         case 15:
-            RunSimpleSequence(theUnit.family);
+            RunSimpleSequence(unit_.family);
             break;
         default:
             break;
     }
 }
 
-void CUploaderApp::RunSimpleSequence(int family) {
+void UploadCommand::RunSimpleSequence(int family) {
     bool success = RunDriver(family);
     if (success) {
         Inform("Upload complete", kStatus);
@@ -100,33 +106,33 @@ void CUploaderApp::RunSimpleSequence(int family) {
         // would go out as a base map.
         if (family == 6) {
             if (mapUpload3->UploadKind() == kUploadedCode)
-                theUnit.codeChosen = 0;
+                unit_.codeChosen = 0;
             else
-                theUnit.dataChosen = 0;
+                unit_.dataChosen = 0;
         }
     }
     DriverSlot(family).reset();
     if (!success) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
+        unit_.codeChosen = 0;
+        unit_.dataChosen = 0;
     }
 }
 
-void CUploaderApp::RunFamily5Sequence() {
+void UploadCommand::RunFamily5Sequence() {
     bool success = RunDriver(5);
     if (success) {
         switch (mapUpload4->UploadKind()) {
             case kUploadedCode:
                 Inform("Upload of CODE complete", kStatus);
-                theUnit.codeChosen = 0;
+                unit_.codeChosen = 0;
                 break;
             case kUploadedBaseMap:
                 Inform("Upload of BASE MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit_.dataChosen = 0;
                 break;
             case kUploadedDetailMap:
                 Inform("Upload of DETAIL MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit_.dataChosen = 0;
                 break;
             default:
                 Inform("Upload complete", kStatus);
@@ -135,30 +141,30 @@ void CUploaderApp::RunFamily5Sequence() {
     }
     mapUpload4.reset();
     if (!success) {
-        theUnit.codeChosen = 0;
-        theUnit.dataChosen = 0;
-    } else if (theUnit.autoUpload == 0 && theUnit.dataChosen == 1) {
+        unit_.codeChosen = 0;
+        unit_.dataChosen = 0;
+    } else if (unit_.autoUpload == 0 && unit_.dataChosen == 1) {
         ContinueMapUpload();
     }
 }
 
-void CUploaderApp::RunFamily2Sequence() {
+void UploadCommand::RunFamily2Sequence() {
     if (RunDriver(2)) {
         switch (databaseUpload->UploadKind()) {
             case kUploadedCode:
                 Inform("Upload of CODE complete", kStatus);
-                theUnit.codeChosen = 0;
+                unit_.codeChosen = 0;
                 break;
             case kUploadedDatabase:
                 Inform("Upload of DATABASE complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit_.dataChosen = 0;
                 break;
             default:
                 Inform("Upload complete", kStatus);
                 break;
         }
         if (databaseUpload->SecondPassNeeded())
-            theUnit.bootReloadPass = 1;
+            unit_.bootReloadPass = 1;
     }
     // The boot loader is reloaded even when the first run did not end well.
     if (databaseUpload && databaseUpload->SecondPassNeeded()) {
@@ -166,44 +172,44 @@ void CUploaderApp::RunFamily2Sequence() {
         Inform("Power on unit to continue loading\nand click OK", "Reload Boot Loader");
         if (RunDriver(2))
             Inform("Upload complete", kStatus);
-        theUnit.bootReloadPass = 0;
+        unit_.bootReloadPass = 0;
     }
     databaseUpload.reset();
 }
 
-void CUploaderApp::AutoUpload() {
+void UploadCommand::AutoUpload(const ValidationContext& imageCheck) {
     {
-        CUploadConfirmDlg confirm(mainWindow);
+        CUploadConfirmDlg confirm(unit_, imageCheck, shell_.mainWindow);
         if (confirm.DoModal() != ui::IDOK)
             return;
     }
-    theUnit.expertMode = 0;
-    theUnit.autoUpload = 1;
+    unit_.expertMode = 0;
+    unit_.autoUpload = 1;
     bool secondPass = true;
-    if (theUnit.codeChosen != 0) {
+    if (unit_.codeChosen != 0) {
         OnUpload();
-        secondPass = theUnit.autoUpload == 1 && theUnit.codeChosen != 0;
+        secondPass = unit_.autoUpload == 1 && unit_.codeChosen != 0;
         if (secondPass)
             Inform("Power on GPS unit\nto upload code.", "CONTINUE AUTO UPLOAD");
     }
     if (secondPass) {
-        theUnit.autoFirstPass = 0;
+        unit_.autoFirstPass = 0;
         OnUpload();
-        theUnit.autoFirstPass = 1;
+        unit_.autoFirstPass = 1;
     }
-    theUnit.autoUpload = 0;
-    theUnit.codeChosen = 0;
-    theUnit.dataChosen = 0;
+    unit_.autoUpload = 0;
+    unit_.codeChosen = 0;
+    unit_.dataChosen = 0;
 }
 
-void CUploaderApp::ContinueMapUpload() {
+void UploadCommand::ContinueMapUpload() {
     Inform("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD");
-    bool identified = theUnit.expertMode != 0;
+    bool identified = unit_.expertMode != 0;
     if (!identified && ConnectToReceiver()) {
-        CDatabaseTypeDlg databaseType(mainWindow);
+        CDatabaseTypeDlg databaseType(unit_, unit_.autoUpload, shell_.mainWindow);
         identified = databaseType.DoModal() == ui::IDOK;
     }
-    if (theUnit.family != 5 || !identified || theUnit.dataChosen != 1)
+    if (unit_.family != 5 || !identified || unit_.dataChosen != 1)
         return;
 
     mapUpload4 = driverFactory ? driverFactory(5) : nullptr;
@@ -212,11 +218,11 @@ void CUploaderApp::ContinueMapUpload() {
         if (mapUpload4->RunModal() == ui::IDOK) {
             if (mapUpload4->UploadKind() == kUploadedBaseMap) {
                 Inform("Upload of BASE MAP complete", kStatus);
-                theUnit.dataChosen = 0;
+                unit_.dataChosen = 0;
             } else {
                 Inform("Upload complete", kStatus);
-                theUnit.dataChosen = 0;
-                theUnit.codeChosen = 0;
+                unit_.dataChosen = 0;
+                unit_.codeChosen = 0;
             }
         }
     }

@@ -11,8 +11,8 @@
 
 #include "platform/VirtualClock.h"
 #include "ui/Backend.h"
-#include "ui/scripted/ScriptRule.h"
-#include "ui/scripted/Transcript.h"
+#include "tests/support/scripted/ScriptRule.h"
+#include "tests/support/scripted/Transcript.h"
 
 namespace ui {
 

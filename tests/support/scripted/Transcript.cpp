@@ -1,4 +1,4 @@
-#include "ui/scripted/Transcript.h"
+#include "tests/support/scripted/Transcript.h"
 
 #include <cstdio>
 

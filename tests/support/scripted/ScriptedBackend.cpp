@@ -1,4 +1,4 @@
-#include "ui/scripted/ScriptedBackend.h"
+#include "tests/support/scripted/ScriptedBackend.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,18 +1,15 @@
-// The command channel of the receiver object: opening the port for text, sending
-// command sentences and collecting reply lines.
+#include "command/CommandChannel.h"
+
 #include <algorithm>
 #include <string>
 
 #include "COMLINK/CommLink.h"
 #include "COMLINK/LineSettings.h"
 #include "COMLINK/Win32CommPort.h"
-#include "app/CGpsUnit.h"
-#include "app/CUploaderApp.h"
 #include "command/CommandSentence.h"
+#include "command/ReplyInterpreter.h"
 #include "platform/Clock.h"
 #include "platform/SerialDiagnostics.h"
-#include "ui/FrameWindow.h"
-#include "ui/MessageBox.h"
 
 namespace {
 
@@ -37,21 +34,11 @@ constexpr std::uint64_t kStalledQueueMs = 1000;
 constexpr std::int64_t kModeChangeSeconds = 2;
 constexpr std::uint64_t kModeChangeMaxMs = 2000;
 
-void ShowOpenFailure() {
-    ui::MessageBox(theApp.mainWindow, "COULD NOT OPEN COM PORT", "ERROR",
-                   ui::MB_OK | ui::MB_ICONINFORMATION);
-}
-
 // A port that another program holds, or that the user may not open, needs the user to act:
-// the status bar names the device and the reason ("open /dev/ttyUSB0: device in use").
-// A port without a receiver behind it is what a scan meets every time and says nothing.
-void ShowOpenReason(int portIndex) {
-    std::string reason = platform::SerialDiagnostics::LastFailureForUser(portIndex);
-    if (!reason.empty()) {
-        // A scan tries the port again and again: said once while it stays the same.
-        if (theApp.mainWindow == nullptr || theApp.mainWindow->PaneText(0) != reason)
-            theApp.SetStatusText(reason);
-    }
+// the reason names the device and why. A port without a receiver behind it is what a scan
+// meets every time and has no reason to tell.
+std::string ReasonToTell(int portIndex) {
+    return platform::SerialDiagnostics::LastFailureForUser(portIndex);
 }
 
 // Time the transmit queue needs at the line speed, twice over, and a second to spare.
@@ -64,17 +51,24 @@ std::uint64_t DrainLimitMs(int pending, int baud) {
 
 }  // namespace
 
-void CGpsUnit::Open(int portIndex, int speed, bool showErrors) {
+CommandChannel::CommandChannel(ReceiverIdentity& identity) : identity_(identity) {}
+
+CommandChannel::~CommandChannel() {
+    Close();
+}
+
+void CommandChannel::ReportOpenFailure(int portIndex, bool showErrors) {
+    openFailed = 1;
+    if (events_.openFailed)
+        events_.openFailed(ReasonToTell(portIndex), showErrors);
+}
+
+void CommandChannel::Open(int portIndex, int speed, bool showErrors) {
     if (isOpen)
         Close();
     openFailed = 0;
 
-    auto fail = [&] {
-        openFailed = 1;
-        ShowOpenReason(portIndex);
-        if (showErrors)
-            ShowOpenFailure();
-    };
+    auto fail = [&] { ReportOpenFailure(portIndex, showErrors); };
 
     // A port whose device did not open counts as a failure at once. Otherwise only the
     // speed setting below would notice, and with an automatic speed (no speed set) a
@@ -89,7 +83,7 @@ void CGpsUnit::Open(int portIndex, int speed, bool showErrors) {
 
     // With the speed left to the receiver (the user chose automatic speed) the line stays
     // at the 1200 bit/s the line settings start with.
-    bool automatic = theApp.baudChosenByUser != 0 && speed == 0;
+    bool automatic = events_.speedChosenByUser && events_.speedChosenByUser() && speed == 0;
     if (!automatic && newSettings->SetBaud(speed) != 0) {
         // Down in reverse order: the settings put the line back before the link goes.
         newSettings.reset();
@@ -110,20 +104,20 @@ void CGpsUnit::Open(int portIndex, int speed, bool showErrors) {
         baud = speed;
 }
 
-void CGpsUnit::Close() {
+void CommandChannel::Close() {
     lineSettings.reset();
     link.reset();
     port.reset();
     isOpen = 0;
 }
 
-void CGpsUnit::Reopen(int portIndex, int speed, bool showErrors) {
+void CommandChannel::Reopen(int portIndex, int speed, bool showErrors) {
     if (isOpen && comIndex == portIndex && baud == speed)
         return;
     Open(portIndex, speed, showErrors);
 }
 
-void CGpsUnit::SendSentence(std::string_view text) {
+void CommandChannel::SendSentence(std::string_view text) {
     if (!isOpen || !link)
         return;
     std::string trailer = CommandSentence::Trailer(text);
@@ -132,7 +126,7 @@ void CGpsUnit::SendSentence(std::string_view text) {
     link->Write(trailer.data(), static_cast<int>(trailer.size()));
 }
 
-void CGpsUnit::Settle() {
+void CommandChannel::Settle() {
     if (!isOpen || !link)
         return;
     platform::Clock& clock = platform::GetClock();
@@ -169,7 +163,7 @@ void CGpsUnit::Settle() {
     }
 }
 
-bool CGpsUnit::PollReplies() {
+bool CommandChannel::PollReplies() {
     if (!isOpen || !link)
         return false;
     bool recognised = false;
@@ -195,7 +189,7 @@ bool CGpsUnit::PollReplies() {
     return recognised;
 }
 
-bool CGpsUnit::WaitLoaderByte() {
+bool CommandChannel::WaitLoaderByte() {
     if (!link)
         return false;
     for (int count = 0; count < kMaxBytesPerPoll; ++count) {
@@ -206,4 +200,19 @@ bool CGpsUnit::WaitLoaderByte() {
             return true;
     }
     return false;
+}
+
+bool CommandChannel::ParseLine() {
+    std::size_t length =
+        static_cast<std::size_t>(std::clamp(lineLen, 0, static_cast<int>(lineBuf.size()) - 1));
+    lineBuf[length] = '\0';
+    lineLen = 0;
+    std::string_view line(lineBuf.data(), length);
+    if (!CommandSentence::IsValidReply(line))
+        return false;
+    ReplyInterpreter::Result result = ReplyInterpreter::Interpret(identity_, line);
+    identity_ = std::move(result.identity);
+    if (result.modelChanged && events_.modelChanged)
+        events_.modelChanged(identity_.unitName);
+    return result.recognised;
 }

@@ -1,0 +1,20 @@
+# Fails when a source of command/, image/ or loader/ includes the application shell
+# (app/, program/), the drivers, the setup dialogs, a front end (ui/terminal, ui/desktop,
+# a toolkit) or the tests' support. Run as `cmake -DSOURCE_DIR=<tree> -P LayerCheck.cmake`.
+set(forbidden "(app|program|drivers|dialogs|tests|ui/terminal|ui/desktop)/|wx/")
+set(offenders "")
+foreach(layer command image loader)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+    foreach(source ${sources})
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](${forbidden})")
+        foreach(line ${includes})
+            file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+            string(STRIP "${line}" line)
+            list(APPEND offenders "${shown}: ${line}")
+        endforeach()
+    endforeach()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n  " text)
+    message(FATAL_ERROR "command/, image/ and loader/ include what is above them:\n  ${text}")
+endif()
