@@ -83,6 +83,7 @@ class DesktopDriver : public FrontEndDriver {
     std::string ShownText(const ui::Dialog& dialog, int id) override {
         return Desktop().ShownControlText(dialog, id);
     }
+    unsigned BoxIcon(const std::string&) override { return Desktop().ShownBoxIcon(); }
     std::string StatusText(const ui::FrameWindow& frame, int pane) override {
         return Desktop().ShownStatusText(frame, pane);
     }

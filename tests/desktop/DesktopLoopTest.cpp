@@ -9,13 +9,12 @@
 #include <thread>
 
 #include "platform/Clock.h"
-#include "tests/desktop/TestWindows.h"
 #include "tests/desktop/XSession.h"
 #include "ui/Application.h"
 #include "ui/MessageBox.h"
 #include "ui/Runtime.h"
 
-using desktoptest::TestDialog;
+using frontendtest::TestDialog;
 using Steady = std::chrono::steady_clock;
 
 TEST_F(DesktopTest, ABusyWaitRepaintsTheWindowButHoldsInputAndTimers) {
@@ -40,7 +39,7 @@ TEST_F(DesktopTest, ABusyWaitRepaintsTheWindowButHoldsInputAndTimers) {
         before = Screenshot(window, "busy-wait-before");
         // New text that only a repaint during the wait can show; Escape pressed now is
         // handled after the wait.
-        d.SetControlText(desktoptest::kLabel, "Settling the line");
+        d.SetControlText(frontendtest::kLabel, "Settling the line");
         ui::Runtime::Get().FlushUpdates();
         EXPECT_TRUE(PressKeys("Settling", {"Escape"}));
         int ticksBefore = fastTicks;

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,26 +59,6 @@ class ProgramOnTheDesktop : public DesktopTest, public ::testing::WithParamInter
                 GTEST_SKIP() << name << " is not set: run by tools/wine-tests.sh";
         }
     }
-    // The program's visible windows: Wine's are told apart by the display of this test.
-    std::vector<std::string> Windows(pid_t pid) const {
-        if (!GetParam().wine)
-            return VisibleWindowIds(pid);
-        std::istringstream lines(
-            RunTool({"xdotool", "search", "--onlyvisible", "--name", "."}).output);
-        std::vector<std::string> ids;
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.empty())
-                ids.push_back(line);
-        }
-        return ids;
-    }
-    std::string Find(const std::string& title, pid_t pid) const {
-        for (const std::string& id : Windows(pid)) {
-            if (WindowTitle(id) == title)
-                return id;
-        }
-        return {};
-    }
 };
 
 }  // namespace
@@ -108,29 +87,26 @@ TEST_P(ProgramOnTheDesktop, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
         {"WARNING", "warning-box", 700, {"Escape"}},
         {"STATUS", "upload-complete", 300, {"Return"}},
     };
-    std::unique_ptr<ProgramProcess> uploader;
+    std::map<std::string, std::string> env = {{"DISPLAY", std::getenv("DISPLAY")}};
+    std::vector<std::string> args = {"--desktop"};
+    std::vector<std::string> program = {UPLOADER_PATH};
     if (frontEnd.wine) {
         // The prefix's COM1 is a link to the receiver's device; the program opens the
         // desktop without being asked.
         std::filesystem::path link = std::getenv("TARNWICK_WINE_COM1");
         std::filesystem::remove(link);
         std::filesystem::create_symlink(receiver.Path(), link);
-        uploader = std::make_unique<ProgramProcess>(
-            std::vector<std::string>{}, folder.Path().string(),
-            std::map<std::string, std::string>{{"DISPLAY", std::getenv("DISPLAY")},
-                                               {"WINEDEBUG", "-all"}},
-            std::vector<std::string>{"/usr/lib/wine/wine64", std::getenv("TARNWICK_WINE_EXE")});
+        env["WINEDEBUG"] = "-all";
+        args.clear();
+        program = {"/usr/lib/wine/wine64", std::getenv("TARNWICK_WINE_EXE")};
     } else {
-        const std::string none = "/nonexistent/tarnwick-test-port";
-        uploader = std::make_unique<ProgramProcess>(
-            std::vector<std::string>{"--desktop"}, folder.Path().string(),
-            std::map<std::string, std::string>{{"DISPLAY", std::getenv("DISPLAY")},
-                                               {"ORVANE_COM1", receiver.Path()},
-                                               {"ORVANE_COM2", none},
-                                               {"ORVANE_COM3", none},
-                                               {"ORVANE_COM4", none}});
+        for (const char* n : {"1", "2", "3", "4"})
+            env[std::string("ORVANE_COM") + n] = *n == '1' ? receiver.Path() : "/nonexistent";
     }
-    ASSERT_GT(uploader->Pid(), 0);
+    ProgramProcess uploader(args, folder.Path().string(), env, program);
+    // Wine's windows belong to no process of ours: all on this display are the program's.
+    const pid_t owner = frontEnd.wine ? kAnyProcess : uploader.Pid();
+    ASSERT_GT(uploader.Pid(), 0);
 
     std::vector<std::string> titlesSeen;
     std::set<std::string> handled;  // window ids already answered
@@ -140,7 +116,7 @@ TEST_P(ProgramOnTheDesktop, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     bool statusAnswered = false;
     while (MsSince(start) < kRunLimitMs) {
         usleep(kPollMs * 1000);
-        std::vector<std::string> windows = Windows(uploader->Pid());
+        std::vector<std::string> windows = VisibleWindowIds(owner);
         bool alone = windows.size() == 1 && WindowTitle(windows[0]) == kMainTitle;
         if (!alone)
             aloneSince = Steady::now();
@@ -182,21 +158,21 @@ TEST_P(ProgramOnTheDesktop, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     }
 
     // The main window, and Expert Setup from the menu bar by its keys.
-    std::string main = Find(kMainTitle, uploader->Pid());
+    std::string main = FindWindow(kMainTitle, owner);
     EXPECT_GT(DistinctColours(Screenshot(main, shot + "main-window")), 20);
     EXPECT_TRUE(PressKeysIn(main, {frontEnd.expertKeys}));
     std::string expert;
     for (int tries = 0; tries < 50 && expert.empty(); ++tries) {
         usleep(kPollMs * 1000);
-        expert = Find("Expert Setup", uploader->Pid());
+        expert = FindWindow("Expert Setup", owner);
     }
     ASSERT_FALSE(expert.empty()) << "windows seen:" << seen;
     usleep(300 * 1000);
     EXPECT_GT(DistinctColours(Screenshot(expert, shot + "expert-setup")), 20);
     EXPECT_TRUE(PressKeysIn(expert, {"Escape"}));
     usleep(500 * 1000);
-    EXPECT_TRUE(PressKeysIn(Find(kMainTitle, uploader->Pid()), {"alt+f", "x"}));  // E&xit
-    EXPECT_EQ(uploader->Wait(20000), 0);
+    EXPECT_TRUE(PressKeysIn(FindWindow(kMainTitle, owner), {"alt+f", "x"}));  // E&xit
+    EXPECT_EQ(uploader.Wait(20000), 0);
     EXPECT_EQ(receiver.Stop(SIGTERM), 0);
 
     const auto image = SRecordBytes("code.hex");

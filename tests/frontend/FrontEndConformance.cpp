@@ -25,7 +25,7 @@
 #include "res/UploadProgressTemplates.h"
 #include "res/UploadTypeTemplates.h"
 #include "tests/frontend/FrontEndDriver.h"
-#include "tests/ui/TestDialogs.h"
+#include "tests/frontend/TestWindows.h"
 #include "ui/Application.h"
 #include "ui/FileOpenDialog.h"
 #include "ui/FrameWindow.h"
@@ -37,45 +37,11 @@ namespace {
 using Steady = std::chrono::steady_clock;
 using Key = FrontEndDriver::Key;
 
-constexpr int kLabel = 301;
-constexpr int kProgress = 302;
-constexpr int kAction = 303;
-constexpr int kRadioA = 304;
-constexpr int kRadioB = 305;
-
-long long MsSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
-
-// A label, a progress bar, two radio buttons and three push buttons, in dialog units.
-const ui::DialogTemplate& LoopTemplate(const std::string& caption) {
-    static std::vector<std::unique_ptr<ui::DialogTemplate>> made;
-    for (const auto& t : made) {
-        if (t->caption == caption)
-            return *t;
-    }
-    using ui::ControlKind;
-    made.push_back(std::make_unique<ui::DialogTemplate>(ui::DialogTemplate{
-        0,
-        caption,
-        {0, 0, 200, 100},
-        {
-            {kRadioA, ControlKind::RadioButton, "A", {12, 10, 40, 10}, ui::kGroupStart},
-            {kRadioB, ControlKind::RadioButton, "B", {60, 10, 40, 10}},
-            {kLabel, ControlKind::StaticText, "Waiting", {12, 36, 100, 10}},
-            {kProgress, ControlKind::ProgressBar, "", {12, 50, 176, 10}},
-            {ui::IDOK, ControlKind::PushButton, "OK", {10, 78, 50, 14}, ui::kDefaultButton},
-            {kAction, ControlKind::PushButton, "&Act", {75, 78, 50, 14}},
-            {ui::IDCANCEL, ControlKind::PushButton, "Cancel", {140, 78, 50, 14}},
-        }}));
-    return *made.back();
-}
-
-class TestDialog : public testdialogs::HandlerDialog<TestDialog> {
-  public:
-    explicit TestDialog(const std::string& caption) : HandlerDialog(LoopTemplate(caption)) {}
-    explicit TestDialog(const ui::DialogTemplate& dialogTemplate) : HandlerDialog(dialogTemplate) {}
-};
+using frontendtest::kAction;
+using frontendtest::kProgress;
+using frontendtest::kRadioA;
+using frontendtest::kRadioB;
+using frontendtest::TestDialog;
 
 class FrontEndConformance : public ::testing::Test {
   protected:
@@ -136,16 +102,17 @@ TEST_F(FrontEndConformance, ButtonsAndKeysReachTheDialogAndTheLastEndDialogWins)
     }
 }
 
-TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesItsButtons) {
+TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesItsAnswer) {
     struct Case {
         std::string caption;
         unsigned flags;
-        std::string button;
+        std::string button;  // none: Enter
         int expected;
         std::string screenshot;
     };
     const std::vector<Case> cases = {
         {"WARNING", ui::MB_YESNO | ui::MB_ICONEXCLAMATION, "No", ui::IDNO, "warning-box"},
+        {"Confirm", ui::MB_YESNO | ui::MB_ICONQUESTION, "", ui::IDYES, ""},
         {"STATUS", ui::MB_OKCANCEL | ui::MB_ICONINFORMATION, "Cancel", ui::IDCANCEL, ""},
         {"ERROR", ui::MB_OK | ui::MB_ICONSTOP, "OK", ui::IDOK, ""},
     };
@@ -156,6 +123,7 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
         int ticksAtBoxOpen = 0;
         int shownWhileBoxOpen = -1;
         int colours = -1;
+        unsigned icon = 0;
         bool boxOpen = false;
         int answer = 0;
         dialog.onInit = [](TestDialog& d) {
@@ -178,7 +146,10 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
                 shownWhileBoxOpen = std::stoi(user.ShownText(d, kProgress));
                 if (!c.screenshot.empty())
                     colours = user.Screenshot(c.caption, c.screenshot);
-                EXPECT_TRUE(user.PressButton(c.caption, c.button)) << c.caption;
+                icon = user.BoxIcon(c.caption);
+                EXPECT_TRUE(c.button.empty() ? user.PressKey(c.caption, Key::Enter)
+                                             : user.PressButton(c.caption, c.button))
+                    << c.caption;
             }
             if (answer != 0)
                 d.EndDialog(ui::IDOK);
@@ -187,6 +158,7 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
         EXPECT_EQ(dialog.DoModal(), ui::IDOK) << c.caption;
         EXPECT_LT(MsSince(start), 8000) << c.caption;
         EXPECT_EQ(answer, c.expected) << c.caption;
+        EXPECT_EQ(icon, c.flags & ui::MB_ICON_MASK) << c.caption;
         EXPECT_GE(shownWhileBoxOpen, ticksAtBoxOpen + 10) << c.caption;
         if (!c.screenshot.empty()) {
             EXPECT_GT(colours, 20) << c.caption;

@@ -30,6 +30,8 @@ class FrontEndDriver {
     virtual bool ChooseMenuCommand(const ui::FrameWindow& frame, const std::string& text) = 0;
 
     virtual std::string ShownText(const ui::Dialog& dialog, int id) = 0;
+    // The icon (ui::MB_ICON...) of the open message box with this caption; 0: none.
+    virtual unsigned BoxIcon(const std::string& caption) = 0;
     virtual std::string StatusText(const ui::FrameWindow& frame, int pane) = 0;
     virtual bool CommandEnabled(const ui::FrameWindow& frame, int id) = 0;
     // Modal loops running now, the main loop included.

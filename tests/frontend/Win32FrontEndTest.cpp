@@ -49,26 +49,15 @@ HWND FindTopWindow(const std::string& caption) {
     return search.found;
 }
 
+// A button of the dialog or message box; its radio buttons are its children too.
 HWND FindButton(HWND parent, const std::string& text) {
-    struct Search {
-        std::string text;
-        HWND found = nullptr;
-    } search{text};
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {};
-            ::GetClassNameW(child, name, 16);
-            if (std::wstring_view(name) == L"Button" &&
-                WithoutAmpersands(ui::ReadWindowText(child)) == s->text) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND child = nullptr;
+    while (parent != nullptr &&
+           (child = ::FindWindowExW(parent, child, L"Button", nullptr)) != nullptr) {
+        if (WithoutAmpersands(ui::ReadWindowText(child)) == text)
+            return child;
+    }
+    return nullptr;
 }
 
 // A menu command by its text, in the menu or its submenus: {menu, position}.
@@ -186,6 +175,22 @@ class Win32Driver : public FrontEndDriver {
 
     std::string ShownText(const ui::Dialog& dialog, int id) override {
         return backend_->ShownControlText(dialog, id);
+    }
+    unsigned BoxIcon(const std::string& caption) override {
+        // The box's icon is a static control given one of the system's shared icons.
+        HWND box = FindTopWindow(caption);
+        HWND child = nullptr;
+        while ((child = ::FindWindowExW(box, child, L"Static", nullptr)) != nullptr) {
+            auto icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+            for (auto [name, flag] : {std::pair{IDI_HAND, MB_ICONHAND},
+                                      {IDI_QUESTION, MB_ICONQUESTION},
+                                      {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                      {IDI_ASTERISK, MB_ICONASTERISK}}) {
+                if (icon != nullptr && icon == ::LoadIconA(nullptr, name))
+                    return static_cast<unsigned>(flag);
+            }
+        }
+        return 0;
     }
     std::string StatusText(const ui::FrameWindow& frame, int pane) override {
         return backend_->ShownStatusText(frame, pane);
