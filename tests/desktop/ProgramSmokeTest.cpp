@@ -1,10 +1,7 @@
-// The whole program on the desktop, in real time, on Linux and as the Windows program
-// under Wine: an automatic upload named in orvane.ini goes to the simulated receiver on a
-// pseudo-terminal, the user's answers are key presses (one of them asks to stop the
-// upload and takes it back while the upload goes on), and each stage leaves a screenshot
-// in the artefact folder, named after the front end, so both can be compared side by side.
-// tools/wine-tests.sh runs the Windows case (TARNWICK_WINE_EXE, WINEPREFIX and
-// TARNWICK_WINE_COM1 set); without them it is skipped.
+// The whole program on the desktop, in real time, on Linux and as the Windows program under
+// Wine (run by tools/wine-tests.sh): an automatic upload named in orvane.ini goes to the
+// simulated receiver, the user's answers are key presses (one asks to stop and takes it
+// back while the upload goes on), and each stage leaves a screenshot named per front end.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>

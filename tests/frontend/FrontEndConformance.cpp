@@ -5,8 +5,8 @@
 
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -220,9 +220,7 @@ TEST_F(FrontEndConformance, AFileIsChosenByItsPathWhileTheDialogBelowTicks) {
     std::filesystem::path folder = std::filesystem::current_path() / "file-dialog";
     std::filesystem::create_directories(folder);
     std::string typed = (folder / "firmware").string();
-    std::FILE* file = std::fopen((typed + ".bin").c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    ASSERT_TRUE(std::ofstream(typed + ".bin") << "code");
     const std::filesystem::path workingFolder = std::filesystem::current_path();
 
     TestDialog below("Below");

@@ -30,23 +30,14 @@ std::string WithoutAmpersands(std::string text) {
 // The shown top-level window of this thread with this caption that takes input (the one
 // on top of its modal chain).
 HWND FindTopWindow(const std::string& caption) {
-    struct Search {
-        std::string caption;
-        HWND found = nullptr;
-    } search{caption};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
-                ui::ReadWindowText(window) == s->caption) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr) {
+        if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId() &&
+            ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+            ui::ReadWindowText(window) == caption)
+            return window;
+    }
+    return nullptr;
 }
 
 // A button of the dialog or message box; its radio buttons are its children too.
