@@ -37,11 +37,7 @@ namespace {
 using Steady = std::chrono::steady_clock;
 using Key = FrontEndDriver::Key;
 
-using frontendtest::kAction;
-using frontendtest::kProgress;
-using frontendtest::kRadioA;
-using frontendtest::kRadioB;
-using frontendtest::TestDialog;
+using namespace frontendtest;
 
 class FrontEndConformance : public ::testing::Test {
   protected:
