@@ -1,23 +1,14 @@
 #include "program/FrontEnd.h"
 
-#include <cstdlib>
-
+#include "program/ProgramConsole.h"
 #include "ui/DesktopBackendFactory.h"
 #include "ui/terminal/TerminalBackend.h"
-
-bool FrontEnd::DisplayAvailable() {
-    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0')
-            return true;
-    }
-    return false;
-}
 
 std::unique_ptr<ui::Backend> FrontEnd::Choose(ProgramOptions::FrontEnd wanted, int& argc,
                                               char** argv, std::string& error) {
     using Wanted = ProgramOptions::FrontEnd;
-    if (wanted == Wanted::Desktop || (wanted == Wanted::Automatic && DisplayAvailable())) {
+    // The desktop's own start-up knows whether there is a display to show it on.
+    if (wanted != Wanted::Text) {
         if (std::unique_ptr<ui::Backend> desktop = ui::CreateDesktopBackend(argc, argv))
             return desktop;
         if (wanted == Wanted::Desktop) {
@@ -25,5 +16,6 @@ std::unique_ptr<ui::Backend> FrontEnd::Choose(ProgramOptions::FrontEnd wanted, i
             return nullptr;
         }
     }
+    ProgramConsole::Ensure(true);
     return std::make_unique<ui::TerminalBackend>();
 }

@@ -13,5 +13,4 @@ class FrontEnd {
     // nullptr with a reason in error when the forced desktop cannot start.
     static std::unique_ptr<ui::Backend> Choose(ProgramOptions::FrontEnd wanted, int& argc,
                                                char** argv, std::string& error);
-    static bool DisplayAvailable();
 };

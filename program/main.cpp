@@ -9,6 +9,7 @@
 #include "drivers/UploadDriverFactory.h"
 #include "program/FrontEnd.h"
 #include "program/PortList.h"
+#include "program/ProgramConsole.h"
 #include "program/ProgramOptions.h"
 #include "ui/FrameWindow.h"
 #include "ui/Runtime.h"
@@ -16,6 +17,8 @@
 int main(int argc, char** argv) {
     SetLibraryReportSink(ShowLibraryError);
     ProgramOptions options = ProgramOptions::Parse(argc, argv);
+    if (options.action != ProgramOptions::Action::Run)
+        ProgramConsole::Ensure(false);
     switch (options.action) {
         case ProgramOptions::Action::Help:
             std::fputs(ProgramOptions::Usage(), stdout);
@@ -38,6 +41,7 @@ int main(int argc, char** argv) {
     std::string error;
     std::unique_ptr<ui::Backend> backend = FrontEnd::Choose(options.frontEnd, argc, argv, error);
     if (backend == nullptr) {
+        ProgramConsole::Ensure(false);
         std::fprintf(stderr, "tarnwick-uploader: %s\n", error.c_str());
         return 1;
     }

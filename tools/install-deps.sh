@@ -8,7 +8,7 @@ packages=(
     binutils srecord socat
     libwxgtk3.2-dev libgtk-3-dev xvfb xdotool imagemagick x11-utils
     dpkg-dev man-db
-    g++-mingw-w64-x86-64-posix wine64 nsis
+    g++-mingw-w64-x86-64-posix wine64 fonts-wine nsis librsvg2-bin
 )
 
 missing=()

@@ -1,10 +1,10 @@
-// The desktop backend's parts that need no display: layout arithmetic, labels and ids.
+// The desktop backend's parts that need no display: layout arithmetic and labels (the id map
+// is met by every menu command of the front-end conformance suite).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ui/desktop/CommandIdMap.h"
 #include "ui/desktop/DialogLayout.h"
 #include "ui/desktop/LabelText.h"
 
@@ -74,18 +74,4 @@ TEST(LabelText, FiltersBecomeToolkitWildcards) {
                                      "*.bin;*.img|All Files (*.*)|*.*||"),
               "hex Files (*.hex)|*.hex|Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*");
     EXPECT_EQ(ui::WildcardFromFilter("||"), "");
-}
-
-TEST(CommandIdMap, SystemNumbersGetStablePrivateIdsBelowTheToolkitLimit) {
-    ui::CommandIdMap ids(6000);
-    const std::vector<int> systemIds = {32774, 57665, 59393, 32788, 57665};
-    std::vector<int> privateIds;
-    for (int id : systemIds)
-        privateIds.push_back(ids.ToPrivate(id));
-    EXPECT_EQ(privateIds, (std::vector<int>{6000, 6001, 6002, 6003, 6001}));
-    EXPECT_EQ(ids.ToSystem(6002), 59393);
-    EXPECT_EQ(ids.ToSystem(6004), std::nullopt);
-    EXPECT_EQ(ids.FindPrivate(32788), 6003);
-    EXPECT_EQ(ids.FindPrivate(1), std::nullopt);
-    EXPECT_EQ(ids.LastPrivate(), 6003);
 }

@@ -1,6 +1,7 @@
-// The whole program on the desktop, in real time: an automatic upload named in
-// orvane.ini goes to the simulated receiver on a pseudo-terminal, the user's answers are
-// key presses, and each stage leaves a screenshot in the artefact folder.
+// The whole program on the desktop, in real time, on Linux and as the Windows program under
+// Wine (run by tools/wine-tests.sh): an automatic upload named in orvane.ini goes to the
+// simulated receiver, the user's answers are key presses (one asks to stop and takes it
+// back while the upload goes on), and each stage leaves a screenshot named per front end.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -39,10 +41,29 @@ struct Reaction {
     std::vector<std::string> keys;
 };
 
+struct FrontEnd {
+    const char* name;  // also the screenshots' prefix
+    bool wine;
+    const char* expertKeys;  // Expert stands on the menu bar
+};
+
+class ProgramOnTheDesktop : public DesktopTest, public ::testing::WithParamInterface<FrontEnd> {
+  protected:
+    void SetUp() override {
+        DesktopTest::SetUp();
+        for (const char* name : {"TARNWICK_WINE_EXE", "WINEPREFIX", "TARNWICK_WINE_COM1"}) {
+            if (GetParam().wine && std::getenv(name) == nullptr)
+                GTEST_SKIP() << name << " is not set: run by tools/wine-tests.sh";
+        }
+    }
+};
+
 }  // namespace
 
-TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
-    std::string flash = (std::filesystem::current_path() / "smoke-flash.s3").string();
+TEST_P(ProgramOnTheDesktop, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
+    const FrontEnd& frontEnd = GetParam();
+    const std::string shot = std::string(frontEnd.name) + "-program-";
+    std::string flash = (std::filesystem::current_path() / (shot + "flash.s3")).string();
     std::remove(flash.c_str());
     TempWorkDir folder;
     samples::WriteFile("code.hex", samples::CodeImageSRecord("044", 3, 80, 64 * 1024, 7));
@@ -54,19 +75,34 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     ASSERT_FALSE(receiver.Path().empty());
 
     const std::vector<Reaction> reactions = {
-        {"Upload", "", 300, {"Return"}},  // the confirmation: YES
-        {"Establishing Communication with Receiver", "program-connection-scan", 600, {}},
+        {"Upload", "upload-confirmation", 500, {"Return"}},  // YES
+        {"Establishing Communication with Receiver", "port-scan", 600, {}},
         {"UPLOAD FILE", "", 300, {"Return"}},
-        {"Upload status", "program-upload-in-progress", 2500, {}},
-        {"STATUS", "program-upload-complete", 300, {"Return"}},
+        // Asks to stop; the upload goes on while the box waits, and goes on when it is
+        // answered Cancel.
+        {"Upload status", "upload-progress", 2500, {"Escape"}},
+        {"WARNING", "warning-box", 700, {"Escape"}},
+        {"STATUS", "upload-complete", 300, {"Return"}},
     };
-    const std::string none = "/nonexistent/tarnwick-test-port";
-    ProgramProcess uploader({"--desktop"}, folder.Path().string(),
-                            {{"DISPLAY", std::getenv("DISPLAY")},
-                             {"ORVANE_COM1", receiver.Path()},
-                             {"ORVANE_COM2", none},
-                             {"ORVANE_COM3", none},
-                             {"ORVANE_COM4", none}});
+    std::map<std::string, std::string> env = {{"DISPLAY", std::getenv("DISPLAY")}};
+    std::vector<std::string> args = {"--desktop"};
+    std::vector<std::string> program = {UPLOADER_PATH};
+    if (frontEnd.wine) {
+        // The prefix's COM1 is a link to the receiver's device; the program opens the
+        // desktop without being asked.
+        std::filesystem::path link = std::getenv("TARNWICK_WINE_COM1");
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(receiver.Path(), link);
+        env["WINEDEBUG"] = "-all";
+        args.clear();
+        program = {"/usr/lib/wine/wine64", std::getenv("TARNWICK_WINE_EXE")};
+    } else {
+        for (const char* n : {"1", "2", "3", "4"})
+            env[std::string("ORVANE_COM") + n] = *n == '1' ? receiver.Path() : "/nonexistent";
+    }
+    ProgramProcess uploader(args, folder.Path().string(), env, program);
+    // Wine's windows belong to no process of ours: all on this display are the program's.
+    const pid_t owner = frontEnd.wine ? kAnyProcess : uploader.Pid();
     ASSERT_GT(uploader.Pid(), 0);
 
     std::vector<std::string> titlesSeen;
@@ -77,7 +113,7 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     bool statusAnswered = false;
     while (MsSince(start) < kRunLimitMs) {
         usleep(kPollMs * 1000);
-        std::vector<std::string> windows = VisibleWindowIds(uploader.Pid());
+        std::vector<std::string> windows = VisibleWindowIds(owner);
         bool alone = windows.size() == 1 && WindowTitle(windows[0]) == kMainTitle;
         if (!alone)
             aloneSince = Steady::now();
@@ -95,7 +131,8 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
                     continue;
                 handled.insert(id);
                 if (!reaction.screenshot.empty()) {
-                    EXPECT_GT(DistinctColours(Screenshot(id, reaction.screenshot)), 20) << title;
+                    EXPECT_GT(DistinctColours(Screenshot(id, shot + reaction.screenshot)), 20)
+                        << title;
                 }
                 if (!reaction.keys.empty()) {
                     EXPECT_TRUE(PressKeysIn(id, reaction.keys)) << title;
@@ -107,36 +144,40 @@ TEST_F(DesktopTest, AnAutomaticUploadFromTheSettingsFileRunsToTheEnd) {
     std::string seen;
     for (const std::string& title : titlesSeen)
         seen += "\n  " + title;
-    ASSERT_TRUE(statusAnswered) << "windows seen:" << seen << "\nuploader output:\n"
+    ASSERT_TRUE(statusAnswered) << "windows seen:" << seen << "\nDEBUG.OUT:\n"
                                 << TempWorkDir::Read("DEBUG.OUT").substr(0, 3000);
 
     for (const char* expected :
          {"Upload", "Establishing Communication with Receiver", "Determining Database Type",
-          "Determing Upload Protocol", "Upload status", "STATUS"}) {
+          "Determing Upload Protocol", "Upload status", "WARNING", "STATUS"}) {
         EXPECT_NE(std::find(titlesSeen.begin(), titlesSeen.end(), expected), titlesSeen.end())
             << expected << " never showed; windows seen:" << seen;
     }
 
-    // The main window, and Expert Setup from its menu bar command's shortcut.
-    std::string main = FindWindow(kMainTitle, uploader.Pid());
-    EXPECT_EQ(WindowTitle(main), kMainTitle);
-    EXPECT_GT(DistinctColours(Screenshot(main, "program-main-window")), 20);
-    EXPECT_TRUE(PressKeysIn(main, {"ctrl+e"}));
+    // The main window, and Expert Setup from the menu bar by its keys.
+    std::string main = FindWindow(kMainTitle, owner);
+    EXPECT_GT(DistinctColours(Screenshot(main, shot + "main-window")), 20);
+    EXPECT_TRUE(PressKeysIn(main, {frontEnd.expertKeys}));
     std::string expert;
     for (int tries = 0; tries < 50 && expert.empty(); ++tries) {
         usleep(kPollMs * 1000);
-        expert = FindWindow("Expert Setup", uploader.Pid());
+        expert = FindWindow("Expert Setup", owner);
     }
     ASSERT_FALSE(expert.empty()) << "windows seen:" << seen;
     usleep(300 * 1000);
-    EXPECT_GT(DistinctColours(Screenshot(expert, "program-expert-setup")), 20);
+    EXPECT_GT(DistinctColours(Screenshot(expert, shot + "expert-setup")), 20);
     EXPECT_TRUE(PressKeysIn(expert, {"Escape"}));
     usleep(500 * 1000);
-    EXPECT_TRUE(PressKeys(kMainTitle, {"alt+f", "x"}, uploader.Pid()));  // E&xit
-    EXPECT_EQ(uploader.Wait(10000), 0);
+    EXPECT_TRUE(PressKeysIn(FindWindow(kMainTitle, owner), {"alt+f", "x"}));  // E&xit
+    EXPECT_EQ(uploader.Wait(20000), 0);
     EXPECT_EQ(receiver.Stop(SIGTERM), 0);
 
     const auto image = SRecordBytes("code.hex");
     ASSERT_FALSE(image.empty());
     EXPECT_TRUE(SRecordBytes(flash) == image) << "the flash differs; windows seen:" << seen;
 }
+
+INSTANTIATE_TEST_SUITE_P(FrontEnds, ProgramOnTheDesktop,
+                         ::testing::Values(FrontEnd{"linux", false, "ctrl+e"},
+                                           FrontEnd{"win32", true, "alt+e"}),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -93,8 +93,11 @@ ToolResult RunTool(const std::vector<std::string>& args) {
 }
 
 std::vector<std::string> VisibleWindowIds(pid_t process) {
-    ToolResult found = RunTool({"xdotool", "search", "--onlyvisible", "--pid",
-                                std::to_string(process != 0 ? process : getpid())});
+    ToolResult found =
+        RunTool(process == kAnyProcess
+                    ? std::vector<std::string>{"xdotool", "search", "--onlyvisible", "--name", "."}
+                    : std::vector<std::string>{"xdotool", "search", "--onlyvisible", "--pid",
+                                               std::to_string(process != 0 ? process : getpid())});
     std::vector<std::string> ids;
     std::istringstream lines(found.output);
     for (std::string line; std::getline(lines, line);) {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/frontend/TestWindows.h"
 #include "ui/desktop/DesktopBackend.h"
 
 // The desktop tests' display: a virtual X server started for this test program, and
@@ -45,8 +45,9 @@ struct ToolResult {
 };
 ToolResult RunTool(const std::vector<std::string>& args);
 
-// Visible top-level windows of a process (this one by default), and their titles as the
-// window manager reads them.
+// Visible top-level windows of a process (this one by default; kAnyProcess: every titled
+// one of the display), and their titles as the window manager reads them.
+constexpr pid_t kAnyProcess = -1;
 std::vector<std::string> VisibleWindowIds(pid_t process = 0);
 std::string WindowTitle(const std::string& windowId);
 // The visible window with exactly this title; empty when there is none.
@@ -63,13 +64,6 @@ bool TypeText(const std::string& title, const std::string& text);
 std::string Screenshot(const std::string& windowId, const std::string& name);
 // Distinct colours of a picture: a blank or unpainted window has one or two.
 int DistinctColours(const std::string& path);
-
-// Milliseconds of real time since start.
-inline long long MsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-}
 
 // A test on the display: the framework's state is fresh before and after it.
 class DesktopTest : public ::testing::Test {

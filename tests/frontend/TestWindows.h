@@ -1,22 +1,29 @@
 #pragma once
 
-#include <functional>
+#include <chrono>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "tests/ui/TestDialogs.h"
 #include "ui/DialogTemplate.h"
-#include "ui/FrameWindow.h"
 
-namespace desktoptest {
+// Milliseconds of real time since start.
+inline long long MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+namespace frontendtest {
 
 constexpr int kLabel = 301;
 constexpr int kProgress = 302;
 constexpr int kAction = 303;
+constexpr int kRadioA = 304;
+constexpr int kRadioB = 305;
 
-// A template with a label, a progress bar and three buttons, in dialog units; one per
-// caption, kept for the dialogs that refer to it.
+// Two radio buttons, a label, a progress bar and three push buttons, in dialog units; one
+// per caption, kept for the dialogs that refer to it.
 inline const ui::DialogTemplate& LoopTemplate(const std::string& caption) {
     using ui::ControlKind;
     static std::map<std::string, ui::DialogTemplate> made;
@@ -27,6 +34,8 @@ inline const ui::DialogTemplate& LoopTemplate(const std::string& caption) {
             caption,
             {0, 0, 200, 100},
             {
+                {kRadioA, ControlKind::RadioButton, "A", {12, 10, 40, 10}, ui::kGroupStart},
+                {kRadioB, ControlKind::RadioButton, "B", {60, 10, 40, 10}},
                 {kLabel, ControlKind::StaticText, "Waiting", {12, 36, 100, 10}},
                 {kProgress, ControlKind::ProgressBar, "", {12, 50, 176, 10}},
                 {ui::IDOK, ControlKind::PushButton, "OK", {10, 78, 50, 14}, ui::kDefaultButton},
@@ -44,19 +53,4 @@ class TestDialog : public testdialogs::HandlerDialog<TestDialog> {
     explicit TestDialog(const ui::DialogTemplate& dialogTemplate) : HandlerDialog(dialogTemplate) {}
 };
 
-// A main window that records its commands; isEnabled decides which are enabled.
-class TestFrame : public ui::FrameWindow {
-  public:
-    std::function<void(TestFrame&, int)> onTimer;
-    std::function<bool(int)> isEnabled;
-    std::vector<int> commands;
-
-    void OnCommand(int id) override { commands.push_back(id); }
-    bool IsCommandEnabled(int id) override { return isEnabled ? isEnabled(id) : true; }
-    void OnTimer(int id) override {
-        if (onTimer)
-            onTimer(*this, id);
-    }
-};
-
-}  // namespace desktoptest
+}  // namespace frontendtest
