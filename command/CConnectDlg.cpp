@@ -17,7 +17,7 @@ CConnectDlg::CConnectDlg(CommandChannel& channel, int& autoUpload, ui::Window* p
     : ScanTimerDialog(ConnectDlgTemplate(), autoUpload, parent), channel_(channel) {
     // The scan always starts at COM1, 4800 bit/s, whatever was stored.
     scanBaud = 4800;
-    scanComIndex = 0;
+    scanComIndex = channel_.scanPortOnly >= 0 ? channel_.scanPortOnly : 0;
     ShowScanPort();
     promptText = "Power on GPS unit";
     OpenScanPort();
@@ -62,7 +62,8 @@ void CConnectDlg::OnTimer(int id) {
         scanBaud = NextScanBaud(scanBaud);
         if (++switchCount >= kSpeedsPerPort) {
             switchCount = 0;
-            scanComIndex = (scanComIndex + 1) % kPortCount;
+            if (channel_.scanPortOnly < 0)
+                scanComIndex = (scanComIndex + 1) % kPortCount;
         }
         ShowScanPort();
         UpdateData(false);

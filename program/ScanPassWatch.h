@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace ui {
+class Dialog;
+}
+
+// Ends the connection scan with Cancel once it has tried every port and speed it goes
+// through without an answer: a one-shot command does not wait for a receiver to be
+// switched on. Other dialogs pass by.
+class ScanPassWatch {
+  public:
+    // Looks at a dialog that was shown or changed.
+    void Look(ui::Dialog& dialog);
+    // A scan was ended here since the last Reset.
+    bool PassEnded() const { return passEnded_; }
+    // The ports the scan tried, for the line that says nobody answered: "COM1 (/dev/x)".
+    const std::string& Tried() const { return tried_; }
+    void Reset() { *this = ScanPassWatch(); }
+
+  private:
+    std::optional<std::pair<int, int>> first_;  // port index and speed the scan began at
+    bool moved_ = false;
+    bool passEnded_ = false;
+    std::string tried_;
+};
