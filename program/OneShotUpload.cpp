@@ -93,8 +93,11 @@ ui::PolicyAnswers OneShotUpload::Answers() {
     answers.dataFile = options_.dataFile;
     answers.timeoutMs = options_.timeoutMs;
     answers.optionFor = OptionFor;
-    answers.dialogShown = [this](const ui::Dialog& dialog) {
-        OnDialog(const_cast<ui::Dialog&>(dialog));
+    answers.dialogShown = [this](const ui::Dialog& dialog, bool opened) {
+        // The scan ends itself through its dialog, as its Cancel would.
+        auto& shown = const_cast<ui::Dialog&>(dialog);
+        scan_.Look(shown, opened);
+        OnDialog(shown);
     };
     answers.boxShown = [this](const std::string& text, const std::string& caption,
                               unsigned flags) { OnBox(text, caption, flags); };
@@ -114,7 +117,6 @@ void OneShotUpload::OnStatus(const std::string& text) {
 }
 
 void OneShotUpload::OnDialog(ui::Dialog& dialog) {
-    scan_.Look(dialog);
     if (auto* warning = dynamic_cast<CFirmwareWarningDlg*>(&dialog)) {
         if (failure_ == kDone)
             Fail(kImageRefused, "Image refused: " + warning->upperLine);
@@ -152,7 +154,12 @@ void OneShotUpload::OnBox(const std::string& text, const std::string& caption, u
                text.rfind("UPLOAD HAS NOT COMPLETED!", 0) == 0) {
         Fail(kUploadFailed, "Upload failed: " + caption + ": " + line);
     } else if (caption == "ERROR" || caption == "Library Error") {
-        Fail(kImageRefused, "Image refused: " + line);
+        // The box names no line of a damaged S-record image; the reader does.
+        ImageReader reader;
+        std::string why;
+        if (!options_.codeFile.empty() && !reader.Open(options_.codeFile))
+            why = reader.problem;
+        Fail(kImageRefused, "Image refused: " + line + (why.empty() ? "" : ": " + why));
     } else if ((flags & ui::MB_BUTTONS_MASK) == ui::MB_OK) {
         PrintLine(caption + ": " + line);
     } else {
@@ -162,10 +169,13 @@ void OneShotUpload::OnBox(const std::string& text, const std::string& caption, u
 
 void OneShotUpload::PrepareUnit() {
     unit_.scanPortOnly = options_.portIndex;
+    // The paths without the chosen flags: the drivers then ask for the kind (answered
+    // from --kind) and take the files of these paths. Chosen files would decide the kind
+    // by themselves (a detail map would go as a base map).
     unit_.codePath = options_.codeFile;
-    unit_.codeChosen = options_.codeFile.empty() ? 0 : 1;
+    unit_.codeChosen = 0;
     unit_.dataPath = options_.dataFile;
-    unit_.dataChosen = options_.dataFile.empty() ? 0 : 1;
+    unit_.dataChosen = 0;
     app_.manualMode = 1;
     if (options_.expertModel.empty())
         return;

@@ -13,8 +13,8 @@ class Dialog;
 // switched on. Other dialogs pass by.
 class ScanPassWatch {
   public:
-    // Looks at a dialog that was shown or changed.
-    void Look(ui::Dialog& dialog);
+    // Looks at a dialog that was opened (a new scan) or changed.
+    void Look(ui::Dialog& dialog, bool opened);
     // A scan was ended here since the last Reset.
     bool PassEnded() const { return passEnded_; }
     // The ports the scan tried, for the line that says nobody answered: "COM1 (/dev/x)".
@@ -22,6 +22,12 @@ class ScanPassWatch {
     void Reset() { *this = ScanPassWatch(); }
 
   private:
+    // A new scan starts its pass again; what was tried and ended stays said.
+    void Restart() {
+        first_.reset();
+        moved_ = false;
+    }
+
     std::optional<std::pair<int, int>> first_;  // port index and speed the scan began at
     bool moved_ = false;
     bool passEnded_ = false;

@@ -25,8 +25,9 @@ struct PolicyAnswers {
     // ends the run when nothing answers it.
     std::function<std::string(const std::string& caption)> optionFor;
 
-    // Observers: a dialog opened or its controls changed, a box shown, a status line set.
-    std::function<void(const Dialog&)> dialogShown;
+    // Observers: a dialog opened (opened) or its controls changed, a box shown, a status
+    // line set.
+    std::function<void(const Dialog&, bool opened)> dialogShown;
     std::function<void(const std::string& text, const std::string& caption, unsigned flags)>
         boxShown;
     std::function<void(const std::string& text)> statusShown;

@@ -147,12 +147,12 @@ void PolicyBackend::PumpOnce() {
 void PolicyBackend::DialogOpened(Dialog& dialog) {
     shownPercent_ = -1;
     if (answers_.dialogShown)
-        answers_.dialogShown(dialog);
+        answers_.dialogShown(dialog, true);
 }
 
 void PolicyBackend::DialogUpdated(Dialog& dialog) {
     if (answers_.dialogShown)
-        answers_.dialogShown(dialog);
+        answers_.dialogShown(dialog, false);
     ShowProgress(dialog);
 }
 
