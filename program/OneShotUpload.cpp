@@ -96,6 +96,9 @@ ui::PolicyAnswers OneShotUpload::Answers() {
     answers.dialogShown = [this](const ui::Dialog& dialog, bool opened) {
         // The scan ends itself through its dialog, as its Cancel would.
         auto& shown = const_cast<ui::Dialog&>(dialog);
+        // What the status line says from here on is about this scan's port.
+        if (opened && dynamic_cast<CConnectDlg*>(&shown) != nullptr)
+            lastStatus_.clear();
         scan_.Look(shown, opened);
         OnDialog(shown);
     };
