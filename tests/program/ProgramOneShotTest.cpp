@@ -148,6 +148,8 @@ struct FlashCase : NamedCase {
     std::string kind;
     std::uint32_t codeAddress = 0;  // of binary code
     std::uint32_t dataAddress = 0;
+    std::vector<std::string> more = {};  // upload options; with --expert the receiver
+                                         // starts in its loader
 };
 
 class OneShotFlash : public ProgramUploadTest, public ::testing::WithParamInterface<FlashCase> {};
@@ -186,8 +188,12 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
         data = WriteSample(c.dataSample, "data.img");
         args.insert(args.end(), {"--data", data, "--kind", c.kind});
     }
-    ReceiverSimProcess sim(
-        {"--model", c.model, "--firmware", "3.50", "--chatter", "0", "--flash-out", "flash.s3"});
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    std::vector<std::string> simArgs{"--model",   c.model, "--firmware", "3.50",
+                                     "--chatter", "0",     "--flash-out", "flash.s3"};
+    if (!c.more.empty())
+        simArgs.insert(simArgs.end(), {"--start", "loader"});
+    ReceiverSimProcess sim(simArgs);
     ASSERT_FALSE(sim.Path().empty());
     ProgramProcess program(args, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
     ASSERT_EQ(program.Wait(kRunLimitMs), 0) << program.Output();
@@ -214,5 +220,13 @@ INSTANTIATE_TEST_SUITE_P(
         FlashCase{"Map7K3Code", "MAP7K3", {"code", "--product", "030", "--size", "24K"}, {}, ""},
         FlashCase{"Map7K3DetailMap", "MAP7K3", {}, {"map", "--size", "64K"}, "detail-map"},
         FlashCase{"SolvantaGpsBaseMap", "Solvanta GPS", {}, {"map", "--size", "64K"}, "base-map"},
-        FlashCase{"PathwickTopoMap", "Pathwick Topo", {}, {"map", "--size", "64K"}, "map"}),
+        FlashCase{"PathwickTopoMap", "Pathwick Topo", {}, {"map", "--size", "64K"}, "map"},
+        FlashCase{"ExpertToALoader",
+                  "Pathwick",
+                  {"code", "--product", "037", "--size", "24K"},
+                  {},
+                  "",
+                  0,
+                  0,
+                  {"--expert", "Pathwick"}}),
     ByName);
