@@ -56,8 +56,8 @@ int ImageCheckCommand::Run(const OneShotOptions& options) {
         return kRefused;
     }
     if (!reader.Open(path)) {
-        PrintLine("Image refused: " + (reader.problem.empty() ? path + ": cannot be read or empty"
-                                                              : reader.problem));
+        PrintLine("Image refused: " +
+                  (reader.problem.empty() ? path + ": cannot be read or empty" : reader.problem));
         return kRefused;
     }
     if (reader.FileLength() == 0) {
@@ -79,7 +79,8 @@ int ImageCheckCommand::Run(const OneShotOptions& options) {
         const bool binaryFamily = model.family == kBinaryCodeFamily;
         const int kind = binaryFamily ? kBinaryCodeKind : kSRecordCodeKind;
         // Binary code is family 2's; an S-record image is every other family's.
-        bool fit = binaryFamily != (reader.isSRecord != 0) && reader.Validate(kind, false, context) == 1;
+        bool fit =
+            binaryFamily != (reader.isSRecord != 0) && reader.Validate(kind, false, context) == 1;
         if (fit)
             fits.push_back(name);
         if (fit && static_cast<int>(i) == wanted)
@@ -99,7 +100,8 @@ int ImageCheckCommand::Run(const OneShotOptions& options) {
     for (const std::string& name : fits)
         names += (names.empty() ? "" : ", ") + name;
     if (wanted >= 0 && !wantedFits) {
-        PrintLine("Image refused for " + std::string(kExpertModelNames[static_cast<std::size_t>(wanted)]) +
+        PrintLine("Image refused for " +
+                  std::string(kExpertModelNames[static_cast<std::size_t>(wanted)]) +
                   ": it does not appear to contain its code" +
                   (names.empty() ? std::string() : " (fits " + names + ")"));
         return kRefused;

@@ -71,8 +71,7 @@ OneShotUpload::OneShotUpload(CUploaderApp& app, const OneShotOptions& options)
 
 std::string OneShotUpload::PortName(int index) const {
     std::string device = platform::ComPortNames::PathOf(index);
-    return "COM" + std::to_string(index + 1) + " (" + (device.empty() ? "no device" : device) +
-           ")";
+    return "COM" + std::to_string(index + 1) + " (" + (device.empty() ? "no device" : device) + ")";
 }
 
 void OneShotUpload::Fail(int status, const std::string& line) {
@@ -96,14 +95,12 @@ ui::PolicyAnswers OneShotUpload::Answers() {
     answers.dialogShown = [this](const ui::Dialog& dialog, bool opened) {
         // The scan ends itself through its dialog, as its Cancel would.
         auto& shown = const_cast<ui::Dialog&>(dialog);
-        // What the status line says from here on is about this scan's port.
-        if (opened && dynamic_cast<CConnectDlg*>(&shown) != nullptr)
-            lastStatus_.clear();
         scan_.Look(shown, opened);
         OnDialog(shown);
     };
-    answers.boxShown = [this](const std::string& text, const std::string& caption,
-                              unsigned flags) { OnBox(text, caption, flags); };
+    answers.boxShown = [this](const std::string& text, const std::string& caption, unsigned flags) {
+        OnBox(text, caption, flags);
+    };
     answers.statusShown = [this](const std::string& text) { OnStatus(text); };
     return answers;
 }
@@ -238,8 +235,7 @@ int OneShotUpload::Finish(int quitCode) {
     if (failure_ != kDone)
         return failure_;
     if (scan_.PassEnded() || (!found_ && unit_.expertMode == 0)) {
-        PrintLine("No receiver found: no answer on " + scan_.Tried() +
-                  (lastStatus_.empty() ? std::string() : " (" + lastStatus_ + ")"));
+        PrintLine("No receiver found: no answer on " + scan_.Tried());
         return kNoReceiver;
     }
     if (completions_ == 0) {
@@ -249,9 +245,11 @@ int OneShotUpload::Finish(int quitCode) {
     }
     const std::uint64_t ms = ui::Runtime::Get().NowMs() - writingSinceMs_;
     char line[160];
-    std::snprintf(line, sizeof line, "Upload complete: %lld bytes in %.1f s (%lld B/s)",
-                  static_cast<long long>(bytesWritten_), static_cast<double>(ms) / 1000.0,
-                  ms == 0 ? 0LL : static_cast<long long>(bytesWritten_ * 1000 / static_cast<std::int64_t>(ms)));
+    std::snprintf(
+        line, sizeof line, "Upload complete: %lld bytes in %.1f s (%lld B/s)",
+        static_cast<long long>(bytesWritten_), static_cast<double>(ms) / 1000.0,
+        ms == 0 ? 0LL
+                : static_cast<long long>(bytesWritten_ * 1000 / static_cast<std::int64_t>(ms)));
     PrintLine(line);
     return kDone;
 }
@@ -310,11 +308,10 @@ int OneShotUpload::Identify() {
         const auto& memory = unit_.memInfo;
         if (options_.json) {
             lines.push_back("{\"port\": " + JsonText(port) + ", \"device\": " + JsonText(device) +
-                            ", \"speed\": " + std::to_string(unit_.baud) +
-                            ", \"model\": " + JsonText(unit_.unitName) +
-                            ", \"version\": " + JsonText(version) + ", \"memory\": [" +
-                            std::to_string(memory[0]) + ", " + std::to_string(memory[1]) + ", " +
-                            std::to_string(memory[2]) + "]}");
+                            ", \"speed\": " + std::to_string(unit_.baud) + ", \"model\": " +
+                            JsonText(unit_.unitName) + ", \"version\": " + JsonText(version) +
+                            ", \"memory\": [" + std::to_string(memory[0]) + ", " +
+                            std::to_string(memory[1]) + ", " + std::to_string(memory[2]) + "]}");
         } else {
             lines.push_back(port + "  " + device + "  " + std::to_string(unit_.baud) + "  " +
                             unit_.unitName + "  " + version + "  memory " +

@@ -34,8 +34,10 @@ ProgramOptions ProgramOptions::Parse(int argc, char** argv) {
 
 const char* ProgramOptions::Usage() {
     return "Usage: tarnwick-uploader [--text | --desktop]\n"
-           "       tarnwick-uploader upload [--port COMn|auto] [--code FILE] [--data FILE --kind KIND]\n"
-           "                        [--yes] [--expert MODEL [--baud N]] [--timeout S] [--trace FILE]\n"
+           "       tarnwick-uploader upload [--port COMn|auto] [--code FILE] [--data FILE --kind "
+           "KIND]\n"
+           "                        [--yes] [--expert MODEL [--baud N]] [--timeout S] [--trace "
+           "FILE]\n"
            "       tarnwick-uploader identify [--port COMn|auto] [--json]\n"
            "       tarnwick-uploader check --code FILE [--model MODEL]\n"
            "       tarnwick-uploader --list-ports | --version | --help\n"

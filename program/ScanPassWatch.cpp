@@ -4,6 +4,7 @@
 
 #include "command/CConnectDlg.h"
 #include "platform/ComPortNames.h"
+#include "platform/SerialDiagnostics.h"
 
 void ScanPassWatch::Look(ui::Dialog& dialog, bool opened) {
     auto* scan = dynamic_cast<CConnectDlg*>(&dialog);
@@ -21,14 +22,23 @@ void ScanPassWatch::Look(ui::Dialog& dialog, bool opened) {
         scan->EndDialog(ui::IDCANCEL);
         return;
     }
-    std::string port = "COM" + std::to_string(at.first + 1);
-    if (tried_.find(port + " (") == std::string::npos) {
-        std::string device = platform::ComPortNames::PathOf(at.first);
-        std::error_code error;
-        if (device.empty())
-            device = "no device";
-        else if (!std::filesystem::exists(device, error))
-            device += ", missing";
-        tried_ += (tried_.empty() ? "" : ", ") + port + " (" + device + ")";
-    }
+    // The latest word on each port: the scan has just tried to open it.
+    std::string device = platform::ComPortNames::PathOf(at.first);
+    std::string failure = platform::SerialDiagnostics::LastFailureOfPort(at.first);
+    std::error_code error;
+    if (device.empty())
+        device = "no device";
+    else if (!failure.empty())
+        device = failure;
+    else if (!std::filesystem::exists(device, error))
+        device += ", missing";
+    tried_[at.first] = device;
+}
+
+std::string ScanPassWatch::Tried() const {
+    std::string text;
+    for (const auto& [index, said] : tried_)
+        text +=
+            (text.empty() ? "" : ", ") + ("COM" + std::to_string(index + 1)) + " (" + said + ")";
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,8 +18,9 @@ class ScanPassWatch {
     void Look(ui::Dialog& dialog, bool opened);
     // A scan was ended here since the last Reset.
     bool PassEnded() const { return passEnded_; }
-    // The ports the scan tried, for the line that says nobody answered: "COM1 (/dev/x)".
-    const std::string& Tried() const { return tried_; }
+    // The ports the scan tried, for the line that says nobody answered: "COM1 (/dev/x)",
+    // or with why it did not open: "COM1 (open /dev/x: device in use)".
+    std::string Tried() const;
     void Reset() { *this = ScanPassWatch(); }
 
   private:
@@ -31,5 +33,5 @@ class ScanPassWatch {
     std::optional<std::pair<int, int>> first_;  // port index and speed the scan began at
     bool moved_ = false;
     bool passEnded_ = false;
-    std::string tried_;
+    std::map<int, std::string> tried_;  // by port index
 };

@@ -109,13 +109,21 @@ INSTANTIATE_TEST_SUITE_P(
                    {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes"},
                    3,
                    "No receiver found: no answer on COM1 ("},
-        StatusCase{"IdentifyFindsNone", {}, {"identify", "--port", "COM1"}, 3, ", missing)"},
+        StatusCase{"IdentifyFindsNone",
+                   {},
+                   {"identify", "--port", "COM1"},
+                   3,
+                   "no such file or directory)"},
         StatusCase{"DamagedImage",
                    {"--model", "Pathwick", "--chatter", "0"},
                    {"upload", "--port", "COM1", "--code", "$DATA", "--yes"},
                    4,
                    "Image refused: Error reading code file: "},
-        StatusCase{"CheckDamagedImage", {}, {"check", "--code", "$DATA"}, 4, "is not a valid S-record image: line "},
+        StatusCase{"CheckDamagedImage",
+                   {},
+                   {"check", "--code", "$DATA"},
+                   4,
+                   "is not a valid S-record image: line "},
         StatusCase{"CheckWrongModel",
                    {},
                    {"check", "--code", "$IMAGE", "--model", "Pathwick Topo"},
@@ -189,7 +197,7 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
         args.insert(args.end(), {"--data", data, "--kind", c.kind});
     }
     args.insert(args.end(), c.more.begin(), c.more.end());
-    std::vector<std::string> simArgs{"--model",   c.model, "--firmware", "3.50",
+    std::vector<std::string> simArgs{"--model",   c.model, "--firmware",  "3.50",
                                      "--chatter", "0",     "--flash-out", "flash.s3"};
     if (!c.more.empty())
         simArgs.insert(simArgs.end(), {"--start", "loader"});
@@ -208,7 +216,8 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
 INSTANTIATE_TEST_SUITE_P(
     Program, OneShotFlash,
     ::testing::Values(
-        FlashCase{"PathwickCode", "Pathwick", {"code", "--product", "037", "--size", "24K"}, {}, ""},
+        FlashCase{
+            "PathwickCode", "Pathwick", {"code", "--product", "037", "--size", "24K"}, {}, ""},
         FlashCase{"PathwickPoi", "Pathwick", {}, {"poi", "--size", "24K"}, "poi"},
         FlashCase{"Family2CodeAndDatabase",
                   "GPS7K1/7K2",
