@@ -18,7 +18,7 @@ CConnectDlg::CConnectDlg(CommandChannel& channel, int& autoUpload, ui::Window* p
     : ScanTimerDialog(ConnectDlgTemplate(), autoUpload, parent), channel_(channel) {
     // The scan always starts at COM1, 4800 bit/s, whatever was stored.
     scanBaud = 4800;
-    scanComIndex = 0;
+    scanComIndex = channel_.scanPortOnly >= 0 ? channel_.scanPortOnly : 0;
     ShowScanPort();
     promptText = "Power on GPS unit";
     OpenScanPort();
@@ -96,8 +96,10 @@ void CConnectDlg::OnTimer(int id) {
         if (++switchCount >= kSpeedsPerPort) {
             switchCount = 0;
             tries_[static_cast<std::size_t>(scanComIndex % kPortCount)] = visit_;
-            scanComIndex = (scanComIndex + 1) % kPortCount;
-            if (scanComIndex == 0 && onNothingFound)
+            if (channel_.scanPortOnly < 0)
+                scanComIndex = (scanComIndex + 1) % kPortCount;
+            // A scan kept on one port has made its round after each of its passes.
+            if ((scanComIndex == 0 || channel_.scanPortOnly >= 0) && onNothingFound)
                 onNothingFound(NothingFoundText());
         }
         ShowScanPort();

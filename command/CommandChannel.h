@@ -50,6 +50,8 @@ class CommandChannel {
 
     int baud = 4800;   // bit/s; 0 = automatic
     int comIndex = 0;  // 0 = COM1
+    // The connection scan stays on this port index; -1: it goes round COM1 to COM4.
+    int scanPortOnly = -1;
     int isOpen = 0;
     int openFailed = 0;
     std::unique_ptr<CommLink> link;              // link of the open channel

@@ -4,7 +4,7 @@
 
 // The command line of tarnwick-uploader.
 struct ProgramOptions {
-    enum class Action { Run, Help, Version, ListPorts, Error };
+    enum class Action { Run, Help, Version, ListPorts, OneShot, Error };
     enum class FrontEnd { Automatic, Text, Desktop };
 
     Action action = Action::Run;

@@ -8,11 +8,34 @@
 #include "app/LibraryErrorBox.h"
 #include "drivers/UploadDriverFactory.h"
 #include "program/FrontEnd.h"
+#include "program/ImageCheckCommand.h"
+#include "program/OneShotOptions.h"
+#include "program/OneShotUpload.h"
 #include "program/PortList.h"
 #include "program/ProgramConsole.h"
 #include "program/ProgramOptions.h"
 #include "ui/FrameWindow.h"
 #include "ui/Runtime.h"
+
+namespace {
+
+// upload, identify and check: one job, then an exit status.
+int RunOneShot(int argc, char** argv) {
+    OneShotOptions options = OneShotOptions::Parse(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "tarnwick-uploader: %s\n%s", options.error.c_str(),
+                     ProgramOptions::Usage());
+        return 2;
+    }
+    if (options.command == OneShotOptions::Command::Check)
+        return ImageCheckCommand::Run(options);
+    theApp.upload.driverFactory = [](int family) { return CreateUploadDriver(family, theApp); };
+    OneShotUpload command(theApp, options);
+    return options.command == OneShotOptions::Command::Upload ? command.Upload()
+                                                              : command.Identify();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     SetLibraryReportSink(ShowLibraryError);
@@ -34,6 +57,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tarnwick-uploader: %s\n%s", options.error.c_str(),
                          ProgramOptions::Usage());
             return 2;
+        case ProgramOptions::Action::OneShot:
+            return RunOneShot(argc, argv);
         case ProgramOptions::Action::Run:
             break;
     }
