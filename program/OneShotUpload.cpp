@@ -154,10 +154,11 @@ void OneShotUpload::OnBox(const std::string& text, const std::string& caption, u
                text.rfind("UPLOAD HAS NOT COMPLETED!", 0) == 0) {
         Fail(kUploadFailed, "Upload failed: " + caption + ": " + line);
     } else if (caption == "ERROR" || caption == "Library Error") {
-        // The box names no line of a damaged S-record image; the reader does.
+        // The reader's reason, where the box does not already name it.
         ImageReader reader;
         std::string why;
-        if (!options_.codeFile.empty() && !reader.Open(options_.codeFile))
+        if (!options_.codeFile.empty() && !reader.Open(options_.codeFile) &&
+            line.find(reader.problem) == std::string::npos)
             why = reader.problem;
         Fail(kImageRefused, "Image refused: " + line + (why.empty() ? "" : ": " + why));
     } else if ((flags & ui::MB_BUTTONS_MASK) == ui::MB_OK) {

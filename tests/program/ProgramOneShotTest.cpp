@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--model", "Pathwick", "--chatter", "0"},
                    {"upload", "--port", "COM1", "--code", "$DATA", "--yes"},
                    4,
-                   "Image refused: Error reading code file: "},
+                   "Image refused: Error reading code file /"},
         StatusCase{"CheckDamagedImage",
                    {},
                    {"check", "--code", "$DATA"},
