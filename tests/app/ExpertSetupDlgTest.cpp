@@ -95,7 +95,8 @@ TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
         ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
         EXPECT_EQ(RunExpertSetup(), ui::IDOK);
         EXPECT_EQ(std::tuple(unit.family, unit.unitType, unit.expertMode),
-                  std::tuple_cat(pairs[row], std::tuple(0))) << row;
+                  std::tuple_cat(pairs[row], std::tuple(0)))
+            << row;
     }
 }
 

@@ -136,9 +136,13 @@ TEST_F(UploadCommandTest, MapContinuationNeedsFamily5FoundAgainAndAReadyDriver) 
          [this] { ui.OnDialog(kDatabaseType).Press(ui::IDCANCEL); },
          {{.kind = 0}},
          {"make 5", "run 5", "delete 5"}},
-        {"receiver of another family", [this] { Plug("Pathwick"); }, {{.kind = 0}},
+        {"receiver of another family",
+         [this] { Plug("Pathwick"); },
+         {{.kind = 0}},
          {"make 5", "run 5", "delete 5"}},
-        {"driver not ready", [] {}, {{.kind = 0}, {.ready = false}},
+        {"driver not ready",
+         [] {},
+         {{.kind = 0}, {.ready = false}},
          {"make 5", "run 5", "delete 5", "make 5", "delete 5"}},
     };
     for (const Case& c : cases) {

@@ -362,8 +362,8 @@ constexpr char kRawFiles[] = "Binary Files (*.bin;*.img)|*.bin;*.img|All Files (
 struct ChangeCase : NamedCase {
     const char* model;
     bool code;
-    const char* chosen;    // what the picker's extension makes of "other"
-    std::string request;   // title|extension|filter|proposed name
+    const char* chosen;   // what the picker's extension makes of "other"
+    std::string request;  // title|extension|filter|proposed name
 };
 
 class ChangeFile : public LifeCycle, public ::testing::WithParamInterface<ChangeCase> {};
@@ -373,10 +373,9 @@ TEST_P(ChangeFile, SendsTheChosenFileInstead) {
     ChoosePoi(20000, c.model);
     const bool family2 = unit.family == 2;
     const std::string product = receiver->Options().productCode;
-    const Bytes other =
-        c.code     ? samples::CodeBytes(product, 3, 1, 16000, 9)
-        : family2  ? WriteImage(c.chosen, samples::CityDatabase(4, 16000, 9))
-                   : WriteImage(c.chosen, samples::PoiDatabase(16000, 9));
+    const Bytes other = c.code    ? samples::CodeBytes(product, 3, 1, 16000, 9)
+                        : family2 ? WriteImage(c.chosen, samples::CityDatabase(4, 16000, 9))
+                                  : WriteImage(c.chosen, samples::PoiDatabase(16000, 9));
     if (c.code) {
         samples::WriteFile(c.chosen, samples::CodeImageSRecord(product, 3, 1, 16000, 9));
         unit.codePath = "data";
@@ -390,8 +389,8 @@ TEST_P(ChangeFile, SendsTheChosenFileInstead) {
     EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
     EXPECT_EQ(ui.FileRequests(), std::vector<std::string>{c.request});
     EXPECT_EQ(c.code ? unit.codePath : unit.dataPath, (dir.Path() / c.chosen).string());
-    EXPECT_EQ(Flash(c.code ? samples::kCodeLoadAddress : family2 ? 0xA0000 : 0, other.size()),
-              other);
+    const std::uint32_t at = c.code ? samples::kCodeLoadAddress : family2 ? 0xA0000 : 0;
+    EXPECT_EQ(Flash(at, other.size()), other);
 }
 
 const ChangeCase kChangeCases[] = {
@@ -406,7 +405,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ChangeFile, ::testing::ValuesIn(kChangeCases), B
 // is loaded after it.
 struct BoxCase : NamedCase {
     const char* model;
-    bool code;              // the image is the program code, else the data image
+    bool code;                  // the image is the program code, else the data image
     samples::Bytes (*image)();  // nullptr: no file
     const char* caption;
     const char* text;
