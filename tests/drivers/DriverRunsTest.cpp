@@ -151,6 +151,7 @@ TEST_F(DriverRuns, OldFirmwareWithoutADatabaseSaysTheDatabaseWasNotWritten) {
         "STATUS: Upload complete"};
     ExpectBoxes(boxes);
     EXPECT_EQ(UploadCommand(), boxes);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONEXCLAMATION);
     EXPECT_EQ(Flash(0, code.size()), code);
     EXPECT_FALSE(receiver->Flash().IsProgrammed(0xA0000));
 }

@@ -93,7 +93,8 @@ TEST_P(RefusedImage, IsRefusedBeforeAnythingIsSent) {
     ui.OnMessageBox(std::string("image ") + c.box, "ERROR").Press(ui::IDOK);
     const Run run = Upload({}, false);
     EXPECT_FALSE(run.ready);
-    EXPECT_EQ(ui.BoxTexts().size(), 1u);
+    ASSERT_EQ(ui.BoxTexts().size(), 1u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONINFORMATION);
     EXPECT_EQ(Sent("CMD,DBUPLOAD") + Sent("CMD,PIUPLOAD"), 0);
 }
 
@@ -306,6 +307,7 @@ TEST_F(LifeCycle, ImageCutShortOrRewrittenDuringTheUploadEndsWithAnErrorNotCompl
         const std::vector<std::string> boxes = ui.BoxTexts();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].rfind(c.box, 0), 0u) << boxes[0];
+        EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONSTOP);
         const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
         EXPECT_NE(trace.find(c.traced), std::string::npos);
         EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
