@@ -161,4 +161,20 @@ TEST_F(Safety, EndChecksumAndReceivedSizeComeFromTheirOwnWords) {
         << Trace();
 }
 
+// In NO CONNECT the receive queue is dropped at every fifteenth step without a hello: a
+// hello behind fourteen other bytes is answered, one behind fifteen is dropped with them.
+TEST_F(Safety, NoConnectDropsTheQueueEveryFifteenStepsWithoutHello) {
+    for (int before : {14, 15}) {
+        SCOPED_TRACE(before);
+        Load({1, 2}, 0, 0, 0x9FFFF);
+        Burst();  // RESET, then one step reading nothing: the count is 1
+        Bytes junk(static_cast<std::size_t>(before - 1), 0x31);
+        junk.push_back(0xAA);
+        device().DeliverToHost(junk.data(), junk.size());
+        Burst();
+        EXPECT_EQ(engine->state, before == 14 ? LoaderState::Hand : LoaderState::NoConnect);
+        EXPECT_EQ(Sent(), before == 14 ? Bytes{0x55} : Bytes{});
+    }
+}
+
 }  // namespace
