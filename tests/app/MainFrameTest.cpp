@@ -119,6 +119,13 @@ TEST_F(MainFrameTest, FilePickersSetTheChoiceRefuseWhatCannotBeUsedAndIgnoreCanc
     EXPECT_EQ(unit.dataChosen, 1);
     EXPECT_EQ(kMapPicker.Ask(app.mainWindow), std::nullopt);
     EXPECT_EQ(ui.Log().MessageBoxes().size(), 3u);
+    // Title (the system's own), extension, filter and proposed name of each choice.
+    const std::vector<std::string> requests = ui.FileRequests();
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(requests[0],
+              "|bin|hex Files (*.hex)|*.hex|S-record Files (*.srec)|*.srec|Binary Files "
+              "(*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||");
+    EXPECT_EQ(requests[4], "|bin|Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||");
 }
 
 }  // namespace
