@@ -8,7 +8,7 @@ FUZZ_SECONDS       ?= 120
 FUZZ_SMOKE_SECONDS ?= 5
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast test-windows windows demo package format clean bench
+.PHONY: all deps build build-asan build-fuzz fuzz fuzz-smoke test test-fast test-windows windows demo package format clean bench soak
 
 all: build
 
@@ -85,6 +85,12 @@ package: deps build
 # under Wine.
 bench: build windows
 	@bash tools/wine-tests.sh $(WIN_DIR) $(BUILD_DIR) --bench; true
+
+# Long runs that the test suite leaves out: one program flashing twenty uploads back to back
+# and holding nothing open after them (a few minutes).
+soak: build
+	cd $(BUILD_DIR)/tests/program && ./program_tests --gtest_also_run_disabled_tests \
+		--gtest_filter='*.DISABLED_*'
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -94,7 +94,9 @@ TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
     for (int row = 0; row < 13; ++row) {
         ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
         EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-        EXPECT_EQ(std::tuple(unit.family, unit.unitType), pairs[row]) << row;
+        EXPECT_EQ(std::tuple(unit.family, unit.unitType, unit.expertMode),
+                  std::tuple_cat(pairs[row], std::tuple(0)))
+            << row;
     }
 }
 

@@ -108,22 +108,4 @@ TEST_F(FirmwareAndMapConfirm, MapInfoIsFoundAcrossReadsAndInTheLastPartialBlock)
     }
 }
 
-TEST_F(FirmwareAndMapConfirm, MapImageWithoutMarkerOrNameLeavesTheImageNameEmpty) {
-    app.imageMapName = "OLD";
-    // A literal assigned here trips a false -Wrestrict of g++ 12 at -O3.
-    app.imageMapVersion = std::string("9");
-    const std::string withoutName = std::string(700, 'x') + "[MAP_INFO]\r\nVERSION=1\r\n";
-    for (const std::string& content : {std::string(3000, 'x'), withoutName}) {
-        TempWorkDir::Write("map.img", content);
-        unit.dataPath = "map.img";
-        app.ReadMapInfo();
-        EXPECT_EQ(app.imageMapName, "");
-        EXPECT_EQ(app.imageMapVersion, "9");
-    }
-    unit.dataPath = "missing.img";
-    app.imageMapName = "OLD";
-    app.ReadMapInfo();
-    EXPECT_EQ(app.imageMapName, "");
-}
-
 }  // namespace

@@ -122,52 +122,13 @@ TEST_F(MainFrameTest, FilePickersSetTheChoiceRefuseWhatCannotBeUsedAndIgnoreCanc
     EXPECT_EQ(unit.dataChosen, 1);
     EXPECT_EQ(kMapPicker.Ask(app.mainWindow), std::nullopt);
     EXPECT_EQ(ui.Log().MessageBoxes().size(), 4u);
-}
-
-TEST_F(MainFrameTest, HelpCommandsShowTheirBoxesWithTheExactTexts) {
-    struct Case {
-        int command;
-        const char* caption;
-        Strings texts;  // static texts, top to bottom
-    } cases[] = {
-        {ID_APP_ABOUT, "About orvane", {}},
-        {ID_EXPERT, "Expert Setup", {}},
-        {ID_HELP_FILE,
-         "File Help",
-         {"Use &File to select code and/or database files to be uploaded to GPS unit."}},
-        {ID_HELP_EXPERT,
-         "Expert Help",
-         {"Use &Expert to select unit type and COM port when loading code or data to GPS unit "
-          "using SOFTWARE LOAD MODE or MAP UPLOAD.\n\nAfter setting these parameters, click on "
-          "&Upload to start the upload process."}},
-        {ID_HELP_UPLOAD,
-         "Upload Help",
-         {"Use &Upload to start loading code and/or data files to GPS unit (if not using &Auto). "
-          " Just power on GPS unit and ORVANE will connect, identify the unit type, and start "
-          "the upload process.  ",
-          "If code/data files have NOT been selected, the user will be prompted to select them.",
-          "If using &Expert mode, be sure GPS unit is in SOFTWARE UPLOAD MODE to load code/pois "
-          "or in MAP UPLOAD to load map files."}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        ui.Log().Clear();
-        ui.OnDialog(c.caption).Escape();
-        EXPECT_TRUE(frame->RunCommand(c.command));
-        const ui::TranscriptEntry& opened = ui.Log().Entries().at(0);
-        EXPECT_EQ(opened.caption, c.caption);
-        Strings texts;
-        for (const auto& [id, text] : opened.controls) {
-            if (id >= IDC_HELP_TEXT1 && id <= IDC_HELP_TEXT3)
-                texts.push_back(text);
-        }
-        EXPECT_EQ(texts, c.texts);
-        EXPECT_TRUE(ui.Log().Contains("closed Cancel"));
-    }
-    // OK sits in the top right corner and is the default button.
-    ui.OnDialog("File Help").Enter();
-    frame->RunCommand(ID_HELP_FILE);
-    EXPECT_TRUE(ui.Log().Contains("dialog \"File Help\" closed OK"));
+    // Title (the system's own), extension, filter and proposed name of each choice.
+    const std::vector<std::string> requests = ui.FileRequests();
+    ASSERT_EQ(requests.size(), 7u);
+    EXPECT_EQ(requests[0],
+              "|bin|hex Files (*.hex)|*.hex|S-record Files (*.srec)|*.srec|Binary Files "
+              "(*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||");
+    EXPECT_EQ(requests[5], "|bin|Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||");
 }
 
 }  // namespace

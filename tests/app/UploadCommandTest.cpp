@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -117,17 +118,74 @@ TEST_F(UploadCommandTest, Family5CodeWithAMapChosenIdentifiesAgainAndUploadsTheM
     EXPECT_EQ(Chosen(), std::tuple(0, 0));
 }
 
-TEST_F(UploadCommandTest, MapContinuationEndsWithoutADriverWhenTheSecondScanIsCancelled) {
-    Plug("Pathwick Color");
-    plans.push_back({.kind = 0});
-    ExpectBox("STATUS", "Upload of CODE complete");
-    ui.OnMessageBox("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD")
-        .Run([this] { bank.Detach(0); })
+// The continuation runs only for family 5 found again with its database type known, and
+// only on a driver that is ready; else the map stays chosen.
+TEST_F(UploadCommandTest, MapContinuationNeedsFamily5FoundAgainAndAReadyDriver) {
+    struct Case {
+        const char* what;
+        std::function<void()> atPowerOn;
+        std::vector<DriverPlan> plans;
+        Strings events;
+    } cases[] = {
+        {"scan cancelled",
+         [this] {
+             bank.Detach(0);
+             ui.OnControlText(kConnect, IDC_STATUS_TEXT, "Using COM2 at 4800 baud")
+                 .Press(ui::IDCANCEL);
+         },
+         {{.kind = 0}},
+         {"make 5", "run 5", "delete 5"}},
+        {"database type wait cancelled",
+         [this] { ui.OnDialog(kDatabaseType).Press(ui::IDCANCEL); },
+         {{.kind = 0}},
+         {"make 5", "run 5", "delete 5"}},
+        {"receiver of another family",
+         [this] { Plug("Pathwick"); },
+         {{.kind = 0}},
+         {"make 5", "run 5", "delete 5"}},
+        {"driver not ready",
+         [] {},
+         {{.kind = 0}, {.ready = false}},
+         {"make 5", "run 5", "delete 5", "make 5", "delete 5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Plug("Pathwick Color");
+        plans.insert(plans.end(), c.plans.begin(), c.plans.end());
+        ExpectBox("STATUS", "Upload of CODE complete");
+        ui.OnMessageBox("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD")
+            .Run(c.atPowerOn)
+            .Press(ui::IDOK);
+        Upload();
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(Chosen(), std::tuple(0, 1));
+    }
+}
+
+// What Expert Setup stores is what Upload uses: expert mode on skips the scan and runs the
+// chosen model's driver on the chosen port; off, the receiver is identified again.
+TEST_F(UploadCommandTest, ExpertSetupDecidesHowUploadReachesTheReceiver) {
+    bank.Attach(1);
+    ui.OnDialog("Expert Setup")
+        .Press(IDC_EXPERT_UNIT_FIRST + 6)
+        .Press(IDC_EXPERT_COM2)
+        .Press(IDC_EXPERT_ON)
         .Press(ui::IDOK);
-    ui.OnControlText(kConnect, IDC_STATUS_TEXT, "Using COM2 at 4800 baud").Press(ui::IDCANCEL);
-    Upload();
+    ASSERT_TRUE(app.MainFrame()->RunCommand(ID_EXPERT));
+    plans.push_back({});
+    ExpectBoxes({"REMINDER: Expert upload mode is turned ON.", "STATUS: Upload complete"});
+    Upload(1, 0);
+    EXPECT_EQ(events, (Strings{"make 15", "run 15", "delete 15"}));
+    EXPECT_EQ(ui.Log().Count(kConnect), 0);
+    EXPECT_EQ(unit.comIndex, 1);
+
+    Plug("Pathwick Color");
+    ui.OnDialog("Expert Setup").Press(IDC_EXPERT_OFF).Press(ui::IDOK);
+    ASSERT_TRUE(app.MainFrame()->RunCommand(ID_EXPERT));
+    plans.push_back({.kind = 3});
+    ExpectBox("STATUS", "Upload complete");
+    Upload(1, 0);
     EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
-    EXPECT_EQ(Chosen(), std::tuple(0, 1));
 }
 
 TEST_F(UploadCommandTest, AutomaticUploadNeverContinuesWithTheMap) {

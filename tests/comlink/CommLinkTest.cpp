@@ -90,24 +90,6 @@ TEST_F(LinkTest, ReadByteTimedPollsOnTheClock) {
     EXPECT_EQ(link.ReadByteTimed(-5), CL_ERR_TIMEOUT);
 }
 
-TEST_F(LinkTest, WritesReachThePeerAtOnceUnlessPaced) {
-    Win32CommPort port(0, 4096, 2048, 0);
-    CommLink link(port);
-    EXPECT_EQ(link.Write(nullptr, 5), 0);
-    EXPECT_EQ(link.Write("hello", 5), 5);
-    EXPECT_EQ(link.TxCount(), 0);
-    EXPECT_EQ(peer.received, "hello");
-
-    // 9600 bit/s, ten bits a byte: 960 bytes a second.
-    device.SetPacing(true);
-    EXPECT_EQ(link.Write(std::string(96, 'x').data(), 96), 96);
-    EXPECT_EQ(link.TxCount(), 96);
-    clock.Advance(50);
-    EXPECT_NEAR(link.TxCount(), 48, 1);
-    clock.Advance(50);
-    EXPECT_EQ(link.TxCount(), 0);
-}
-
 TEST_F(LinkTest, LineErrorsAreReportedOnce) {
     Win32CommPort port(0, 16, 8, 0);
     CommLink link(port);

@@ -1,27 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cerrno>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "COMLINK/CommSignal.h"
 #include "COMLINK/PortOpenCount.h"
 #include "COMLINK/Win32CommPort.h"
-#include "COMLINK/ZeroAlloc.h"
 #include "tests/support/MemorySerialFixture.h"
 
 namespace {
 
 using platform::MemorySerialDevice;
 using PortTest = MemorySerialFixture;
-
-using Line = std::tuple<std::int32_t, char, int, int>;
-Line GetLine(Win32CommPort& port, Line line = {}) {
-    port.GetLine(std::get<0>(line), std::get<1>(line), std::get<2>(line), std::get<3>(line));
-    return line;
-}
 
 TEST_F(PortTest, ConfigureAppliesItsDefaultsAndKeepsTheFieldsItDoesNotSet) {
     platform::DCB reported{};
@@ -69,26 +60,6 @@ TEST_F(PortTest, PortsThatOpenNothingFailEveryOperation) {
     }
     EXPECT_EQ(PortOpenCount::Get(3), 0);
     EXPECT_EQ(bank.Device(PortOpenCount::kEntries)->OpenCount(), 0);
-}
-
-TEST_F(PortTest, PortWithoutASettingsBlockOpensNothingAndChangesNothing) {
-    const Line untouched(1, 'Q', 2, 3);
-    for (int successes : {0, 1, 2}) {
-        ZeroAllocFailAfter(successes);
-        Win32CommPort port(0, 4096, 2048, 0);
-        ZeroAllocFailAfter(-1);
-        EXPECT_EQ(port.LastError(), CL_ERR_NO_MEMORY);
-        EXPECT_EQ(port.Settings(), nullptr);
-        EXPECT_EQ(port.SetLine(9600, 'N', 8, 1), CL_ERR_GENERAL);
-        EXPECT_EQ(port.SetHandshake(0, 0), CL_ERR_GENERAL);
-        LineStatusBlock block;
-        EXPECT_EQ(port.StatusBlock(block), CL_ERR_GENERAL);
-        EXPECT_EQ(GetLine(port, untouched), untouched);
-    }
-    Win32CommPort deferred(0, 4096, 2048, 1);
-    EXPECT_EQ(deferred.LastError(), CL_OK);
-    EXPECT_EQ(deferred.Settings(), nullptr);
-    EXPECT_EQ(device.OpenCount(), 0);
 }
 
 TEST_F(PortTest, WritesQueueWhatFitsAndRecordTheShortWrite) {
@@ -167,56 +138,6 @@ TEST_F(PortTest, SetLineChecksFieldsInOrderAndKeepsWhatItWrote) {
     EXPECT_EQ(device.Line().baud, 2400u);
 }
 
-TEST_F(PortTest, GetLineGivesBackWhatSetLineAppliedAndFiveBitsGetOneAndAHalfStopBits) {
-    Win32CommPort port(0, 64, 16, 0);
-    ASSERT_EQ(port.SetLine(4800, 'E', 7, 2), CL_OK);
-    EXPECT_EQ(GetLine(port), Line(4800, 'E', 7, 2));
-    for (char letter : {'N', 'O', 'E', 'M', 'S'}) {
-        ASSERT_EQ(port.SetLine(9600, letter, 8, 1), CL_OK);
-        EXPECT_EQ(GetLine(port), Line(9600, letter, 8, 1));
-    }
-    for (int stopBits : {2, 1}) {
-        ASSERT_EQ(port.SetLine(300, 'N', 5, stopBits), CL_OK);
-        EXPECT_EQ(device.Line().stopBits, 15);
-        EXPECT_EQ(GetLine(port), Line(300, 'N', 5, 1));  // only "two" reads back as 2
-    }
-}
-
-TEST_F(PortTest, HandshakeCodes) {
-    Win32CommPort port(0, 64, 16, 0);
-    int rx = -1, tx = -1;
-    // Unsupported and unknown codes: rx, tx, the answer, the recorded code; nothing changes.
-    const int kRefused[][4] = {{13, 0, CL_ERR_UNSUPPORTED, CL_ERR_UNSUPPORTED},
-                               {2, 0, CL_ERR_GENERAL, CL_ERR_RX_HANDSHAKE},
-                               {0, 14, CL_ERR_TX_HANDSHAKE, CL_ERR_TX_HANDSHAKE},
-                               {0, 15, CL_ERR_UNSUPPORTED, CL_ERR_UNSUPPORTED}};
-    for (const auto& c : kRefused) {
-        EXPECT_EQ(port.SetHandshake(c[0], c[1]), c[2]);
-        EXPECT_EQ(port.TakeLastError(), c[3]);
-    }
-    port.GetHandshake(rx, tx);
-    EXPECT_EQ(std::pair(rx, tx), std::pair(0, 0));
-    // rx, tx -> XOFF in, XOFF out, CTS flow, DSR flow, RTS control, DTR control.
-    const int kApplied[][8] = {{CS_XONXOFF, CS_CTS, 1, 0, 1, 0, 1, 1},
-                               {CS_RTS, CS_DSR, 0, 0, 0, 1, 2, 1},
-                               {CS_DTR, CS_XONXOFF, 0, 1, 0, 0, 1, 2},
-                               {CS_NONE, CS_NONE, 0, 0, 0, 0, 1, 1}};
-    const platform::DCB& s = device.State();
-    for (const auto& c : kApplied) {
-        ASSERT_EQ(port.SetHandshake(c[0], c[1]), CL_OK);
-        EXPECT_EQ((std::vector<int>{s.fInX, s.fOutX, s.fOutxCtsFlow, s.fOutxDsrFlow, s.fRtsControl,
-                                    s.fDtrControl}),
-                  std::vector<int>(c + 2, c + 8));
-        EXPECT_EQ(port.GetHandshake(rx, tx), CL_OK);
-        EXPECT_EQ(std::pair(rx, tx), std::pair(c[0], c[1]));
-    }
-    // A refused apply keeps the codes of the last one that worked.
-    device.FailCall(MemorySerialDevice::Call::SetCommState, EIO);
-    EXPECT_EQ(port.SetHandshake(CS_XONXOFF, 0), CL_ERR_GENERAL);
-    port.GetHandshake(rx, tx);
-    EXPECT_EQ(rx, 0);
-}
-
 TEST_F(PortTest, LineControlSetsAndQueriesLines) {
     Win32CommPort port(0, 64, 16, 0);
     device.SetModemInputs(platform::MS_CTS_ON | platform::MS_RLSD_ON);
@@ -235,48 +156,6 @@ TEST_F(PortTest, LineControlSetsAndQueriesLines) {
     EXPECT_EQ(port.BreakControl(1), CL_ERR_BREAK);
     EXPECT_EQ(port.TakeLastError(), CL_ERR_BREAK);
     EXPECT_EQ(port.BreakControl(-1), 0);
-}
-
-TEST_F(PortTest, ErrorQueriesSeeCollectedBitsUntilAStatusBlockTakesThem) {
-    Win32CommPort port(0, 64, 16, 0);
-    device.InjectLineErrors(platform::CE_FRAME | platform::CE_RXOVER);
-    EXPECT_EQ(port.LineControl(CS_FRAMING_ERROR, -1), 0);  // not collected yet
-    port.RefreshStatus();
-    EXPECT_EQ(port.LineControl(CS_FRAMING_ERROR, -1), 1);
-    EXPECT_EQ(port.LineControl(CS_RX_OVERFLOW, -1), 1);
-    EXPECT_EQ(port.LineControl(CS_FRAMING_ERROR, -1), 1);  // queries do not clear
-    EXPECT_EQ(port.LineControl(CS_OVERRUN, -1), 0);
-
-    device.InjectLineErrors(platform::CE_OVERRUN | platform::CE_BREAK | platform::CE_RXPARITY);
-    device.SetModemInputs(platform::MS_DSR_ON | platform::MS_RING_ON);
-    LineStatusBlock block;
-    ASSERT_EQ(port.StatusBlock(block), CL_OK);
-    // DTR 1, RTS 1, BREAK 0, DSR 1 | CTS 0, RI 1, DCD 0, 20 | 19, 17, 18, break received 1 |
-    // parity 1, framing 1, overflow 1, overrun 1
-    EXPECT_EQ(block.bytes, (std::array<std::uint8_t, 4>{0x01 | 0x04 | 0x40, 0x04, 0x40, 0x55}));
-    ASSERT_EQ(port.StatusBlock(block), CL_OK);
-    EXPECT_EQ(block.bytes[2] | block.bytes[3], 0x00);
-}
-
-TEST_F(PortTest, QueueStatusBlockingFlagsAndQueueSizes) {
-    Win32CommPort port(0, 4096, 2048, 0);
-    QueueStatusRecord r{};
-    device.SetXoffSent(true);
-    ASSERT_EQ(port.SetHandshake(0, CS_CTS), CL_OK);  // CTS is low: sending is held
-    port.WriteString("12345");
-    port.QueueStatus(r, 1);
-    EXPECT_EQ(r.blocking, QS_BLOCK_SENT | QS_BLOCK_RECEIVED);
-    device.SetModemInputs(platform::MS_CTS_ON);
-    port.QueueStatus(r, 2);
-    EXPECT_EQ(r.blocking, QS_BLOCK_SENT);
-    EXPECT_EQ(Sent(), "12345");
-    EXPECT_EQ(port.SetQueues(1000, 300, 0), CL_OK);  // nonzero sizes only; the limits follow
-    EXPECT_EQ(device.RxQueueSize(), 1000u);
-    EXPECT_EQ(device.TxQueueSize(), 2048u);
-    EXPECT_EQ(device.State().XonLim, 250);
-    EXPECT_EQ(device.State().XoffLim, 300);
-    device.FailCall(MemorySerialDevice::Call::Close, EIO);
-    EXPECT_EQ(port.CloseDevice(), CL_ERR_CLOSE);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dialogs/CUploadFileDlg.h"
+#include "drivers/CityDatabase.h"
 #include "loader/LoaderTrace.h"
 #include "tests/drivers/DriverFixture.h"
 #include "tests/support/NamedCase.h"
@@ -121,6 +122,11 @@ TEST_P(CustomDatabase, IsReplacedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(Flash(0, code.size()), code);
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(),
               code.size() + (c.databaseSent ? database.size() : 0));
+    if (c.answer == ui::IDOK) {
+        EXPECT_EQ(ui.FileRequests(),
+                  Strings{"|bin|Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||"
+                          "gps7k1wo.bin"});
+    }
 }
 
 const CustomCase kCustomCases[] = {
@@ -145,8 +151,29 @@ TEST_F(DriverRuns, OldFirmwareWithoutADatabaseSaysTheDatabaseWasNotWritten) {
         "STATUS: Upload complete"};
     ExpectBoxes(boxes);
     EXPECT_EQ(UploadCommand(), boxes);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONEXCLAMATION);
     EXPECT_EQ(Flash(0, code.size()), code);
     EXPECT_FALSE(receiver->Flash().IsProgrammed(0xA0000));
+}
+
+// The receiver's database header names its built-in file; an erased header is none.
+TEST(CityDatabaseFile, FollowsTheRegionOfTheReceiver) {
+    using sim::ReceiverOptions;
+    const std::pair<const char*, const char*> kRegions[] = {{"WORLDWIDE", "gps7k1wo.bin"},
+                                                            {"AMERICAS", "gps7k2am.bin"},
+                                                            {"ASIA-AUSTRALIA", "gps7k2as.bin"},
+                                                            {"EUROPE-AFRICA", "gps7k2eu.bin"}};
+    for (const auto& [region, file] : kRegions) {
+        const int type = CityDatabase::TypeFromReply(
+            ReceiverOptions::DatabaseHeaderReply(ReceiverOptions::DatabaseHeader(region)));
+        EXPECT_EQ(CityDatabase::BuiltInFile(type), file) << region;
+    }
+    const int none = CityDatabase::TypeFromReply(ReceiverOptions::NoDatabaseReply());
+    EXPECT_EQ(none, CityDatabase::kNone);
+    EXPECT_EQ(CityDatabase::BuiltInFile(none), "");
+    EXPECT_EQ(CityDatabase::TypeFromReply(ReceiverOptions::DatabaseHeaderReply(
+                  ",    GPS 7K2    ,  OWN ROUTES   ,CITIES-NAVAIDS ")),
+              CityDatabase::kCustom);
 }
 
 // An automatic upload writes every image its package names, the data image first and the

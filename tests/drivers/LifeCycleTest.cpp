@@ -97,7 +97,8 @@ TEST_P(RefusedImage, IsRefusedBeforeAnythingIsSent) {
     ui.OnMessageBox(first + "\nimage " + c.box, "ERROR").Press(ui::IDOK);
     const Run run = Upload({}, false);
     EXPECT_FALSE(run.ready);
-    EXPECT_EQ(ui.BoxTexts().size(), 1u);
+    ASSERT_EQ(ui.BoxTexts().size(), 1u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONINFORMATION);
     EXPECT_EQ(Sent("CMD,DBUPLOAD") + Sent("CMD,PIUPLOAD"), 0);
 }
 
@@ -198,7 +199,7 @@ TEST_P(WrongPackage, EndsTheProgram) {
     EXPECT_FALSE(run.ready);
     EXPECT_EQ(ui.Log().MessageBoxes().at(0)->flags, ui::MB_OK | ui::MB_ICONSTOP);
     EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
-    EXPECT_EQ(tap->CountSentences("CMD,PIUPLOAD") + tap->CountSentences("CMD,MPUPLOAD,1"), 0);
+    EXPECT_EQ(Sent("CMD,PIUPLOAD") + Sent("CMD,MPUPLOAD,1") + Sent("CMD,DBUPLOAD"), 0);
 }
 
 const PackageCase kPackageCases[] = {
@@ -206,6 +207,7 @@ const PackageCase kPackageCases[] = {
     {"other_family_unit_type", "Pathwick", 0, 1, 7},
     // The map's name differs from the receiver's by letter case only.
     {"map_name_in_other_case", "MAP7K3", 0, 0, 1},
+    {"family2_package_for_another_unit", "GPS7K1/7K2", 0, 1, 15},
 };
 
 INSTANTIATE_TEST_SUITE_P(Packages, WrongPackage, ::testing::ValuesIn(kPackageCases), ByName);
@@ -278,6 +280,8 @@ TEST_F(LifeCycle, CancelledProtocolSearchReopensAtTheSpeedBefore) {
 TEST_F(LifeCycle, CancelInTheWarningLeavesTheUploadRunning) {
     ChoosePoi(40000);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    // Enter on the running dialog neither ends nor stops it.
+    ui.OnControlText(kUploadStatus, IDC_PERCENT_TEXT, "5%").Enter();
     ui.OnDialog(kUploadStatus).After(1500).Press(ui::IDCANCEL);
     ui.OnMessageBox(kStopWarning, "WARNING").After(2000).Press(ui::IDCANCEL);
     const Run run = Upload();
@@ -333,6 +337,7 @@ TEST_F(LifeCycle, ImageCutShortOrRewrittenDuringTheUploadEndsWithAnErrorNotCompl
         const std::vector<std::string> boxes = ui.BoxTexts();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].rfind(c.box, 0), 0u) << boxes[0];
+        EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONSTOP);
         const std::string trace = TempWorkDir::Read(LoaderTrace::kFileName);
         EXPECT_NE(trace.find(c.traced), std::string::npos);
         EXPECT_EQ(trace.find("FILE DONE"), std::string::npos);
@@ -380,28 +385,109 @@ TEST_F(LifeCycle, PoiChoiceWithoutAFileFailsAtTheOpen) {
     EXPECT_EQ(Sent("CMD,PIUPLOAD"), 0);
 }
 
-// "Change file" replaces the file the dialog showed, and the kind stays.
-TEST_F(LifeCycle, ChangeFileSendsTheChosenFileInstead) {
-    for (const char* model : {"Pathwick", "GPS7K1/7K2"}) {
-        SCOPED_TRACE(model);
-        ResetState();
-        ChoosePoi(20000, model);
-        const bool family2 = unit.family == 2;
-        const Bytes other = WriteImage("other.bin", family2 ? samples::CityDatabase(4, 16000, 9)
-                                                            : samples::PoiDatabase(16000, 9));
-        ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
-        ui.OnFileOpen().Choose("other");
-        const Run run = Upload();
-        EXPECT_EQ(run.result, ui::IDOK);
-        EXPECT_EQ(run.kind, 1);
-        // The name as typed gets the picker's extension.
-        EXPECT_EQ(unit.dataPath, (dir.Path() / "other.bin").string());
-        EXPECT_EQ(Flash(family2 ? 0xA0000 : 0, other.size()), other);
-        EXPECT_EQ(
-            Last(family2 ? kDatabaseStatus : kUploadStatus,
-                 family2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE),
-            (family2 ? "Uploading database file -  " : "Uploading POI file - ") + unit.dataPath);
+constexpr char kCodeFiles[] =
+    "hex|hex Files (*.hex)|*.hex|S-record Files (*.srec)|*.srec|All Files (*.*)|*.*|||";
+constexpr char kRawFiles[] = "Binary Files (*.bin;*.img)|*.bin;*.img|All Files (*.*)|*.*|||";
+
+// "Change file" replaces the file the dialog showed, and the kind stays; its file dialog
+// offers the files of that kind.
+struct ChangeCase : NamedCase {
+    const char* model;
+    bool code;
+    const char* chosen;   // what the picker's extension makes of "other"
+    std::string request;  // title|extension|filter|proposed name
+};
+
+class ChangeFile : public LifeCycle, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(ChangeFile, SendsTheChosenFileInstead) {
+    const ChangeCase& c = GetParam();
+    ChoosePoi(20000, c.model);
+    const bool family2 = unit.family == 2;
+    const std::string product = receiver->Options().productCode;
+    const Bytes other = c.code    ? samples::CodeBytes(product, 3, 1, 16000, 9)
+                        : family2 ? WriteImage(c.chosen, samples::CityDatabase(4, 16000, 9))
+                                  : WriteImage(c.chosen, samples::PoiDatabase(16000, 9));
+    if (c.code) {
+        samples::WriteFile(c.chosen, samples::CodeImageSRecord(product, 3, 1, 16000, 9));
+        unit.codePath = "data";
+        unit.codeChosen = 1;
+        unit.dataChosen = 0;
+        ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
     }
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kChangeFile);
+    ui.OnFileOpen().Choose("other");
+    const Run run = Upload();
+    EXPECT_EQ(run.result, ui::IDOK) << ui.Log().Dump();
+    EXPECT_EQ(ui.FileRequests(), std::vector<std::string>{c.request});
+    EXPECT_EQ(c.code ? unit.codePath : unit.dataPath, (dir.Path() / c.chosen).string());
+    const std::uint32_t at = c.code ? samples::kCodeLoadAddress : family2 ? 0xA0000 : 0;
+    EXPECT_EQ(Flash(at, other.size()), other);
 }
+
+const ChangeCase kChangeCases[] = {
+    {"code", "Pathwick", true, "other.hex", std::string("|") + kCodeFiles},
+    {"pois", "Pathwick", false, "other.bin", std::string("|bin|") + kRawFiles},
+    {"city_database", "GPS7K1/7K2", false, "other.bin", std::string("|bin|") + kRawFiles},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ChangeFile, ::testing::ValuesIn(kChangeCases), ByName);
+
+// Every error box of the drivers says what went wrong, with OK and its icon, and nothing
+// is loaded after it.
+struct BoxCase : NamedCase {
+    const char* model;
+    bool code;                  // the image is the program code, else the data image
+    samples::Bytes (*image)();  // nullptr: no file
+    const char* caption;
+    const char* text;
+    unsigned icon;
+};
+
+class ErrorBox : public LifeCycle, public ::testing::WithParamInterface<BoxCase> {};
+
+TEST_P(ErrorBox, SaysWhatWentWrong) {
+    const BoxCase& c = GetParam();
+    StartReceiver(c.model, [](sim::ReceiverOptions& o) { o.firmware = "3.10"; });
+    ASSERT_TRUE(Identify());
+    if (c.image != nullptr)
+        WriteImage("image", c.image());
+    (c.code ? unit.codePath : unit.dataPath) = "image";
+    (c.code ? unit.codeChosen : unit.dataChosen) = 1;
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
+    // An image that fails its check draws the warning first; Cancel refuses it.
+    ui.OnDialog("WARNING - FIRMWARE PROBLEM").Press(ui::IDCANCEL).Repeat();
+    ui.OnMessageBox(c.text, c.caption).Press(ui::IDOK);
+    const Run run = Upload();
+    EXPECT_NE(run.result, ui::IDOK);
+    ASSERT_EQ(ui.Log().MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | c.icon);
+    EXPECT_EQ(receiver->Flash().ProgrammedBytes(), 0u);
+}
+
+samples::Bytes Family2CodeOfAnotherProduct() {
+    samples::Bytes code = samples::Family2Code(20000, 1);
+    code[samples::kFamily2CodeMarkOffset] = '9';
+    return code;
+}
+
+const BoxCase kBoxCases[] = {
+    {"no_code_file", "Pathwick", true, nullptr, "ERROR", "Error reading code file",
+     ui::MB_ICONINFORMATION},
+    {"no_poi_file", "Pathwick", false, nullptr, "ERROR", "Error reading database file",
+     ui::MB_ICONINFORMATION},
+    {"no_map_file", "Solvanta GPS", false, nullptr, "ERROR", "Error reading map file",
+     ui::MB_ICONINFORMATION},
+    {"no_family2_code_file", "GPS7K1/7K2", true, nullptr, "ERROR", "Error reading code file",
+     ui::MB_ICONINFORMATION},
+    {"no_family2_database_file", "GPS7K1/7K2", false, nullptr, "ERROR",
+     "Error reading database file", ui::MB_ICONINFORMATION},
+    {"family2_code_of_another_product", "GPS7K1/7K2", true, Family2CodeOfAnotherProduct, "ERROR",
+     "Error reading code file", ui::MB_ICONINFORMATION},
+    {"poi_over_its_limit", "Pathwick", false, [] { return samples::PoiDatabase(1179645, 2); },
+     "ERROR", "File size of 1179645 exceeds space limit of 1179644", ui::MB_ICONINFORMATION},
+};
+
+INSTANTIATE_TEST_SUITE_P(Boxes, ErrorBox, ::testing::ValuesIn(kBoxCases), ByName);
 
 }  // namespace

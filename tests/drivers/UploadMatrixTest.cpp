@@ -50,6 +50,8 @@ const Case kCases[] = {
      "Uploading code file -  code", true, false},
     {"map4_base_before_code", "MAP7K3", "2.05", Pick::BothFlags, 0, "Upload of BASE MAP complete",
      "CMD,MPUPLOAD,1", "Uploading base map file - data", false, true},
+    {"map4_base", "MAP7K3", "2.05", Pick::Select, IDC_MAP4_BASE, "Upload of BASE MAP complete",
+     "CMD,MPUPLOAD,1", "Uploading base map file - data", false, true},
     {"map4_detail", "MAP7K3", "2.05", Pick::Select, IDC_MAP4_DETAIL,
      "Upload of DETAIL MAP complete", "CMD,MPUPLOAD,2", "Uploading detail map file - data", false,
      true},

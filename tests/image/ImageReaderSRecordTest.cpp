@@ -33,26 +33,6 @@ TEST_F(ImageReaderSRecord, MeasuresTheFirstAndLastS3LineNearTheEndCutTo24Bits) {
     EXPECT_EQ(reader.ReadRecord(buffer, buffer.size(), address), 0);
 }
 
-TEST_F(ImageReaderSRecord, LayoutsThatAreMeasuredAndReadWhole) {
-    samples::SRecordFormat crlf = Lines(32), noEnd = Lines(16), noEndNoS7 = Lines(16);
-    crlf.crlf = true;
-    noEnd.finalLineEnd = noEndNoS7.finalLineEnd = noEndNoS7.terminator = false;
-    for (const auto& [what, start, size, format] :
-         std::vector<std::tuple<const char*, std::uint32_t, std::size_t, samples::SRecordFormat>>{
-             {"lines longer than the tail", 0x2D004000, 3000, Lines(250)},
-             {"CR LF", 0x2D004000, 5000, crlf},
-             {"no line end after S7", 0x1000, 100, noEnd},
-             {"no line end after the last S3", 0x1000, 100, noEndNoS7}}) {
-        SCOPED_TRACE(what);
-        samples::Bytes data = samples::RandomBytes(size, size);
-        ImageReader reader;
-        ASSERT_TRUE(
-            reader.Open(Write("layout.srec", samples::ToSRecords({{start, data}}, format))));
-        EXPECT_EQ(reader.endAddress, (start + size - 1) & 0xFFFFFF);  // cut to 24 bits
-        ExpectContiguous(ReadAll(reader, 1980), start, data);
-    }
-}
-
 TEST_F(ImageReaderSRecord, RecordsEndAtTheCapacityAfter201LinesAndNeverOverrunTheBuffer) {
     struct Case {
         std::size_t perLine, size, capacity, buffer;  // buffer 0: MaxRecordLength(capacity)
@@ -123,33 +103,5 @@ TEST_F(ImageReaderSRecord, TailSearchEdgesAt256And257Bytes) {
         ASSERT_TRUE(reader.Open(Write("tail.srec", text))) << reader.problem;
         EXPECT_EQ(reader.size, size);
         EXPECT_EQ(reader.endAddress, 0x6000u + 88);
-    }
-}
-
-// Whatever comes before the first record line (a byte order mark, blank lines, an S1 or S2
-// line, an S0 line or none), the file is read as S-records, whole.
-TEST_F(ImageReaderSRecord, EncodingComesFromTheContentNotTheFirstTwoCharacters) {
-    const samples::Bytes data = samples::RandomBytes(3000, 4);
-    const std::string text = Bare({{0x2D004000, data}});
-    const std::string s1 = "S1070200AABBCCDDE8\n", s2 = "S2060301001122C2\n";
-    const std::vector<Record> before = {{0x0200, {0xAA, 0xBB, 0xCC, 0xDD}},
-                                        {0x030100, {0x11, 0x22}}};
-    for (const auto& [what, prefix, records] :
-         std::vector<std::tuple<const char*, std::string, std::vector<Record>>>{
-             {"byte order mark", "\xEF\xBB\xBF", {}},
-             {"byte order mark and S0", "\xEF\xBB\xBFS0030000FC\n", {}},
-             {"blank lines", "\n\r\n  \n", {}},
-             {"S1 first", s1 + s2, before},
-             {"S2 first", s2, {before[1]}},
-             {"S5 first", "S5030000FC\n", {}}}) {
-        SCOPED_TRACE(what);
-        ImageReader reader;
-        ASSERT_TRUE(reader.Open(Write("image.hex", prefix + text))) << reader.problem;
-        EXPECT_EQ(reader.isSRecord, 1);
-        std::vector<Record> read = ReadAll(reader, 1980);
-        ASSERT_GE(read.size(), records.size());
-        EXPECT_EQ(std::vector<Record>(read.begin(), read.begin() + records.size()), records);
-        ExpectContiguous(std::vector<Record>(read.begin() + records.size(), read.end()), 0x2D004000,
-                         data);
     }
 }

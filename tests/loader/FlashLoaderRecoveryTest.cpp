@@ -51,26 +51,6 @@ TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
     EXPECT_EQ(engine->bytesSent, 4060u);
 }
 
-TEST_F(Recovery, SecondFileGoesOnWithoutHandshakeOrErase) {
-    const Bytes code = Load(samples::RandomBytes(2500, 3), 0, 0, 0x1FFFFF);
-    const Bytes data = samples::RandomBytes(1500, 9);
-    ImageReader dataReader;
-    TempWorkDir::Write("data.bin", std::string(data.begin(), data.end()));
-    ASSERT_TRUE(dataReader.Open("data.bin"));
-    ToFirstRecord();
-    EXPECT_EQ(Sent(), Record(0, Slice(code, 0, 1980)));
-    Ack(Record(1980, Slice(code, 1980, 520)));
-    Ack({});
-    engine->SecondFile(&dataReader, 0xA0000);
-    EXPECT_EQ(engine->bytesSent, 0u);
-    EXPECT_EQ(engine->RecordNumber(), 2);
-    EXPECT_NE(Trace().find("SECOND FILE - 000a0000 to 000a05dc\n"), std::string::npos);
-    Expect({}, Record(0xA0000, data));
-    Ack({});
-    EXPECT_EQ(engine->state, LoaderState::FileDone);
-    EXPECT_EQ(engine->bytesSent, 1500u);
-}
-
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
     const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
     const std::tuple<int, std::optional<int>, std::uint16_t, std::uint16_t, WordOrder> cases[] = {
@@ -118,29 +98,6 @@ TEST_F(Recovery, OnlyAnAddressOfTheImageBelowTheRecordMovesTheNextRecord) {
     ArriveWithWords({0x0000, 0x1000});
     Expect({0x55}, Record(0x1000 + 3960, Slice(image, 3960, 1980)));
     EXPECT_EQ(Trace().find("Got"), std::string::npos);
-}
-
-TEST_F(Recovery, FamilyTwoDecidesTheWordOrderOnceByItsPhase) {
-    target.uploadFamily = 2;
-    Load(samples::RandomBytes(6 * 1980, 1), 0, 0, 0x9FFFF);
-    ToFirstRecord();
-    const auto report = [&](std::optional<int> phase, std::uint16_t low, WordOrder order,
-                            std::uint32_t value) {
-        engine->SetPhase(phase);
-        ArriveWithWords({0x0000, low});
-        EXPECT_EQ(engine->Order(), order);
-        EXPECT_EQ(engine->ReportedValue(), value);
-        Receive({0x55});
-    };
-    report(std::nullopt, 0x0123, WordOrder::Undecided, 0);  // no phase known: the value stays 0
-    report(1, 0x000A, WordOrder::LowFirst, 0x000A0000);
-    // Decided once: a later report is read in the same order, whatever the phase says.
-    report(0, 0x0123, WordOrder::LowFirst, 0x01230000);
-    // A new engine decides again, and starts a new trace.
-    Create(0, 0, 0x9FFFF);
-    EXPECT_EQ(Trace(), "");
-    ToFirstRecord();
-    report(0, 0x0123, WordOrder::HighFirst, 0x00000123);
 }
 
 }  // namespace

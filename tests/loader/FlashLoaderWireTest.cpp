@@ -1,7 +1,4 @@
 // The flash loader's bytes, "DEBUG.OUT" and status texts, with the test playing the receiver.
-#include <filesystem>
-
-#include "loader/LoaderStatusText.h"
 #include "tests/loader/LoaderFixture.h"
 
 namespace {
@@ -60,14 +57,6 @@ TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
     Ack({});
     EXPECT_EQ(engine->bytesSent, 1982u);
     EXPECT_EQ(engine->state, LoaderState::FileDone);
-}
-
-TEST_F(Wire, RecWaitInNoConnectStartsRecordsAtOnceEvenWithoutATraceFile) {
-    std::filesystem::create_directory(LoaderTrace::kFileName);
-    const Bytes image = Load(samples::RandomBytes(10, 1), 0, 0, 0x9FFFF);
-
-    Burst();
-    Expect({0x77}, Record(0, image));
 }
 
 TEST_F(Wire, RecordNumbersStartFromZeroAfterAReset) {
@@ -224,20 +213,6 @@ TEST_F(Wire, APositionPastTheEndAddressEndsTheImageAndIsTraced) {
                            "SEND REC - 0 len\n"),
               std::string::npos)
         << Trace();
-}
-
-TEST(LoaderStatusTextTest, EveryStateHasItsTextAndTheRecNumberStatesNone) {
-    std::string texts;  // in the order of the states, "-" where there is none
-    for (int state = 0; state <= static_cast<int>(LoaderState::RecNum4); ++state)
-        texts += LoaderStatusText(static_cast<LoaderState>(state), 3).value_or("-") + "|";
-    EXPECT_EQ(texts,
-              "       NO PORT   |         RESET   | NO CONNECTION   | CREATING LINK   |"
-              "   ERASE BEGIN   | INVALID FLASH   |   ERASE BEGIN   |   ERASING - 3   |"
-              "   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |   PROGRAMMING   |"
-              "   PROGRAMMING   |ROM WRITE FAIL   |  COMMUNICATING  |     FINISHING   |"
-              "     FINISHING   |     FINISHING   |     COMPLETED   |SYSTEM FAILURE   |"
-              "   PROGRAMMING   |   PROGRAMMING   |-|-|-|-|");
-    EXPECT_EQ(LoaderStatusText(LoaderState::Erasing, 12), "   ERASING - 12   ");
 }
 
 }  // namespace

@@ -167,49 +167,6 @@ TEST_F(TermiosTest, EverySpeedOfTheDialogsIsVisibleFromTheOtherEnd) {
     EXPECT_EQ(pty.SlaveSettings().c_iflag & (IXON | IXOFF), IXON | IXOFF);
 }
 
-// Processor time this process has used, in milliseconds.
-double CpuMs() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-TEST_F(TermiosTest, TimedReadSleepsOnTheDeviceAndQueuedOutputKeepsLeaving) {
-    using namespace std::chrono_literals;
-    Win32CommPort port(2, 4096, 2048, 0);
-    CommLink link(port);
-    ASSERT_EQ(link.SetTxQueueSize(60000), CL_OK);
-    // Nothing comes: the wait is spent asleep, not spinning.
-    auto start = std::chrono::steady_clock::now();
-    const double cpu = CpuMs();
-    EXPECT_EQ(link.ReadByteTimed(300), CL_ERR_TIMEOUT);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
-    EXPECT_LT(CpuMs() - cpu, 60.0);
-    // More than the kernel takes at once is queued, and the other end answers when all of
-    // it has come: the answer comes only if the queue keeps leaving during the wait.
-    const std::string block(60000, 'q');
-    ASSERT_EQ(link.Write(block.data(), static_cast<int>(block.size())), 60000);
-    std::thread otherEnd([&] {
-        if (pty.ReadExactly(block.size(), 3000) == block)
-            pty.Write("!");
-    });
-    start = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.ReadByteTimed(3000), '!');
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    otherEnd.join();
-}
-
-TEST_F(TermiosTest, OnTheVirtualClockATimedReadOfARealDeviceIsInstant) {
-    platform::VirtualClock clock;
-    platform::ScopedClock useIt(clock);
-    Win32CommPort port(2, 4096, 2048, 0);
-    CommLink link(port);
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.ReadByteTimed(5000), CL_ERR_TIMEOUT);
-    EXPECT_EQ(clock.MonotonicMs(), 5000u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-}
-
 TEST_F(TermiosTest, RefusedSettingAnswersItsOwnCodeAndLeavesLaterSettingsWorking) {
     Win32CommPort port(2, 4096, 2048, 0);
     ASSERT_EQ(port.LastError(), CL_OK);

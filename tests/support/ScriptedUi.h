@@ -21,4 +21,13 @@ class ScriptedUi : public ui::ScriptedBackend {
             texts.push_back(box->caption + ": " + box->text);
         return texts;
     }
+    // The file-open dialogs shown, each as "title|extension|filter|proposed name".
+    std::vector<std::string> FileRequests() {
+        std::vector<std::string> requests;
+        for (const ui::TranscriptEntry& entry : Log().Entries()) {
+            if (entry.kind == ui::TranscriptEntry::Kind::FileOpen)
+                requests.push_back(entry.caption + "|" + entry.fileRequest);
+        }
+        return requests;
+    }
 };

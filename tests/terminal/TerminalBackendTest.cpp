@@ -230,13 +230,6 @@ TEST(TerminalInterrupt, CancelsTheInnermostWindowAndASecondOneSoonQuits) {
     EXPECT_TRUE(ui.Printed("Interrupted twice: quitting.\n"));
 }
 
-TEST(TerminalInterrupt, AnswersABoxWithItsCancelButton) {
-    TerminalUi ui;
-    ::raise(SIGINT);
-    EXPECT_EQ(ui::MessageBox(nullptr, "Overwrite?", "Confirm", ui::MB_OKCANCEL), ui::IDCANCEL);
-    EXPECT_TRUE(ui.Printed("Interrupt: Cancel\n"));
-}
-
 TEST(TerminalFileOpen, ReadsAPathAndAnEmptyLineOrTheEndCancels) {
     TerminalUi ui;
     ui::FileOpenRequest request{nullptr, "Select Code File", "bin",
@@ -334,27 +327,3 @@ INSTANTIATE_TEST_SUITE_P(
                  "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n"},
         MainCase{"flash it\nabout upload\n", true, 0, {32794}, "Unknown command \"flash it\".\n"}),
     [](const auto& info) { return "Session" + std::to_string(info.index); });
-
-TEST(TerminalWatch, InputOnAWatchedDescriptorWakesTheLoop) {
-    TerminalUi ui;
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    LabelledDialog dialog;
-    int calls = 0;
-    // A running dialog whose only timer is an hour away: only the watch can end it.
-    dialog.onInit = [&](TestDialog& d) {
-        d.SetTimer(11, 3600 * 1000);
-        ui::Runtime::Get().UseBackend().WatchInput({fds[0]}, [&] {
-            char byte;
-            [[maybe_unused]] ssize_t n = ::read(fds[0], &byte, 1);
-            ++calls;
-            d.EndDialog(ui::IDOK);
-        });
-        [[maybe_unused]] ssize_t n = ::write(fds[1], "x", 1);
-    };
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    ui::Runtime::Get().UseBackend().UnwatchInput({fds[0]});
-    EXPECT_EQ(calls, 1);
-    ::close(fds[0]);
-    ::close(fds[1]);
-}

@@ -547,6 +547,8 @@ std::optional<std::string> ScriptedBackend::ShowFileOpen(const FileOpenRequest& 
     TranscriptEntry entry = Entry(TranscriptEntry::Kind::FileOpen);
     entry.caption = request.title;
     entry.text = chosen.value_or("");
+    entry.fileRequest =
+        request.defaultExtension + "|" + request.filter + "|" + request.proposedName;
     transcript_.Add(entry);
     return chosen;
 }

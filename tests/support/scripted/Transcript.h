@@ -29,6 +29,7 @@ struct TranscriptEntry {
     unsigned flags = 0;
     int value = 0;
     std::vector<std::pair<int, std::string>> controls;  // id and shown text
+    std::string fileRequest;  // FileOpen: "extension|filter|proposed name"
 
     // Readable one-line form, e.g. box "ERROR" [OK information] COULD NOT OPEN COM PORT
     std::string Line() const;
