@@ -96,6 +96,9 @@ ui::PolicyAnswers OneShotUpload::Answers() {
         // The scan ends itself through its dialog, as its Cancel would.
         auto& shown = const_cast<ui::Dialog&>(dialog);
         scan_.Look(shown, opened);
+        // A dialog opened now is a new one, even where the last one was kept in memory.
+        if (opened)
+            writingDialog_ = nullptr;
         OnDialog(shown);
     };
     answers.boxShown = [this](const std::string& text, const std::string& caption, unsigned flags) {

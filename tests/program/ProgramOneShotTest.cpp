@@ -206,6 +206,12 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
     ProgramProcess program(args, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
     ASSERT_EQ(program.Wait(kRunLimitMs), 0) << program.Output();
     EXPECT_NE(program.Output().find("Upload complete: "), std::string::npos) << program.Output();
+    // One stage line per image, the second run's too.
+    std::size_t stages = 0;
+    for (std::size_t at = 0; (at = program.Output().find("\nWriting ", at)) != std::string::npos;
+         ++at)
+        ++stages;
+    EXPECT_EQ(stages, std::size_t{!code.empty()} + std::size_t{!data.empty()}) << program.Output();
     sim.Stop(SIGTERM);
     if (!code.empty())
         ExpectFlashHolds("flash.s3", code, c.codeAddress);
@@ -230,6 +236,11 @@ INSTANTIATE_TEST_SUITE_P(
         FlashCase{"Map7K3DetailMap", "MAP7K3", {}, {"map", "--size", "64K"}, "detail-map"},
         FlashCase{"SolvantaGpsBaseMap", "Solvanta GPS", {}, {"map", "--size", "64K"}, "base-map"},
         FlashCase{"PathwickTopoMap", "Pathwick Topo", {}, {"map", "--size", "64K"}, "map"},
+        FlashCase{"PathwickColorCodeThenBaseMap",
+                  "Pathwick Color",
+                  {"code", "--product", "041", "--size", "24K"},
+                  {"map", "--size", "64K"},
+                  "base-map"},
         FlashCase{"ExpertToALoader",
                   "Pathwick",
                   {"code", "--product", "037", "--size", "24K"},
