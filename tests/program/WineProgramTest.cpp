@@ -138,3 +138,16 @@ TEST_F(WineProgram, CtrlCCancelsTheUploadAndASecondQuits) {
     EXPECT_EQ(program.Wait(30000), 130) << program.Output();
     EXPECT_NE(program.Output().find("Interrupted twice: quitting."), std::string::npos);
 }
+
+// A script's one-shot upload: the options answer every dialog, the status says done.
+TEST_F(WineProgram, OneShotUploadWithYesFlashesTheImage) {
+    std::string image = WriteCodeImage("16K", "one-\xc3\xb6.srec");
+    ReceiverSimProcess sim({"--model", "Pathwick", "--flash-out", "flash.s3", "--chatter", "0"});
+    ASSERT_FALSE(sim.Path().empty());
+    MapCom1(sim.Path());
+    ProgramProcess program({"upload", "--port", "COM1", "--code", image, "--yes"},
+                           dir_.Path().string(), {{"WINEDEBUG", "-all"}}, Wine());
+    EXPECT_EQ(program.Wait(120000), 0) << program.Output();
+    EXPECT_NE(program.Output().find("Upload complete: "), std::string::npos) << program.Output();
+    ExpectFlashEqualsImage(sim, image);
+}
