@@ -328,7 +328,9 @@ TEST_F(UploadCommandTest, ScanThatFindsNothingSaysWhatItMetAtEachPort) {
     platform::SerialDiagnostics::Clear();
     const std::string said =
         "No receiver found. COM1 (/dev/ttyUSB0): no answer at any speed; COM2: open "
-        "/dev/ttyUSB1: device in use; COM3: missing; COM4: missing. The receiver may be "
+        "/dev/ttyUSB1: " +
+        platform::SerialDiagnostics::Describe(EBUSY) +
+        "; COM3: missing; COM4: missing. The receiver may be "
         "waiting in its loader after the upload that did not complete: choose it in Expert "
         "Setup and upload again.";
     EXPECT_EQ(ui.Log().StatusTexts().back(), said);
