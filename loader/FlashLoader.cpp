@@ -684,6 +684,14 @@ void FlashLoader::Finish() {
     while (link_->TxCount() > 0 && clock.MonotonicMs() - start < kFinishDrainLimitMs) {
         clock.SleepMs(1);
     }
+    // The run ends here without reading the answer; the next user of the line may change
+    // its speed at once.
+    if (!recordNumbered_ && link_->TxCount() == 0) {
+        const std::uint64_t drained = clock.MonotonicMs();
+        while (link_->RxCount() == 0 && clock.MonotonicMs() - drained < kEndRecordAnswerLimitMs) {
+            clock.SleepMs(1);
+        }
+    }
     state = LoaderState::SendEnd;
 }
 

@@ -43,6 +43,10 @@ class FlashLoader {
     static constexpr std::size_t kFrameBufferSize = RecordCursor::kFrameBufferSize;
     // Finish waits at most this long for the end record to leave.
     static constexpr std::uint64_t kFinishDrainLimitMs = 2000;
+    // After an addressed load, Finish waits at most this long for the receiver to answer
+    // the end record: bytes that have left the queue may still be in the port's hardware,
+    // and a line speed changed under them would garble the end of the load.
+    static constexpr std::uint64_t kEndRecordAnswerLimitMs = 500;
 
     // target: what the driver knows of the receiver (upload family, boot block pass).
     explicit FlashLoader(const LoaderTarget& target) : target_(target) {}
@@ -60,7 +64,8 @@ class FlashLoader {
     bool Step();
     // Sends the end record once the image is sent (state FILE DONE). Waits for it to
     // leave, but never longer than kFinishDrainLimitMs, so a receiver unplugged at the
-    // end cannot hang the program.
+    // end cannot hang the program; after an addressed load also for the receiver's answer
+    // (left unread), never longer than kEndRecordAnswerLimitMs.
     void Finish();
     // Goes on with a second image in the same session: no handshake, no erase.
     void SecondFile(ImageReader* reader, std::uint32_t loadAddress);

@@ -147,6 +147,9 @@ void OneShotUpload::OnDialog(ui::Dialog& dialog) {
 
 void OneShotUpload::OnBox(const std::string& text, const std::string& caption, unsigned flags) {
     const std::string line = OneLine(text);
+    // "Power on GPS unit ...": the receiver restarts after the part just loaded.
+    if (caption.rfind("CONTINUE", 0) == 0)
+        scan_.AwaitRestart(ui::Runtime::Get().NowMs());
     if (caption == "STATUS" && text.find("complete") != std::string::npos) {
         ++completions_;
         PrintLine(line);

@@ -5,6 +5,7 @@
 #include "command/CConnectDlg.h"
 #include "platform/ComPortNames.h"
 #include "platform/SerialDiagnostics.h"
+#include "ui/Runtime.h"
 
 void ScanPassWatch::Look(ui::Dialog& dialog, bool opened) {
     auto* scan = dynamic_cast<CConnectDlg*>(&dialog);
@@ -17,6 +18,9 @@ void ScanPassWatch::Look(ui::Dialog& dialog, bool opened) {
         first_ = at;
     } else if (at != *first_) {
         moved_ = true;
+    } else if (moved_ && ui::Runtime::Get().NowMs() < restartUntilMs_) {
+        Restart();
+        first_ = at;
     } else if (moved_) {
         passEnded_ = true;
         scan->EndDialog(ui::IDCANCEL);

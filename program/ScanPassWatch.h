@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,9 +12,16 @@ class Dialog;
 
 // Ends the connection scan with Cancel once it has tried every port and speed it goes
 // through without an answer: a one-shot command does not wait for a receiver to be
-// switched on. Other dialogs pass by.
+// switched on. After a part of the upload has been loaded the receiver restarts, so the
+// scan that finds it again may go on through further passes for a while. Other dialogs
+// pass by.
 class ScanPassWatch {
   public:
+    // How long the scan after a completed part looks for the restarting receiver.
+    static constexpr std::uint64_t kRestartWaitMs = 15000;
+
+    // The receiver restarts now: passes ending before kRestartWaitMs from now go on.
+    void AwaitRestart(std::uint64_t nowMs) { restartUntilMs_ = nowMs + kRestartWaitMs; }
     // Looks at a dialog that was opened (a new scan) or changed.
     void Look(ui::Dialog& dialog, bool opened);
     // A scan was ended here since the last Reset.
@@ -33,5 +41,6 @@ class ScanPassWatch {
     std::optional<std::pair<int, int>> first_;  // port index and speed the scan began at
     bool moved_ = false;
     bool passEnded_ = false;
+    std::uint64_t restartUntilMs_ = 0;
     std::map<int, std::string> tried_;  // by port index
 };

@@ -28,6 +28,8 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
     clock.AdvanceTo(3000);
     engine->Finish();
     EXPECT_EQ(Sent(), (Bytes{0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D}));
+    // No answer to the end record: Finish gave it its bounded time to leave the port.
+    EXPECT_EQ(clock.MonotonicMs(), 3000 + FlashLoader::kEndRecordAnswerLimitMs);
     Expect({}, {0x5B, 0x00, 0x00, 0x00, 0x00, 0x5D});
     // ALL DONE lasts one step; the load would start over.
     Expect({0x55}, {});
