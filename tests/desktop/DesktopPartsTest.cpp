@@ -1,41 +1,11 @@
-// The desktop backend's parts that need no display: layout arithmetic and labels (the id map
-// is met by every menu command of the front-end conformance suite).
+// The desktop backend's labels, which need no display (the layout and the id map are met by
+// every template and menu command of the front-end conformance suite).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ui/desktop/DialogLayout.h"
 #include "ui/desktop/LabelText.h"
-
-TEST(DialogLayout, UnitsFollowTheFontUntilAContentNeedsMore) {
-    // An 8x16 font: a horizontal unit is 2 px, a vertical one 2 px.
-    ui::DialogLayout layout(8, 16);
-    ui::Rect plain = layout.ToPixels({10, 20, 50, 14});
-    EXPECT_EQ(std::vector<int>({plain.x, plain.y, plain.width, plain.height}),
-              std::vector<int>({20, 40, 100, 28}));
-
-    // A button of 50x14 units whose label needs 120x34 px widens and heightens the whole
-    // dialog, so neighbours keep their gaps.
-    layout.Fit({10, 20, 50, 14}, {120, 34});
-    EXPECT_DOUBLE_EQ(layout.ScaleX(), 2.4);
-    EXPECT_NEAR(layout.ScaleY(), 34.0 / 14, 1e-9);
-    ui::Rect left = layout.ToPixels({10, 20, 50, 14});
-    ui::Rect right = layout.ToPixels({60, 20, 50, 14});
-    EXPECT_EQ(left.x + left.width, right.x);  // touching boxes still touch, never overlap
-    EXPECT_GE(left.width, 120);
-    EXPECT_GE(left.height, 34);
-
-    // Smaller needs never shrink it; zero asks nothing; growth is bounded.
-    layout.Fit({0, 0, 50, 14}, {10, 0});
-    EXPECT_DOUBLE_EQ(layout.ScaleX(), 2.4);
-    layout.Fit({0, 0, 10, 10}, {1000, 1000});
-    EXPECT_DOUBLE_EQ(layout.ScaleX(), 2.0 * ui::DialogLayout::kMaxGrowth);
-    EXPECT_DOUBLE_EQ(layout.ScaleY(), 2.0 * ui::DialogLayout::kMaxGrowth);
-    ui::PixelSize client = layout.ClientSize({0, 0, 100, 50});
-    EXPECT_EQ(client.width, 320);
-    EXPECT_EQ(client.height, 160);
-}
 
 TEST(LabelText, MnemonicsBecomeUnderlinesAndMarkupIsEscaped) {
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -70,5 +70,4 @@ class DesktopTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
-    ui::DesktopBackend& Desktop() { return *XSession::Get().Backend(); }
 };

@@ -1,74 +1,16 @@
-// The whole program as a user runs it: a process on a pseudo-terminal to the receiver
-// simulator, driven through a pipe by the terminal contract.
+// The interactive program in the middle of an upload, on a pseudo-terminal to the receiver
+// simulator, stopped by a signal or the end of its input. The flows of an upload are the
+// in-process tests' (tests/app, tests/drivers).
 #include <gtest/gtest.h>
-#include <ostream>
 
 #include <fcntl.h>
 #include <termios.h>
 
 #include <chrono>
-#include <filesystem>
 
 #include "tests/program/ProgramProcess.h"
 #include "tests/program/Responder.h"
 #include "tests/support/NamedCase.h"
-
-namespace {
-
-using ProgramUpload = ProgramUploadTest;
-
-struct UploadCase {
-    const char* name;
-    std::string ini;  // orvane.ini naming the image, or empty
-    std::vector<std::string> simArgs;
-    std::vector<std::string> commands;
-    std::map<std::string, std::vector<std::string>> answers;
-    std::string shown;
-};
-
-// Failure messages and test listings show the case by its name.
-void PrintTo(const UploadCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class ProgramUploads : public ProgramUpload, public ::testing::WithParamInterface<UploadCase> {};
-
-}  // namespace
-
-TEST_P(ProgramUploads, WritesTheImageIntoFlash) {
-    const UploadCase& c = GetParam();
-    std::string image = WriteCodeImage("24K");
-    if (!c.ini.empty())
-        TempWorkDir::Write("orvane.ini", "[PATHWICK]\nCODE=" + image + "\n\nMAP=\n\n");
-    std::vector<std::string> args{"--model",  "Pathwick",  "--flash-out",
-                                  "flash.s3", "--chatter", "0"};
-    args.insert(args.end(), c.simArgs.begin(), c.simArgs.end());
-    ReceiverSimProcess sim(args);
-    ASSERT_FALSE(sim.Path().empty());
-    ProgramProcess program({"--text"}, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
-    Responder user;
-    user.commands = c.commands;
-    user.answers = c.answers;
-    user.path = image;
-    EXPECT_EQ(user.Drive(program, kPromptTimeoutMs), 0) << program.Output();
-    EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
-    EXPECT_NE(program.Output().find("Upload complete"), std::string::npos) << program.Output();
-    EXPECT_TRUE(std::filesystem::exists("DEBUG.OUT"));
-    ExpectFlashEqualsImage(sim, image);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Program, ProgramUploads,
-    ::testing::Values(
-        UploadCase{"Manual", "", {}, {"Select Code File", "Upload"}, {}, "Status: Pathwick"},
-        UploadCase{"AutomaticFromOrvaneIni", "ini", {}, {}, {{"Upload> ", {"yes"}}}, "Upload> "},
-        UploadCase{"ExpertToALoader",
-                   "",
-                   {"--start", "loader"},
-                   {"Expert", "Select Code File", "Upload"},
-                   {{"Expert Setup> ", {"Pathwick", "COM 1", "On", "OK"}}},
-                   "Expert upload mode is turned ON."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Stopping the program in the middle of an upload: Ctrl-C brings the cancel warning and a
 // second one quits; SIGTERM and SIGHUP quit at once; the end of input cancels. Every way
@@ -80,7 +22,7 @@ struct StopCase : NamedCase {
     std::string shown;
 };
 
-class ProgramStops : public ProgramUpload, public ::testing::WithParamInterface<StopCase> {};
+class ProgramStops : public ProgramUploadTest, public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(ProgramStops, InTheMiddleOfAnUploadClosingThePortAsFound) {
     const StopCase& c = GetParam();
@@ -100,16 +42,7 @@ TEST_P(ProgramStops, InTheMiddleOfAnUploadClosingThePortAsFound) {
     Responder user;
     user.commands = {"Select Code File", "Upload"};
     user.path = image;
-    // Through the questions up to the running upload.
-    for (int second = 0; program.Output().find("== Upload status ==") == std::string::npos;
-         ++second) {
-        if (std::optional<std::string> prompt = program.NextPrompt(1000)) {
-            ASSERT_TRUE(program.Answer(user.Choose(*prompt, program.Pending())))
-                << program.Output();
-        }
-        ASSERT_LT(second, 60) << program.Output();
-    }
-    ASSERT_TRUE(program.WaitFor("PROGRAMMING", kPromptTimeoutMs)) << program.Output();
+    ASSERT_TRUE(user.DriveToProgramming(program, 60)) << program.Output();
     auto stopped = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < c.signals.size(); ++i) {
         if (i > 0) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,15 +14,22 @@
 
 constexpr int kPromptTimeoutMs = 60000;
 
-// Writes a code image for product 037 (named relative to the working folder); answers
-// its path. Seeds give images of the same size with different bytes.
+// Writes an image made by tarnwick-sample-image with these arguments (named relative to the
+// working folder); answers its path.
+inline std::string WriteSample(const std::vector<std::string>& args, const std::string& name) {
+    std::string path = (std::filesystem::current_path() / name).string();
+    std::string command = SAMPLE_IMAGE_PATH;
+    for (const std::string& arg : args)
+        command += " " + arg;
+    EXPECT_EQ(std::system((command + " -o " + path).c_str()), 0);
+    return path;
+}
+
+// A code image for product 037. Seeds give images of the same size with different bytes.
 inline std::string WriteCodeImage(const std::string& size, const std::string& name = "code.srec",
                                   int seed = 1) {
-    std::string path = (std::filesystem::current_path() / name).string();
-    std::string command = std::string(SAMPLE_IMAGE_PATH) + " code --product 037 --size " + size +
-                          " --seed " + std::to_string(seed) + " -o " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return path;
+    return WriteSample({"code", "--product", "037", "--size", size, "--seed", std::to_string(seed)},
+                       name);
 }
 
 // The flash the simulator wrote, once it has ended, against the image.
@@ -43,9 +49,6 @@ struct Responder {
     std::string path;
     std::map<std::string, std::vector<std::string>> answers;  // by prompt, e.g. "Expert Setup> "
     std::vector<std::string> agreeable{"Upload File", "YES", "Yes", "OK"};
-    std::vector<std::string> prompts;  // every prompt answered, in order
-    // Called with each prompt before it is answered, to wait as a user would.
-    std::function<void(const std::string& prompt)> beforeAnswer;
 
     std::string Choose(const std::string& prompt, const std::string& shown) {
         if (std::size_t at = shown.rfind("Buttons: "); at != std::string::npos)
@@ -78,13 +81,23 @@ struct Responder {
                 return false;
             if (*prompt == "Command> " && next_ == typed)
                 return true;
-            prompts.push_back(*prompt);
-            if (beforeAnswer)
-                beforeAnswer(*prompt);
             if (!program.Answer(Choose(*prompt, program.Pending())))
                 return false;
         }
         return false;
+    }
+
+    // Answers prompts until an upload is programming the receiver; false when it is not
+    // within the seconds given.
+    bool DriveToProgramming(ProgramProcess& program, int seconds) {
+        for (int second = 0; program.Output().find("== Upload status ==") == std::string::npos;
+             ++second) {
+            std::optional<std::string> prompt = program.NextPrompt(1000);
+            if (second >= seconds ||
+                (prompt && !program.Answer(Choose(*prompt, program.Pending()))))
+                return false;
+        }
+        return program.WaitFor("PROGRAMMING", kPromptTimeoutMs);
     }
 
     // Answers prompts until the program ends; its exit status, -1 when it hangs.
@@ -93,9 +106,6 @@ struct Responder {
             std::optional<std::string> prompt = program.NextPrompt(timeoutMs);
             if (!prompt)
                 break;
-            prompts.push_back(*prompt);
-            if (beforeAnswer)
-                beforeAnswer(*prompt);
             if (!program.Answer(Choose(*prompt, program.Pending())))
                 break;
         }
@@ -107,13 +117,8 @@ struct Responder {
     std::string buttons_;
 };
 
-// An upload test in its own working folder; skips while the upload drivers are not built.
+// An upload test in its own working folder.
 class ProgramUploadTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        if (!TARNWICK_DRIVERS_BUILT)
-            GTEST_SKIP() << "needs the upload drivers";
-    }
-
     TempWorkDir dir_;
 };

@@ -14,17 +14,6 @@
 namespace {
 
 struct WineCase : NamedCase {
-    WineCase(const char* name, bool receiver, std::string iniText, std::vector<std::string> menu,
-             std::map<std::string, std::vector<std::string>> answersAt, bool closeEarly,
-             std::vector<std::string> texts)
-        : NamedCase(name),
-          sim(receiver),
-          ini(std::move(iniText)),
-          commands(std::move(menu)),
-          answers(std::move(answersAt)),
-          endInput(closeEarly),
-          shown(std::move(texts)) {}
-
     bool sim;                                                 // COM1 is the simulator
     std::string ini;                                          // orvane.ini, or empty
     std::vector<std::string> commands;                        // typed at the menu
@@ -99,18 +88,18 @@ TEST_P(WineProgram, RunsAsOnLinux) {
 INSTANTIATE_TEST_SUITE_P(
     Wine, WineProgram,
     ::testing::Values(
-        WineCase("AutomaticUploadThroughOrvaneIni", true,
+        WineCase{"AutomaticUploadThroughOrvaneIni", true,
                  "[PATHWICK]\nCODE=c\xc3\xb6"
                  "de-\xc3\xbc.srec\n\nMAP=\n\n",
                  {}, {{"Upload> ", {"yes"}}}, false,
-                 {"Upload> yes", "== Upload status ==", "Upload complete", "Command> Exit"}),
-        WineCase("EndOfInputDuringTheScan", true, "", {"Select Code File"}, {}, true,
-                 {"Command> Upload", "\nEnd of input: Cancel\n"}),
+                 {"Upload> yes", "== Upload status ==", "Upload complete", "Command> Exit"}},
+        WineCase{"EndOfInputDuringTheScan", true, "", {"Select Code File"}, {}, true,
+                 {"Command> Upload", "\nEnd of input: Cancel\n"}},
         // A port beyond COM4, which Expert Setup reaches, that the system does not have.
-        WineCase("MissingComPort", false, "", {"Expert", "Select Code File", "Upload"},
+        WineCase{"MissingComPort", false, "", {"Expert", "Select Code File", "Upload"},
                  {{"Expert Setup> ", {"Pathwick", "COM", "COM = 7", "On", "OK"}},
                   {"UPLOAD FILE> ", {"Cancel"}}},
-                 false, {"Command> Upload", "COULD NOT OPEN COM PORT", "Command> Exit"})),
+                 false, {"Command> Upload", "COULD NOT OPEN COM PORT", "Command> Exit"}}),
     ByName);
 
 // Ctrl-C reaches a Windows console program as a control event (Wine turns SIGINT into
@@ -124,14 +113,7 @@ TEST_F(WineProgram, CtrlCCancelsTheUploadAndASecondQuits) {
     Responder user;
     user.commands = {"Select Code File", "Upload"};
     user.path = image;
-    for (int second = 0; program.Output().find("== Upload status ==") == std::string::npos;
-         ++second) {
-        if (std::optional<std::string> prompt = program.NextPrompt(1000)) {
-            ASSERT_TRUE(program.Answer(user.Choose(*prompt, program.Pending())));
-        }
-        ASSERT_LT(second, 90) << program.Output();
-    }
-    ASSERT_TRUE(program.WaitFor("PROGRAMMING", kPromptTimeoutMs)) << program.Output();
+    ASSERT_TRUE(user.DriveToProgramming(program, 90)) << program.Output();
     program.Signal(SIGINT);
     ASSERT_TRUE(program.WaitFor("Interrupt: Cancel\n== WARNING", 20000)) << program.Output();
     program.Signal(SIGINT);

@@ -1,13 +1,11 @@
 // The terminal front end's line contract, in-process: boxes, dialogs, the file dialog,
-// the main window, end of input, Ctrl-C and the descriptor watch.
+// the main window and end of input (Ctrl-C and the exit statuses: tests/program).
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <algorithm>
 #include <chrono>
 #include <optional>
 
+#include "tests/support/NamedCase.h"
 #include "tests/terminal/TerminalUi.h"
 #include "ui/Application.h"
 #include "ui/FileOpenDialog.h"
@@ -15,11 +13,10 @@
 #include "ui/MessageBox.h"
 
 using terminaltest::LabelledDialog;
-using testdialogs::TestDialog;
 
 namespace {
 
-struct BoxCase {
+struct BoxCase : NamedCase {
     unsigned buttons;
     std::string typed;  // empty: the input ends
     int answer;
@@ -27,15 +24,6 @@ struct BoxCase {
 };
 
 class MessageBoxAnswer : public ::testing::TestWithParam<BoxCase> {};
-
-// What ctest shows of a case: the typed lines joined by "|".
-std::string TypedLines(std::string typed) {
-    std::replace(typed.begin(), typed.end(), '\n', '|');
-    return typed.empty() ? "nothing" : typed;
-}
-void PrintTo(const BoxCase& c, std::ostream* os) {
-    *os << "buttons " << c.buttons << " typed " << TypedLines(c.typed) << " answer " << c.answer;
-}
 
 }  // namespace
 
@@ -61,19 +49,24 @@ TEST_P(MessageBoxAnswer, IsAButtonsNameInAnyCaseOrTheCancelAtTheEndOfInput) {
 
 INSTANTIATE_TEST_SUITE_P(
     TerminalBox, MessageBoxAnswer,
-    ::testing::Values(BoxCase{ui::MB_OK, "ok\n", ui::IDOK, "Buttons: OK\n"},
-                      BoxCase{ui::MB_OKCANCEL, "CANCEL\n", ui::IDCANCEL, "Buttons: OK, Cancel\n"},
-                      BoxCase{ui::MB_YESNO, "maybe\nYes\n", ui::IDYES, "Answer Yes, No.\n"},
-                      BoxCase{ui::MB_OKCANCEL, "yes\nOk\n", ui::IDOK, "Answer OK, Cancel.\n"},
-                      BoxCase{ui::MB_YESNO, "", ui::IDNO, "End of input: No\n"},
-                      BoxCase{ui::MB_OKCANCEL, "", ui::IDCANCEL, "End of input: Cancel\n"},
-                      BoxCase{ui::MB_OK, "", ui::IDOK, "End of input: OK\n"}));
+    ::testing::Values(BoxCase{"Ok", ui::MB_OK, "ok\n", ui::IDOK, "Buttons: OK\n"},
+                      BoxCase{"Cancel", ui::MB_OKCANCEL, "CANCEL\n", ui::IDCANCEL,
+                              "Buttons: OK, Cancel\n"},
+                      BoxCase{"YesAfterAWrongAnswer", ui::MB_YESNO, "maybe\nYes\n", ui::IDYES,
+                              "Answer Yes, No.\n"},
+                      BoxCase{"OkAfterAButtonNotShown", ui::MB_OKCANCEL, "yes\nOk\n", ui::IDOK,
+                              "Answer OK, Cancel.\n"},
+                      BoxCase{"EndOfInputNo", ui::MB_YESNO, "", ui::IDNO, "End of input: No\n"},
+                      BoxCase{"EndOfInputCancel", ui::MB_OKCANCEL, "", ui::IDCANCEL,
+                              "End of input: Cancel\n"},
+                      BoxCase{"EndOfInputOk", ui::MB_OK, "", ui::IDOK, "End of input: OK\n"}),
+    ByName);
 
 TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
     TerminalUi ui;
     LabelledDialog dialog;
     int uploadFileClicks = 0;
-    dialog.onCommand = [&](TestDialog&, int id) {
+    dialog.onCommand = [&](LabelledDialog&, int id) {
         uploadFileClicks += id == terminaltest::kUploadFile;
     };
     // A wrong number brings the framework's own box; the dialog stays open.
@@ -113,9 +106,9 @@ TEST(TerminalDialog, EndOfInputCancelsItAndEndsTheProgramAtOnce) {
             ui.EndInput();
             LabelledDialog dialog;
             if (running)
-                dialog.onInit = [](TestDialog& d) { d.SetTimer(11, 1000); };
+                dialog.onInit = [](LabelledDialog& d) { d.SetTimer(11, 1000); };
             if (asks) {
-                dialog.onCancel = [](TestDialog& d) {
+                dialog.onCancel = [](LabelledDialog& d) {
                     if (ui::MessageBox(&d, "Stop?", "WARNING", ui::MB_OKCANCEL) == ui::IDOK)
                         d.EndDialog(ui::IDCANCEL);
                 };
@@ -136,11 +129,11 @@ TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOn
     TerminalUi ui;
     LabelledDialog dialog;
     int ticks = 0;
-    dialog.onInit = [](TestDialog& d) {
+    dialog.onInit = [](LabelledDialog& d) {
         d.SetProgressRange(terminaltest::kProgress, 0, 400);
         d.SetTimer(11, 2);
     };
-    dialog.onTimer = [&](TestDialog& d, int) {
+    dialog.onTimer = [&](LabelledDialog& d, int) {
         ++ticks;
         d.SetProgressPos(terminaltest::kProgress, ticks);  // a quarter percent per tick
         d.SetControlText(terminaltest::kPercent, std::to_string(ticks / 4) + "%");
@@ -173,12 +166,12 @@ TEST(TerminalDialog, BelowAnOpenBoxTimersTickAndTheirLinesWaitForTheAnswer) {
     LabelledDialog dialog;
     int ticksWhileBoxOpen = 0;
     bool boxOpen = false;
-    dialog.onInit = [](TestDialog& d) {
+    dialog.onInit = [](LabelledDialog& d) {
         d.SetProgressRange(terminaltest::kProgress, 0, 100);
         d.SetTimer(10, 50);
         d.SetTimer(11, 2);
     };
-    dialog.onTimer = [&](TestDialog& d, int id) {
+    dialog.onTimer = [&](LabelledDialog& d, int id) {
         if (id == 11) {
             ticksWhileBoxOpen += boxOpen;
             d.SetProgressPos(terminaltest::kProgress, ticksWhileBoxOpen % 100);
@@ -204,32 +197,6 @@ TEST(TerminalDialog, BelowAnOpenBoxTimersTickAndTheirLinesWaitForTheAnswer) {
     EXPECT_EQ(ui.Count("  Sending\n"), 1) << ui.Output();
 }
 
-TEST(TerminalInterrupt, CancelsTheInnermostWindowAndASecondOneSoonQuits) {
-    TerminalUi ui;
-    LabelledDialog dialog;
-    int boxAnswer = 0;
-    dialog.onInit = [](TestDialog& d) { d.SetTimer(11, 5); };
-    dialog.onTimer = [](TestDialog& d, int) {
-        d.KillTimer(11);
-        ::raise(SIGINT);
-    };
-    // The first Ctrl-C is Cancel: the dialog asks; the second ends everything.
-    dialog.onCancel = [&](TestDialog& d) {
-        d.SetTimer(12, 5);
-        d.onTimer = [](TestDialog& inner, int) {
-            inner.KillTimer(12);
-            ::raise(SIGINT);
-        };
-        boxAnswer = ui::MessageBox(&d, "Cancel upload?", "WARNING", ui::MB_YESNO);
-    };
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(boxAnswer, ui::IDNO);
-    EXPECT_TRUE(ui::Runtime::Get().QuitPosted());
-    EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kInterruptQuitCode);
-    EXPECT_TRUE(ui.Printed("Interrupt: Cancel\n== WARNING ==\nCancel upload?\n"));
-    EXPECT_TRUE(ui.Printed("Interrupted twice: quitting.\n"));
-}
-
 TEST(TerminalFileOpen, ReadsAPathAndAnEmptyLineOrTheEndCancels) {
     TerminalUi ui;
     ui::FileOpenRequest request{nullptr, "Select Code File", "bin",
@@ -253,13 +220,14 @@ namespace {
 constexpr int kSelectCode = 32774;
 constexpr int kUpload = 32788;
 constexpr int kExit = 57665;
+constexpr int kAbout = 32794;
 
 const ui::MenuTemplate kMenu{
     128,
     "Tarnwick Firmware Uploader",
     {{"&File", 0, {{"Select Code File...", kSelectCode}, {"E&xit", kExit}}},
      {"&Upload", kUpload},
-     {"&Help", 0, {{"About UPLOAD...", 32794}}}}};
+     {"&Help", 0, {{"About UPLOAD...", kAbout}}}}};
 
 class Frame : public ui::FrameWindow {
   public:
@@ -275,23 +243,10 @@ class Frame : public ui::FrameWindow {
     }
 };
 
-struct MainCase {
-    std::string typed;
-    bool endInput;
-    int code;
-    std::vector<int> ran;
-    std::string shown;
-};
-
-class MainWindow : public ::testing::TestWithParam<MainCase> {};
-void PrintTo(const MainCase& c, std::ostream* os) {
-    *os << "typed " << TypedLines(c.typed) << (c.endInput ? " then end of input" : "");
-}
-
 }  // namespace
 
-TEST_P(MainWindow, RunsTypedMenuCommandsUntilExitOrTheEndOfInput) {
-    const MainCase& c = GetParam();
+// Commands are typed by their text in any case; a greyed or unknown one is refused and said.
+TEST(TerminalMainWindow, RunsTypedMenuCommandsUntilExit) {
     TerminalUi ui;
     ui::Application app;
     ui::Application* previous = ui::Runtime::Get().App();
@@ -299,31 +254,16 @@ TEST_P(MainWindow, RunsTypedMenuCommandsUntilExitOrTheEndOfInput) {
     Frame frame;
     frame.Create(kMenu);
     app.mainWindow = &frame;
-    ui.Type(c.typed);
-    if (c.endInput)
-        ui.EndInput();
-    EXPECT_EQ(app.Run(), c.code);
-    EXPECT_EQ(frame.ran, c.ran);
-    EXPECT_TRUE(ui.Printed(c.shown)) << ui.Output();
+    ui.Type("upload\nselect code file\nUPLOAD\nflash it\nabout upload\nexit\n");
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(frame.ran, (std::vector<int>{kSelectCode, kUpload, kAbout}));
+    for (const char* shown :
+         {"Tarnwick Firmware Uploader\nMenu:\n  File: Select Code File, Exit\n"
+          "  Upload (greyed)\n  Help: About UPLOAD\n",
+          "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
+          "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n",
+          "Unknown command \"flash it\".\n"})
+        EXPECT_TRUE(ui.Printed(shown)) << ui.Output();
     frame.Destroy();
     ui::Runtime::Get().SetApp(previous);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Terminal, MainWindow,
-    ::testing::Values(
-        MainCase{"",
-                 true,
-                 0,
-                 {},
-                 "Tarnwick Firmware Uploader\nMenu:\n  File: Select Code File, Exit\n"
-                 "  Upload (greyed)\n  Help: About UPLOAD\n"},
-        MainCase{"", true, 0, {}, "Status: Ready\nCommand> End of input: Exit\n"},
-        MainCase{"upload\nselect code file\nUPLOAD\nexit\n",
-                 false,
-                 0,
-                 {kSelectCode, kUpload},
-                 "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
-                 "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n"},
-        MainCase{"flash it\nabout upload\n", true, 0, {32794}, "Unknown command \"flash it\".\n"}),
-    [](const auto& info) { return "Session" + std::to_string(info.index); });

@@ -105,8 +105,18 @@ inline const ui::DialogTemplate& LabelledTemplate() {
 }
 
 // Its name box, count box and radios exchange data with `text`, `number` and `choice`.
-struct LabelledDialog : testdialogs::TestDialog {
-    LabelledDialog() : TestDialog(LabelledTemplate(), kName, kCount, kPathwick) {}
+struct LabelledDialog : testdialogs::HandlerDialog<LabelledDialog> {
+    LabelledDialog() : HandlerDialog(LabelledTemplate()) {}
+
+    std::string text;
+    unsigned number = 0;
+    int choice = -1;
+
+    void DoDataExchange(ui::DataExchange& dx) override {
+        dx.Text(kName, text);
+        dx.Unsigned(kCount, number);
+        dx.Radio(kPathwick, choice);
+    }
 };
 
 }  // namespace terminaltest
