@@ -86,11 +86,11 @@ package: deps build
 bench: build windows
 	@bash tools/wine-tests.sh $(WIN_DIR) $(BUILD_DIR) --bench; true
 
-# Long runs that the test suite leaves out: one program flashing twenty uploads back to back
-# and holding nothing open after them (a few minutes).
+# Long runs that the test suite leaves out: twenty uploads back to back of one process
+# (ten timer-stepped, ten input-driven) to the paced simulator, each flash compared with
+# its image (a few minutes).
 soak: build
-	cd $(BUILD_DIR)/tests/program && ./program_tests --gtest_also_run_disabled_tests \
-		--gtest_filter='*.DISABLED_*'
+	$(BUILD_DIR)/tools/bench-drivers --runs 10 --size 131072
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
