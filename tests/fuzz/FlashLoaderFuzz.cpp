@@ -6,7 +6,7 @@
 //   - FILE DONE comes only once the image is read to its end, unless the reader failed.
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
+#include <string>
 #include <vector>
 
 #include "image/ImageReader.h"
@@ -33,31 +33,9 @@ void Require(bool condition) {
         std::abort();
 }
 
-// Writes the image files (unless they hold these images already).
-class ImageFiles {
-  public:
-    static void Write(const Setup& setup) {
-        if (written_ && written_->sRecord == setup.sRecord &&
-            written_->imageSize == setup.imageSize && written_->secondSize == setup.secondSize)
-            return;
-        const std::string file = setup.ImageFile();
-        fuzzwork::WriteFile("image", reinterpret_cast<const std::uint8_t*>(file.data()),
-                            file.size());
-        const samples::Bytes second = setup.SecondImageBytes();
-        fuzzwork::WriteFile("second", second.data(), second.size());
-        written_ = setup;
-    }
-    // Cuts the image file to half its length; it is written again for the next input.
-    static void Truncate() {
-        std::error_code ignored;
-        std::filesystem::resize_file("image", std::filesystem::file_size("image", ignored) / 2,
-                                     ignored);
-        written_.reset();
-    }
-
-  private:
-    static inline std::optional<Setup> written_;
-};
+void WriteImage(const std::string& name, const std::string& bytes) {
+    fuzzwork::WriteFile(name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
 
 // An image of the session as the checks need it.
 struct Image {
@@ -82,7 +60,9 @@ class Checks {
         steps_ = 0;
         input ? run_.InputArrived() : run_.Tick();
         if (setup_.truncate && !truncated_ && engine_.bytesSent > 0) {
-            ImageFiles::Truncate();
+            std::error_code ignored;
+            const std::uintmax_t size = std::filesystem::file_size("image", ignored);
+            std::filesystem::resize_file("image", size / 2, ignored);
             truncated_ = true;
         }
     }
@@ -130,7 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2)
         return 0;
     const Setup setup = Setup::From(data[0], data[1]);
-    ImageFiles::Write(setup);
+    WriteImage("image", setup.ImageFile());
+    const samples::Bytes second = samples::RandomBytes(setup.secondSize, 12);
+    WriteImage("second", std::string(second.begin(), second.end()));
 
     platform::VirtualClock clock;
     platform::ScopedClock clockGuard{clock};

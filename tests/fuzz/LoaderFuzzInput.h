@@ -1,15 +1,13 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "tools/sample-images/SampleImages.h"
 
-// The input of the flash loader fuzz target, shared with the seed maker:
+// The input of the flash loader fuzz target:
 //
 //   byte 0   the engine's set-up (Setup::From)
 //   byte 1   the image size (Setup::From)
@@ -18,7 +16,6 @@
 namespace loaderfuzz {
 
 constexpr std::array<std::uint64_t, 4> kQuietMs = {0, 100, 1000, 10000};
-constexpr std::size_t kMaxChunkBytes = 63;
 constexpr std::uint32_t kBinaryLoadAddress = 0xA0000;
 // A second image (a database after family-2 code) goes here.
 constexpr std::uint32_t kSecondLoadAddress = 0x1A0000;
@@ -54,42 +51,12 @@ struct Setup {
         s.secondSize = std::size_t{sizeByte} * 13 + 1;
         return s;
     }
-    std::uint8_t ConfigByte() const {
-        const bool odd = imageSize % 2 != 0;
-        return static_cast<std::uint8_t>((recordNumbered ? 1 : 0) | (addressCheck ? 2 : 0) |
-                                         (sRecord ? 4 : 0) | (family == 2 ? 8 : 0) |
-                                         (odd ? 0x10 : 0) |
-                                         (loadAddress == kBinaryLoadAddress ? 0x20 : 0) |
-                                         (truncate ? 0x40 : 0) | (secondImage ? 0x80 : 0));
-    }
-    samples::Bytes SecondImageBytes() const { return samples::RandomBytes(secondSize, 12); }
-    // The image bytes and the file that carries them.
-    samples::Bytes ImageBytes() const {
-        return sRecord ? samples::CodeBytes("123", 3, 1, imageSize, 11)
-                       : samples::RandomBytes(imageSize, 11);
-    }
     std::string ImageFile() const {
         if (sRecord)
             return samples::CodeImageSRecord("123", 3, 1, imageSize, 11);
-        const samples::Bytes bytes = ImageBytes();
+        const samples::Bytes bytes = samples::RandomBytes(imageSize, 11);
         return std::string(bytes.begin(), bytes.end());
     }
 };
-
-// Appends bytes that arrive after a quiet line of at least quietMs, as chunks.
-inline void AppendChunks(std::vector<std::uint8_t>& input, std::uint64_t quietMs,
-                         const std::uint8_t* bytes, std::size_t count) {
-    std::uint8_t step = 0;
-    while (step + 1u < kQuietMs.size() && kQuietMs[step + 1u] <= quietMs)
-        ++step;
-    do {
-        const std::size_t piece = std::min(count, kMaxChunkBytes);
-        input.push_back(static_cast<std::uint8_t>(piece | (std::size_t{step} << 6)));
-        input.insert(input.end(), bytes, bytes + piece);
-        bytes += piece;
-        count -= piece;
-        step = 0;
-    } while (count > 0);
-}
 
 }  // namespace loaderfuzz

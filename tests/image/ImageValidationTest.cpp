@@ -14,7 +14,7 @@ using namespace imagetest;
 namespace {
 
 constexpr char kWarning[] = "WARNING - FIRMWARE PROBLEM";
-constexpr int kClose = -1, kEscape = -2, kEnter = -3;  // answers besides the buttons
+constexpr int kEnter = -1;  // the answer besides the buttons
 
 std::string Text(const samples::Bytes& bytes) {
     return std::string(bytes.begin(), bytes.end());
@@ -68,8 +68,6 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
         {"0", 0, false, ui::IDCANCEL, 0, "code"},  // too short for the mark
         {Text(poi), 1, false, 0, 1, nullptr},
         {Text(badPoi), 1, false, ui::IDCANCEL, 0, "POIs"},
-        {Text(badPoi), 1, false, kClose, 0, "POIs"},
-        {Text(badPoi), 1, false, kEscape, 0, "POIs"},
         {Text(badPoi), 1, false, ui::IDOK, 1, "POIs"},  // Continue
         {Text(badPoi), 1, false, kEnter, 1, "POIs"},
         {Text(edgePoi), 1, false, 0, 1, nullptr},
@@ -103,10 +101,6 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
         ScriptedUi ui;
         if (c.answer > 0)
             ui.OnDialog(kWarning).Press(c.answer);
-        if (c.answer == kClose)
-            ui.OnDialog(kWarning).Close();
-        if (c.answer == kEscape)
-            ui.OnDialog(kWarning).Escape();
         if (c.answer == kEnter)
             ui.OnDialog(kWarning).Enter();
         unit.productCode = c.code;

@@ -46,9 +46,6 @@ struct Heard {
     Texts elapsed;             // shown until the tick that hears the loader
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
-void PrintTo(const Heard& p, std::ostream* os) {
-    *os << "loader at " << p.loaderSpeed << " bit/s, port from " << p.attachAtMs << " ms";
-}
 
 // 115200 at the first tick, 19200 at the third; a port that does not open is tried every tick.
 TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
@@ -70,11 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Heard{115200, 0, {"", "00:00:00", "00:00:01"}},
         Heard{19200, 0, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
-        Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}),
-    [](const auto& info) {
-        return "Loader" + std::to_string(info.param.loaderSpeed) +
-               (info.param.attachAtMs != 0 ? "PortLate" : "");
-    });
+        Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 
 struct Switching {
     int baudChosenByUser, baud;  // baud: the channel's; 0: automatic, the port stays at 4800
@@ -82,9 +75,6 @@ struct Switching {
     int opens;                   // of the port, from construction to Cancel
 };
 class ProtocolDlgSwitches : public ProtocolDlg, public ::testing::WithParamInterface<Switching> {};
-void PrintTo(const Switching& p, std::ostream* os) {
-    *os << "chosen by user " << p.baudChosenByUser << ", channel speed " << p.baud;
-}
 
 // Automatic: 115200 and 19200 in turn, two seconds each; a speed the user chose stays.
 TEST_P(ProtocolDlgSwitches, SpeedsUntilCancelWhichClearsAutoUpload) {
@@ -110,10 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
     Speeds, ProtocolDlgSwitches,
     ::testing::Values(Switching{0, 4800, {115200, 115200, 19200, 19200, 115200, 115200, 19200}, 4},
                       Switching{1, 115200, Speeds(7, 115200), 0},
-                      Switching{1, 0, Speeds(7, 4800), 0}),
-    [](const auto& info) {
-        return (info.param.baudChosenByUser != 0 ? "UserChose" : "Scan") +
-               (info.param.baud != 0 ? std::to_string(info.param.baud) : "Automatic");
-    });
+                      Switching{1, 0, Speeds(7, 4800), 0}));
 
 }  // namespace

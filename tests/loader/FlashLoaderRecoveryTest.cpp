@@ -31,26 +31,6 @@ TEST_F(Recovery, WaitRecTimesOutAfterFourWholeSecondsOfSilenceOnly) {
     Expect({}, record);
 }
 
-TEST_F(Recovery, RecNumberStepsBackOneRecordEvenAfterAShortLastRecord) {
-    const Bytes image = Load(samples::RandomBytes(1980 * 2 + 100, 1), 1, 0, 0xFFFFFFFF);
-    const Bytes r1 = Record(1, Slice(image, 1980, 1980)), r2 = Record(2, Slice(image, 3960, 100));
-
-    Connect();
-    Sent();
-    // A reported address moves nothing in this mode.
-    ArriveWithWords({0x0000, 0x0001});
-    Expect({0x55}, r1);
-    EXPECT_NE(Trace().find("Got 00000001 back\nPROG - OK\n"), std::string::npos);
-    Ack(r2);
-    // The short last record arrived but was not programmed: the one before it again.
-    Expect({0x55, 0x89, 0x00, 0x00, 0x00, 0x01}, r1);
-    EXPECT_EQ(engine->bytesSent, 1980u);
-    Ack(r2);
-    Ack({});
-    EXPECT_EQ(engine->state, LoaderState::FileDone);
-    EXPECT_EQ(engine->bytesSent, 4060u);
-}
-
 TEST(WordOrderTest, DecidedByFamilyPhaseAndTheZeroHalf) {
     const WordOrder H = WordOrder::HighFirst, L = WordOrder::LowFirst, U = WordOrder::Undecided;
     const std::tuple<int, std::optional<int>, std::uint16_t, std::uint16_t, WordOrder> cases[] = {

@@ -13,7 +13,9 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
     Expect({0x55},
            {0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0xFF, 0xFF, 0xFF, 0xF6, 0x5D});
     Expect({0x55, 0x8F, 0x8F}, {});
-    EXPECT_EQ(engine->SectorsErased(), 2);
+    std::string status;
+    engine->StatusText(status);
+    EXPECT_EQ(status, "   ERASING - 2   ");
     Expect({0x77}, {0x69});
     const Bytes record{0x5B, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00,
                        0x01, 0x02, 0x03, 0x00, 0x02, 0x02, 0x5D};
@@ -177,6 +179,10 @@ TEST_F(Wire, EachOtherAnswerIsTracedAndLeadsWhereItShould) {
         {From::EraseAdr, {0x83}, "ERASE ADR - bad\n", LoaderState::NoConnect},
         {From::EraseAdr, {0x84}, "ERASE ADR - fail\n", LoaderState::WriteFail},
         {From::Erasing, {0x55}, "ERASING - OK\nSEND COLD\n", LoaderState::WaitCold},
+        // A fail during the erase or while it is closed restarts the load, erase included
+        // (the whole uploads check that no record goes over flash that may not be erased).
+        {From::Erasing, {0x84}, "ERASING - fail\n", LoaderState::WriteFail},
+        {From::WaitCold, {0x84}, "WAIT COLD - fail\n", LoaderState::WriteFail},
         {From::WaitCold, {0x77}, "WAIT COLD - rec wait\nRead 4 bytes", LoaderState::WaitRec},
         {From::WaitRec, {0x84}, "WAIT REC - fail\n", LoaderState::WriteFail},
         {From::WaitRec,

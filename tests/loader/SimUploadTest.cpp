@@ -12,7 +12,7 @@
 
 namespace {
 
-enum class Kind { CodeSRecord, LongLines, Poi, Map, Family2Code, CityDatabase };
+enum class Kind { CodeSRecord, Poi, Map, Family2Code, CityDatabase };
 
 // How a driver creates the engine for one kind of image.
 struct Config {
@@ -29,10 +29,7 @@ struct Config {
 
 const Config kConfigs[] = {
     {"code_15", 15, Kind::CodeSRecord, 24000, 0, 1, 0x2D004000, 0},
-    {"long_lines_15", 15, Kind::LongLines, 229 + 60 * 250, 0, 1, 0x2D004000, 0},
     {"poi_15", 15, Kind::Poi, 20000, 0, 0, 0, 0},
-    {"base_map_6", 6, Kind::Map, 22000, 0, 0, 0, 0},
-    {"detail_map_6", 6, Kind::Map, 21000, 1, 1, 0, 0xFFFFFFFF},
     {"map_5", 5, Kind::Map, 23000, 1, 1, 0, 0xFFFFFFFF},
     {"code_2", 2, Kind::Family2Code, 18000, 0, 1, 0, 0x9FFFF},
     {"code_and_database_2", 2, Kind::Family2Code, 3000, 0, 1, 0, 0x1FFFFF, false, true, true},
@@ -58,7 +55,6 @@ const Fault kFaults[] = {
     {"none", {}},
     {"resend", {"resend81:every=2", "resend88:at=3,every=5"}},
     {"resend_erase", {"resend85:on=erase,count=2"}, LoaderState::AllDone, 0, true},
-    {"lostack_both", {"lostack:which=both,at=2,every=4"}},
     {"lostack_reprompt", {"lostack:which=arrived,at=3,count=2"}, LoaderState::AllDone, 1500},
     // PROG waits a bounded time for the lost acknowledge, then sends the record again.
     {"lostack_arrived",
@@ -76,7 +72,6 @@ const Fault kFaults[] = {
     {"answers_at_once", {}, LoaderState::AllDone, 0, false, std::nullopt, true},
     {"recnum", {"recnum:at=2,every=3"}},
     {"debug", {"debug:every=2"}},
-    {"debug_three_words", {"debug:words=3,every=2"}},
     {"reset", {"reset:at=4,count=2"}},
     {"fail", {"fail:at=3,count=2"}},
     {"fail_erase", {"fail:on=erase"}, LoaderState::AllDone, 0, true},
@@ -84,7 +79,6 @@ const Fault kFaults[] = {
     {"badcmd", {"badcmd:count=2"}, LoaderState::AllDone, 0, true},
     {"garbage", {"garbage:n=3,every=4"}},
     {"silence_a_while", {"silence:at=3,for=9000"}},
-    {"silence_at_handshake", {"silence:on=handshake,for=3000"}},
     {"silence_for_good", {"silence:at=3,for=0"}, LoaderState::WaitRec},
     // A device that has gone stops the run instead of resending into it for ever.
     {"disconnect", {"disconnect:at=2"}, LoaderState::SystemFailure},
@@ -99,14 +93,6 @@ const Fault kFaults[] = {
      LoaderState::AllDone},
 };
 
-// What ctest shows of a case.
-void PrintTo(const Config& c, std::ostream* os) {
-    *os << c.name;
-}
-void PrintTo(const Fault& f, std::ostream* os) {
-    *os << f.name;
-}
-
 class SimUpload : public LoaderFixture,
                   public ::testing::WithParamInterface<std::tuple<Config, Fault>> {
   protected:
@@ -119,20 +105,12 @@ class SimUpload : public LoaderFixture,
             samples::WriteFile("image", samples::CodeImageSRecord("123", 3, 1, c.size, 11));
             return samples::CodeBytes("123", 3, 1, c.size, 11);
         }
-        Bytes image = c.kind == Kind::Poi   ? samples::PoiDatabase(c.size, 11)
-                      : c.kind == Kind::Map ? samples::MapImage("LAKES", "1.2", 4000, c.size, 11)
-                      : c.kind == Kind::Family2Code  ? samples::Family2Code(c.size, 11)
-                      : c.kind == Kind::CityDatabase ? samples::CityDatabase(1, c.size, 11)
-                                                     : samples::RandomBytes(c.size, 3);
-        if (c.kind != Kind::LongLines) {
-            samples::WriteFile("image", image);
-            return image;
-        }
-        // Lines of 250 bytes after one of 229: an eighth line would make 2229 bytes.
-        samples::WriteFile("image",
-                           samples::ToSRecords({{c.load, Slice(image, 0, 229)},
-                                                {c.load + 229, Slice(image, 229, c.size - 229)}},
-                                               {.bytesPerLine = 250}));
+        const Bytes image = c.kind == Kind::Poi ? samples::PoiDatabase(c.size, 11)
+                            : c.kind == Kind::Map
+                                ? samples::MapImage("LAKES", "1.2", 4000, c.size, 11)
+                            : c.kind == Kind::Family2Code ? samples::Family2Code(c.size, 11)
+                                                          : samples::CityDatabase(1, c.size, 11);
+        samples::WriteFile("image", image);
         return image;
     }
 

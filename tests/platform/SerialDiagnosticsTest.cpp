@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <string>
-#include <vector>
 
 #include "platform/SerialDiagnostics.h"
 #include "platform/SerialTypes.h"
@@ -48,29 +47,6 @@ TEST_F(SerialDiagnosticsTest, LastFailureIsKeptPerDeviceUntilItOpens) {
     SerialDiagnostics::Opened("/dev/ttyUSB0");
     EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(0), "");
     EXPECT_EQ(SerialDiagnostics::LastFailureOfPort(1), "flock /dev/ttyUSB1: device in use");
-}
-
-TEST_F(SerialDiagnosticsTest, DefaultSinkPrintsOnlyAdviceAnInstalledSinkGetsEverything) {
-    ::testing::internal::CaptureStderr();
-    SerialDiagnostics::Failure("open", "/dev/ttyS0", ENOENT);
-    SerialDiagnostics::Advice("/dev/ttyS0", "ask for access");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "ask for access\n");
-
-    std::vector<SerialDiagnostic> said;
-    {
-        ScopedSerialDiagnosticSink sink([&](const SerialDiagnostic& d) { said.push_back(d); });
-        ::testing::internal::CaptureStderr();
-        SerialDiagnostics::Failure("read", "/dev/ttyS0", EIO);
-        SerialDiagnostics::Advice("/dev/ttyS0", "ask for access");
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    }
-    ASSERT_EQ(said.size(), 2u);
-    EXPECT_EQ(said[0].kind, SerialDiagnostic::Kind::Failure);
-    EXPECT_EQ(said[0].call, "read");
-    EXPECT_EQ(said[0].device, "/dev/ttyS0");
-    EXPECT_EQ(said[0].error, EIO);
-    EXPECT_EQ(said[1].kind, SerialDiagnostic::Kind::Advice);
-    EXPECT_EQ(said[1].text, "ask for access");
 }
 
 }  // namespace
