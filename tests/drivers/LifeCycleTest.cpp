@@ -19,13 +19,14 @@ class LifeCycle : public UploadBench {
 };
 
 // Every refusal of an image says what went wrong, with OK and its icon, before anything is
-// sent: the receiver would refuse the erase or the record, and the load would start over
-// for ever.
+// written, and but for family-2 code before anything is sent: the receiver would refuse the
+// erase or the record, and the load would start over for ever.
 struct BoxCase : NamedCase {
     const char* model;
     bool code;          // the image is the program code, else the data image
     std::string image;  // empty: no file
     std::string text;   // of the "ERROR" box
+    int commands = 0;   // sentences sent before the image was read
 };
 
 class ErrorBox : public LifeCycle, public ::testing::WithParamInterface<BoxCase> {};
@@ -43,7 +44,7 @@ TEST_P(ErrorBox, SaysWhatWentWrongBeforeAnythingIsSent) {
     ExpectBoxes({"ERROR: " + c.text});
     EXPECT_EQ(Upload(), Strings{"ERROR: " + c.text});
     EXPECT_EQ(ui.Log().MessageBoxes()[0]->flags, ui::MB_OK | ui::MB_ICONINFORMATION);
-    EXPECT_EQ(Sent("CMD,DBUPLOAD") + Sent("CMD,PIUPLOAD") + Sent("CMD,MPUPLOAD,1"), 0);
+    EXPECT_EQ(Sent("CMD,DBUPLOAD") + Sent("CMD,PIUPLOAD") + Sent("CMD,MPUPLOAD,1"), c.commands);
     EXPECT_EQ(receiver->Flash().ProgrammedBytes(), 0u);
 }
 
@@ -78,7 +79,7 @@ const BoxCase kBoxCases[] = {
     {"family2_code_past_its_region", "GPS7K1/7K2", true, Text(samples::Family2Code(0xA0001, 3)),
      kCode + "is too large for the receiver: 655361 bytes, room for 655360."},
     {"family2_code_of_another_product", "GPS7K1/7K2", true, Family2CodeOfAnotherProduct(),
-     "Error reading code file"},
+     "Error reading code file", 2},
     {"poi_over_its_limit", "Pathwick", false, Text(samples::PoiDatabase(1179645, 2)),
      "File size of 1179645 exceeds space limit of 1179644"},
     {"base_map_over_its_limit", "Solvanta GPS", false,
@@ -140,9 +141,6 @@ TEST_F(LifeCycle, EnterGoesOnAndCancelInTheWarningLeavesTheUploadRunning) {
     EXPECT_EQ(Upload(),
               (Strings{std::string("WARNING: ") + kStopWarning, "STATUS: Upload complete"}));
     EXPECT_EQ(Flash(0, poi.size()), poi);
-}
-ASSERT_GE(percentages.size(), 2u);
-EXPECT_NE(percentages.front(), percentages.back());
 }
 
 constexpr char kCodeFiles[] =
