@@ -51,7 +51,6 @@ TEST_F(AutoUploadSettingsTest, SectionDecidesTheUnitAndTheLinesBelowItTheImages)
          0, "", ""},
         // The first seven characters of the name line are dropped.
         {"name line of seven", "[MAP7K3]\nCODE=\n\nMAP=m.img\n1234567\n", true, 5, 0, 1, "", ""},
-        {"short name line", "[MAP7K3]\nCODE=\n\nMAP=m.img\nshort\n", true, 5, 0, 1, "", ""},
         // A long comment holding "[" and "]" further on is no section header and does not
         // shift the lines of the real section.
         {"long lines", std::string(50, 'x') + "[Pathwick]\n[Pathwick]\nCODE=code.hex\n\nMAP=\n\n",
@@ -106,15 +105,6 @@ TEST_F(AutoUploadSettingsTest, WhatCannotBeUsedAsWrittenIsRefusedAndNamed) {
         EXPECT_FALSE(Load(c.ini));
         EXPECT_EQ(std::tuple(unit.codeChosen, unit.dataChosen), std::tuple(0, 0));
     }
-}
-
-TEST_F(AutoUploadSettingsTest, MissingFileOrSectionLeavesTheChoicesAlone) {
-    unit.codeChosen = 1;
-    unit.dataChosen = 1;
-    EXPECT_FALSE(app.LoadAutoUploadSettings());
-    EXPECT_FALSE(Load("[Unknown Unit]\nCODE=x\n"));
-    EXPECT_EQ(unit.codeChosen, 1);
-    EXPECT_EQ(unit.dataChosen, 1);
 }
 
 }  // namespace

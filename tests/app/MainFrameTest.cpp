@@ -1,4 +1,4 @@
-// The main window: its menu, the file pickers and the help boxes.
+// The main window's file pickers.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,8 +13,6 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempWorkDir.h"
 
-using Strings = std::vector<std::string>;
-
 namespace {
 
 class MainFrameTest : public ::testing::Test {
@@ -26,26 +24,6 @@ class MainFrameTest : public ::testing::Test {
     }
     void TearDown() override { frame->Destroy(); }
 
-    // Each item as "text id enabled prompt", popups with their items indented.
-    Strings MenuListing() {
-        Strings lines;
-        for (const ui::MenuItem& item : frame->Menu()->bar) {
-            lines.push_back(Describe(item, ""));
-            for (const ui::MenuItem& sub : item.items)
-                lines.push_back(Describe(sub, "  "));
-        }
-        return lines;
-    }
-    std::string Describe(const ui::MenuItem& item, const std::string& indent) {
-        std::string line = indent + item.text;
-        if (item.id != 0)
-            line +=
-                " " + std::to_string(item.id) + (frame->IsCommandEnabled(item.id) ? "" : " grey");
-        if (!item.prompt.empty())
-            line += " \"" + item.prompt + "\"";
-        return line;
-    }
-
     void ExpectRefused(const std::string& rest) {
         ui.OnMessageBox("The file\n" + rest, "ERROR").Press(ui::IDOK);
     }
@@ -56,36 +34,6 @@ class MainFrameTest : public ::testing::Test {
     CUploaderApp app{unit};
     CMainFrame* frame = nullptr;
 };
-
-TEST_F(MainFrameTest, MenuItemsInOrderWithTheirIdsPromptsAndUploadEnabledOnlyInManualOrExpertMode) {
-    EXPECT_EQ(frame->Menu()->resourceId, 128);
-    EXPECT_EQ(frame->Menu()->title, "Tarnwick Firmware Uploader");
-    EXPECT_EQ(frame->PaneText(0), "Ready");
-    Strings manual{
-        "&File",
-        "  Select Code File... 32774 \"Choose file containing binary program code\"",
-        "  Select Database File... 32775 \"Choose file containing binary database data\"",
-        "  E&xit 57665",
-        "&Upload 32788",
-        "&Expert 32784",
-        "&View",
-        "  &Status Bar 59393",
-        "&Help",
-        "  &About orvane... 57664",
-        "  About FILE... 32790",
-        "  About UPLOAD... 32794",
-        "  About EXPERT... 32792",
-    };
-    EXPECT_EQ(MenuListing(), manual);
-
-    Strings automatic = manual;
-    automatic[4] = "&Upload 32788 grey";
-    app.manualMode = 0;
-    EXPECT_EQ(MenuListing(), automatic);
-    EXPECT_FALSE(frame->RunCommand(ID_UPLOAD));
-    unit.expertMode = 1;
-    EXPECT_EQ(MenuListing(), manual);
-}
 
 // A path the program cannot use as it is (too long to keep, with a NUL the file system
 // would cut it at, or no file there) is refused, never cut, and the choice stays as it

@@ -2,31 +2,22 @@
 // sequence of its family, run with driver doubles.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "platform/SerialDiagnostics.h"
-#include "res/Resource.h"
-#include "tests/app/UploadTestBench.h"
-
-using apptest::DriverPlan;
-using apptest::kConnect;
-using apptest::kDatabaseType;
-using Strings = std::vector<std::string>;
+#include "tests/drivers/UploadBench.h"
 
 namespace {
 
-class UploadCommandTest : public apptest::UploadTestBench {
+class UploadCommandTest : public UploadBench {
   protected:
     void SetUp() override {
-        UploadTestBench::SetUp();
-        ASSERT_TRUE(Start());
+        UseDoubles();
+        ASSERT_TRUE(app.InitInstance());
     }
-    // Runs Upload from the menu with both files chosen.
+    // Runs Upload from the menu with these files chosen.
     void Upload(int codeChosen = 1, int dataChosen = 1) {
         unit.codeChosen = codeChosen;
         unit.dataChosen = dataChosen;
@@ -35,87 +26,79 @@ class UploadCommandTest : public apptest::UploadTestBench {
         ASSERT_TRUE(app.MainFrame()->RunCommand(ID_UPLOAD));
     }
     std::tuple<int, int> Chosen() const { return {unit.codeChosen, unit.dataChosen}; }
+    static Strings Join(Strings first, const Strings& then) {
+        first.insert(first.end(), then.begin(), then.end());
+        return first;
+    }
 };
 
-TEST_F(UploadCommandTest, SimpleSequenceReportsOnlySuccessAndClearsTheFilesOtherwise) {
+// Each family's sequence: success alone is reported, with what was uploaded where the
+// family tells; what was sent (or everything, when the run did not complete) is no longer
+// chosen. Family 2 reloads the boot loader when its driver asks, outside the reload pass
+// when the first run was cancelled.
+TEST_F(UploadCommandTest, EachFamilyReportsOnlySuccessAndClearsWhatItSent) {
+    const Strings pathwick = {"make 15", "run 15", "delete 15"};
+    const Strings family6 = {"make 6", "run 6", "delete 6"};
+    const Strings family5 = {"make 5", "run 5", "delete 5"};
+    const Strings family2 = {"make 2", "run 2", "delete 2"};
+    const Strings done = {"STATUS: Upload complete"};
+    const std::string code = "STATUS: Upload of CODE complete";
+    const std::string base = "STATUS: Upload of BASE MAP complete";
+    const std::string detail = "STATUS: Upload of DETAIL MAP complete";
+    const std::string database = "STATUS: Upload of DATABASE complete";
+    const std::string reload =
+        "Reload Boot Loader: Power on unit to continue loading\nand click OK";
     struct Case {
         const char* model;
-        DriverPlan plan;
+        std::vector<DriverPlan> plans;
+        std::tuple<int, int> chosenBefore;
         Strings boxes;
         Strings events;
-        std::tuple<int, int> chosen;
+        std::tuple<int, int> chosenAfter;
     } cases[] = {
-        {"Pathwick", {}, {"STATUS: Upload complete"}, {"make 15", "run 15", "delete 15"}, {1, 1}},
-        {"Pathwick", {.result = ui::IDCANCEL}, {}, {"make 15", "run 15", "delete 15"}, {0, 0}},
-        {"Pathwick", {.ready = false}, {}, {"make 15", "delete 15"}, {0, 0}},
+        {"Pathwick", {{}}, {1, 1}, done, pathwick, {1, 1}},
+        {"Pathwick", {{.result = ui::IDCANCEL}}, {1, 1}, {}, pathwick, {0, 0}},
+        {"Pathwick", {{.ready = false}}, {1, 1}, {}, {"make 15", "delete 15"}, {0, 0}},
         // Family 6 forgets what it has sent, as family 5 does.
-        {"Solvanta GPS", {}, {"STATUS: Upload complete"}, {"make 6", "run 6", "delete 6"}, {0, 1}},
-        {"Solvanta GPS",
-         {.kind = 2},
-         {"STATUS: Upload complete"},
-         {"make 6", "run 6", "delete 6"},
-         {1, 0}},
-        {"Solvanta GPS", {.result = ui::IDCANCEL}, {}, {"make 6", "run 6", "delete 6"}, {0, 0}},
+        {"Solvanta GPS", {{}}, {1, 1}, done, family6, {0, 1}},
+        {"Solvanta GPS", {{.kind = 2}}, {1, 1}, done, family6, {1, 0}},
+        {"Solvanta GPS", {{.result = ui::IDCANCEL}}, {1, 1}, {}, family6, {0, 0}},
+        {"Pathwick Color", {{.kind = 0}}, {1, 0}, {code}, family5, {0, 0}},
+        {"Pathwick Color", {{.kind = 1}}, {1, 1}, {base}, family5, {1, 0}},
+        {"Pathwick Color", {{.kind = 2}}, {0, 1}, {detail}, family5, {0, 0}},
+        {"Pathwick Color", {{.kind = 3}}, {1, 0}, done, family5, {1, 0}},
+        {"Pathwick Color", {{.result = ui::IDCANCEL}}, {1, 1}, {}, family5, {0, 0}},
+        {"GPS7K1/7K2",
+         {{.kind = 0, .secondPass = true}, {}},
+         {1, 1},
+         {code, reload, done[0]},
+         Join(family2, {"make 2", "run 2 boot reload", "delete 2"}),
+         {0, 1}},
+        // A cancelled first run still reloads the boot loader, outside the reload pass.
+        {"GPS7K1/7K2",
+         {{.result = ui::IDCANCEL, .secondPass = true}, {.result = ui::IDCANCEL}},
+         {1, 1},
+         {reload},
+         Join(family2, family2),
+         {1, 1}},
+        {"GPS7K1/7K2", {{.kind = 1}}, {1, 1}, {database}, family2, {1, 0}},
+        {"GPS7K1/7K2", {{.result = ui::IDCANCEL}}, {1, 1}, {}, family2, {1, 1}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.model);
+        SCOPED_TRACE(c.model + (" " + std::to_string(c.events.size())));
         Plug(c.model);
-        plans.push_back(c.plan);
+        plans.assign(c.plans.begin(), c.plans.end());
         ExpectBoxes(c.boxes);
-        Upload();
+        Upload(std::get<0>(c.chosenBefore), std::get<1>(c.chosenBefore));
         EXPECT_EQ(ui.BoxTexts(), c.boxes);
         EXPECT_EQ(events, c.events);
-        EXPECT_EQ(Chosen(), c.chosen);
+        EXPECT_EQ(Chosen(), c.chosenAfter);
+        EXPECT_EQ(unit.bootReloadPass, 0);
         EXPECT_EQ(app.MainFrame()->PaneText(0), c.model);
         // Every box of the command is the main window's, with OK and the information icon.
         for (const ui::TranscriptEntry* box : ui.Log().MessageBoxes())
             EXPECT_EQ(box->flags, unsigned{ui::MB_OK | ui::MB_ICONINFORMATION});
     }
-}
-
-TEST_F(UploadCommandTest, Family5ReportsWhatItUploadedAndClearsThatChoice) {
-    struct Case {
-        DriverPlan plan;
-        std::tuple<int, int> chosenBefore;
-        const char* box;  // nullptr: none
-        std::tuple<int, int> chosenAfter;
-    } cases[] = {
-        {{.kind = 0}, {1, 0}, "Upload of CODE complete", {0, 0}},
-        {{.kind = 1}, {1, 1}, "Upload of BASE MAP complete", {1, 0}},
-        {{.kind = 2}, {0, 1}, "Upload of DETAIL MAP complete", {0, 0}},
-        {{.kind = 3}, {1, 0}, "Upload complete", {1, 0}},
-        {{.result = ui::IDCANCEL}, {1, 1}, nullptr, {0, 0}},
-    };
-    Plug("Pathwick Color");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.plan.kind);
-        plans.push_back(c.plan);
-        if (c.box != nullptr)
-            ExpectBox("STATUS", c.box);
-        Upload(std::get<0>(c.chosenBefore), std::get<1>(c.chosenBefore));
-        EXPECT_EQ(ui.BoxTexts(), c.box ? Strings{std::string("STATUS: ") + c.box} : Strings{});
-        EXPECT_EQ(Chosen(), c.chosenAfter);
-        EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
-    }
-}
-
-TEST_F(UploadCommandTest, Family5CodeWithAMapChosenIdentifiesAgainAndUploadsTheMap) {
-    Plug("Pathwick Color");
-    plans.push_back({.kind = 0});
-    plans.push_back({.kind = 1});
-    ExpectBox("STATUS", "Upload of CODE complete");
-    ExpectBox("CONTINUE UPLOAD", "Power on GPS unit\nto upload map file.");
-    ExpectBox("STATUS", "Upload of BASE MAP complete");
-    Upload();
-    const Strings identified = Identified("Pathwick Color");
-    EXPECT_EQ(Seen(), Join({identified,
-                            {"driver make 5", "driver run 5", "box STATUS: Upload of CODE complete",
-                             "driver delete 5",
-                             "box CONTINUE UPLOAD: Power on GPS unit\nto upload map file."},
-                            identified,
-                            {"driver make 5", "driver run 5 as 3",
-                             "box STATUS: Upload of BASE MAP complete", "driver delete 5"}}));
-    EXPECT_EQ(Chosen(), std::tuple(0, 0));
 }
 
 // The continuation runs only for family 5 found again with its database type known, and
@@ -152,7 +135,7 @@ TEST_F(UploadCommandTest, MapContinuationNeedsFamily5FoundAgainAndAReadyDriver) 
         SCOPED_TRACE(c.what);
         Plug("Pathwick Color");
         plans.insert(plans.end(), c.plans.begin(), c.plans.end());
-        ExpectBox("STATUS", "Upload of CODE complete");
+        ExpectBoxes({"STATUS: Upload of CODE complete"});
         ui.OnMessageBox("Power on GPS unit\nto upload map file.", "CONTINUE UPLOAD")
             .Run(c.atPowerOn)
             .Press(ui::IDOK);
@@ -183,62 +166,9 @@ TEST_F(UploadCommandTest, ExpertSetupDecidesHowUploadReachesTheReceiver) {
     ui.OnDialog("Expert Setup").Press(IDC_EXPERT_OFF).Press(ui::IDOK);
     ASSERT_TRUE(app.MainFrame()->RunCommand(ID_EXPERT));
     plans.push_back({.kind = 3});
-    ExpectBox("STATUS", "Upload complete");
+    ExpectBoxes({"STATUS: Upload complete"});
     Upload(1, 0);
     EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
-}
-
-TEST_F(UploadCommandTest, AutomaticUploadNeverContinuesWithTheMap) {
-    Plug("Pathwick Color");
-    plans.push_back({.kind = 0});
-    ExpectBox("STATUS", "Upload of CODE complete");
-    unit.autoUpload = 1;
-    Upload();
-    EXPECT_EQ(events, (Strings{"make 5", "run 5", "delete 5"}));
-    EXPECT_EQ(Chosen(), std::tuple(0, 1));
-}
-
-TEST_F(UploadCommandTest, Family2ReloadsTheBootLoaderWhenTheDriverAsks) {
-    struct Case {
-        DriverPlan first;
-        DriverPlan second;
-        Strings boxes;
-        Strings events;
-        std::tuple<int, int> chosen;
-    } cases[] = {
-        {{.kind = 0, .secondPass = true},
-         {},
-         {"STATUS: Upload of CODE complete",
-          "Reload Boot Loader: Power on unit to continue loading\nand click OK",
-          "STATUS: Upload complete"},
-         {"make 2", "run 2", "delete 2", "make 2", "run 2 boot reload", "delete 2"},
-         {0, 1}},
-        // A cancelled first run still reloads the boot loader, outside the reload pass.
-        {{.result = ui::IDCANCEL, .secondPass = true},
-         {.result = ui::IDCANCEL},
-         {"Reload Boot Loader: Power on unit to continue loading\nand click OK"},
-         {"make 2", "run 2", "delete 2", "make 2", "run 2", "delete 2"},
-         {1, 1}},
-        {{.kind = 1},
-         {},
-         {"STATUS: Upload of DATABASE complete"},
-         {"make 2", "run 2", "delete 2"},
-         {1, 0}},
-        {{.result = ui::IDCANCEL}, {}, {}, {"make 2", "run 2", "delete 2"}, {1, 1}},
-    };
-    Plug("GPS7K1/7K2");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.events.size());
-        plans.push_back(c.first);
-        if (c.first.secondPass)
-            plans.push_back(c.second);
-        ExpectBoxes(c.boxes);
-        Upload();
-        EXPECT_EQ(ui.BoxTexts(), c.boxes);
-        EXPECT_EQ(events, c.events);
-        EXPECT_EQ(Chosen(), c.chosen);
-        EXPECT_EQ(unit.bootReloadPass, 0);
-    }
 }
 
 TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
@@ -248,12 +178,8 @@ TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
         Strings boxes;
         Strings events;
     } cases[] = {
-        {0, true, {"REMINDER: Expert upload mode is turned ON."}, {}},
+        // No family chosen: nothing to run.
         {1, true, {"REMINDER: Expert upload mode is turned ON."}, {}},
-        {5,
-         true,
-         {"REMINDER: Expert upload mode is turned ON.", "STATUS: Upload complete"},
-         {"make 5", "run 5", "delete 5"}},
         // The driver is started even when the port did not open.
         {15,
          false,
@@ -282,10 +208,8 @@ TEST_F(UploadCommandTest, ExpertModeSkipsIdentificationAndRunsTheChosenFamily) {
 }
 
 TEST_F(UploadCommandTest, UnsupportedReceiverOrCancelledScanEndsBeforeAnyDriver) {
-    sim::ReceiverOptions unknown;
-    unknown.SetUnknownCode("099");
-    Plug("", 0, unknown);
-    ExpectBox("ERROR", "UNSUPPORTED RECEIVER");
+    Plug("", [](sim::ReceiverOptions& o) { o.SetUnknownCode("099"); });
+    ExpectBoxes({"ERROR: UNSUPPORTED RECEIVER"});
     Upload();
     EXPECT_EQ(app.MainFrame()->PaneText(0), "Connected receiver not supported");
     EXPECT_EQ(ui.Log().Count(kDatabaseType), 0);
@@ -296,72 +220,6 @@ TEST_F(UploadCommandTest, UnsupportedReceiverOrCancelledScanEndsBeforeAnyDriver)
     EXPECT_TRUE(ui.Log().MessageBoxes().empty());
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(Chosen(), std::tuple(1, 1));
-}
-
-TEST_F(UploadCommandTest, SmallMapInTheHeaderMakesASolvantaTheFamily6Receiver) {
-    sim::ReceiverOptions solvanta;
-    solvanta.SetModel("Solvanta");
-    solvanta.mapHeader = "MAP,BASE,DEMOMAP,1.00,12";
-    Plug("", 0, solvanta);
-    plans.push_back({});
-    ExpectBox("STATUS", "Upload complete");
-    Upload();
-    EXPECT_EQ(events, (Strings{"make 6", "run 6", "delete 6"}));
-    EXPECT_EQ(ui.Log().StatusTexts(), (Strings{"Solvanta", "Solvanta GPS"}));
-}
-
-// A scan that finds nothing says on the status line what it met at each port, once round
-// them all and when cancelled; after an upload that did not complete, that the receiver
-// may wait in its loader.
-TEST_F(UploadCommandTest, ScanThatFindsNothingSaysWhatItMetAtEachPort) {
-    Plug("Pathwick");
-    plans.push_back({.result = ui::IDCANCEL});
-    Upload();
-    bank.Detach(0);
-    bank.Attach(0);  // a device without a receiver behind it
-    platform::SerialDiagnostics::NamePort(0, "/dev/ttyUSB0");
-    platform::SerialDiagnostics::NamePort(1, "/dev/ttyUSB1");
-    platform::SerialDiagnostics::Failure("open", "/dev/ttyUSB1", EBUSY);
-    // Round every port (COM1 two ticks per speed, the others one) and into COM1 again.
-    ui.OnDialog(kConnect).After(21500).Press(ui::IDCANCEL);
-    Upload();
-    platform::SerialDiagnostics::Clear();
-    const std::string said =
-        "No receiver found. COM1 (/dev/ttyUSB0): no answer at any speed; COM2: open "
-        "/dev/ttyUSB1: " +
-        platform::SerialDiagnostics::Describe(EBUSY) +
-        "; COM3: missing; COM4: missing. The receiver may be "
-        "waiting in its loader after the upload that did not complete: choose it in Expert "
-        "Setup and upload again.";
-    EXPECT_EQ(ui.Log().StatusTexts().back(), said);
-    const Strings statuses = ui.Log().StatusTexts();
-    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), said), 1);  // round once, then cancel
-}
-
-// A second receiver plugged in later must not pass for the first: its identification and
-// header wait start from nothing it has not said itself. It is waited for as long as the
-// user wants; after a while the status line says so, until the dialog ends.
-TEST_F(UploadCommandTest, NothingHeardFromAnEarlierReceiverSatisfiesTheNextIdentification) {
-    Plug("Pathwick Color");
-    plans.push_back({.kind = 3});
-    ExpectBox("STATUS", "Upload complete");
-    Upload(0, 0);
-    ASSERT_FALSE(unit.mapHeader.empty());
-
-    // The next receiver never answers the map header query.
-    sim::ReceiverOptions silent;
-    silent.SetModel("Solvanta");
-    silent.mapHeader.clear();
-    Plug("", 0, silent);
-    ui.OnControlText(kDatabaseType, IDC_ELAPSED_TEXT, "00:00:17").Press(ui::IDCANCEL);
-    Upload();
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(unit.unitName, "Solvanta");
-    EXPECT_EQ(unit.mapHeader, "");
-    EXPECT_EQ(
-        ui.Log().StatusTexts(),
-        (Strings{"Solvanta", "The receiver has not answered for 15 seconds. Cancel stops waiting.",
-                 "Solvanta"}));
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 #include "platform/SerialPeer.h"
 
 // Stands between the host and a receiver: keeps everything the host sent, and on request
-// changes what the receiver says after the end record: its end report's checksum word
-// (and, with ChecksumOnly, nothing after the checksum report), or nothing at all gets
-// through any more.
+// changes what the receiver says after the end record: its end report's checksum word, or
+// nothing at all gets through any more.
 class LineTap : public platform::SerialPeer {
   public:
-    enum class Mode { Pass, Checksum, ChecksumOnly, Mute };
+    enum class Mode { Pass, Checksum, Mute };
 
     explicit LineTap(platform::SerialPeer& inner) : inner_(inner) {}
 
@@ -53,18 +52,10 @@ class LineTap : public platform::SerialPeer {
             return;
         }
         for (std::size_t i = from; i < toHost.size(); ++i) {
-            if (cut_) {
-                toHost.resize(i);
-                return;
-            }
-            // The first debug report after the end record carries the checksum; the OK
-            // after it ends that report.
+            // The first debug report after the end record carries the checksum.
             if (pending_ > 0) {
                 toHost[i] = static_cast<std::uint8_t>(pending_ == 2 ? checksum_ >> 8 : checksum_);
                 --pending_;
-                cutNextOk_ = pending_ == 0 && mode_ == Mode::ChecksumOnly;
-            } else if (cutNextOk_ && toHost[i] == 0x55) {
-                cut_ = true;
             } else if (!replaced_ && toHost[i] == 0x8E) {
                 replaced_ = true;
                 pending_ = 2;
@@ -82,6 +73,4 @@ class LineTap : public platform::SerialPeer {
     bool afterEnd_ = false;
     bool replaced_ = false;
     int pending_ = 0;
-    bool cutNextOk_ = false;
-    bool cut_ = false;
 };

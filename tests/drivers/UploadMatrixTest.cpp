@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "dialogs/CUploadFileDlg.h"
-#include "tests/drivers/DriverFixture.h"
+#include "tests/drivers/UploadBench.h"
 #include "tests/support/NamedCase.h"
 
 namespace {
@@ -28,26 +28,16 @@ constexpr char kComplete[] = "Upload complete";
 const Case kCases[] = {
     {"poi_code", "Pathwick", "2.05", Pick::CodeFlag, 0, kComplete, "CMD,DBUPLOAD",
      "Uploading code file -  code", true, false},
-    {"poi_code_over_data", "Pathwick", "2.05", Pick::BothFlags, 0, kComplete, "CMD,DBUPLOAD",
-     "Uploading code file -  code", true, false},
     {"poi_database", "Pathwick", "2.05", Pick::Select, IDC_POI_TYPE_POI, kComplete, "CMD,PIUPLOAD",
      "Uploading POI file - data", false, true},
     {"db_code", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_CODE, "Upload of CODE complete",
      "CMD,DBUPLOAD", "Uploading code file -  code", true, false},
-    {"db_code_flag", "GPS7K1/7K2", "3.00", Pick::CodeFlag, 0, "Upload of CODE complete",
-     "CMD,DBUPLOAD", "Uploading code file -  code", true, false},
-    {"db_database", "GPS7K1/7K2", "3.00", Pick::DataFlag, 0, "Upload of DATABASE complete",
-     "CMD,DBUPLOAD", "Uploading database file -  data", false, true},
     {"db_code_then_database", "GPS7K1/7K2", "3.00", Pick::Select, IDC_DB_TYPE_BOTH, kComplete,
      "CMD,DBUPLOAD", "Uploading database file - data", true, true},
-    {"map3_code", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_CODE, kComplete, "CMD,DBUPLOAD",
-     "Uploading code file -  code", true, false},
     {"map3_base", "Solvanta GPS", "2.05", Pick::DataFlag, 0, kComplete, "CMD,MPUPLOAD,1",
      "Uploading base map file - data", false, true},
     {"map3_detail", "Solvanta GPS", "2.05", Pick::Select, IDC_MAP3_DETAIL, kComplete,
      "CMD,MPUPLOAD,2", "Uploading detail map file - data", false, true},
-    {"map4_code", "MAP7K3", "2.05", Pick::CodeFlag, 0, "Upload of CODE complete", "CMD,DBUPLOAD",
-     "Uploading code file -  code", true, false},
     {"map4_base_before_code", "MAP7K3", "2.05", Pick::BothFlags, 0, "Upload of BASE MAP complete",
      "CMD,MPUPLOAD,1", "Uploading base map file - data", false, true},
     {"map4_base", "MAP7K3", "2.05", Pick::Select, IDC_MAP4_BASE, "Upload of BASE MAP complete",
@@ -57,13 +47,14 @@ const Case kCases[] = {
      true},
 };
 
-class UploadMatrix : public DriverFixture, public ::testing::WithParamInterface<Case> {};
+class UploadMatrix : public UploadBench, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     const Case& c = GetParam();
+    paced = true;
     // A family-2 receiver holds the built-in database of its region, whose file is here:
     // current firmware never sends it along.
-    StartReceiver(c.model, [&](sim::ReceiverOptions& o) {
+    Plug(c.model, [&](sim::ReceiverOptions& o) {
         o.firmware = c.firmware;
         if (o.family == 2)
             o.poiHeader = o.DatabaseHeaderReply(o.DatabaseHeader("AMERICAS"));
@@ -85,7 +76,7 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     unit.codeChosen = c.pick == Pick::CodeFlag || c.pick == Pick::BothFlags;
     unit.dataChosen = c.pick == Pick::DataFlag || c.pick == Pick::BothFlags;
 
-    std::vector<std::string> dialogs{kConnect, kDatabaseType};
+    Strings dialogs{kConnect, kDatabaseType};
     if (c.pick == Pick::Select) {
         const char* caption = family == 15  ? "Pathwick - select upload type"
                               : family == 2 ? "GPS 7K1/7K2 - select upload type"
@@ -95,7 +86,7 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     }
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile).Repeat();
     dialogs.insert(dialogs.end(), family == 2 && c.sendsCode && c.sendsData ? 2 : 1, kUploadFile);
-    std::vector<std::string> boxes;
+    Strings boxes;
     if (c.sendsCode && family != 2) {
         boxes.push_back(std::string("Confirm: ") + kOverwrite205With301);
         ui.OnMessageBox(kOverwrite205With301, "Confirm").Press(ui::IDOK);
@@ -106,9 +97,8 @@ TEST_P(UploadMatrix, FlashHoldsTheImageAfterTheDialogsInOrder) {
     dialogs.push_back(kProtocol);
     dialogs.push_back(status);
 
-    app.OnUpload();
+    EXPECT_EQ(Upload(), boxes);
     EXPECT_EQ(DialogsOpened(), dialogs) << ui.Log().Dump();
-    EXPECT_EQ(ui.BoxTexts(), boxes);
     EXPECT_EQ(Sent(c.sentence), 2);
     EXPECT_EQ(Last(status, IDC_PERCENT_TEXT), "100%");
     EXPECT_EQ(Last(status, family == 2 ? IDC_PROMPT_TEXT : IDC_CURRENT_FILE), c.currentFile);
