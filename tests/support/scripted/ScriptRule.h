@@ -15,14 +15,13 @@ class ScriptedBackend;
 // keyed by time: on the window on top at that moment).
 //
 // A rule is an expectation: one whose actions never ran fails the test when the script
-// ends, unless it is marked Optional() (may happen, need not) or Repeat() (matches every
-// appearance, also none).
+// ends, unless it is marked Repeat() (matches every appearance, also none).
 class ScriptRule {
   public:
-    enum class Trigger { MessageBox, MessageBoxContaining, Dialog, ControlText, FileOpen, Time };
+    enum class Trigger { MessageBox, Dialog, ControlText, FileOpen, Time };
 
     struct Action {
-        enum class Kind { Press, Type, Enter, Escape, Close, Choose, CancelFile, Command, Run };
+        enum class Kind { Press, Type, Enter, Close, Choose, CancelFile, Run };
         Action(Kind k, int i = 0, std::string t = {}) : kind(k), id(i), text(std::move(t)) {}
         Kind kind;
         int id = 0;
@@ -40,24 +39,16 @@ class ScriptRule {
         repeat_ = true;
         return *this;
     }
-    // Need not fire: the script does not fail when its actions never ran.
-    ScriptRule& Optional() {
-        optional_ = true;
-        return *this;
-    }
     // A message box's button, or a dialog's push or radio button.
     ScriptRule& Press(int id) { return Add({Action::Kind::Press, id}); }
     ScriptRule& Type(int id, std::string text) {
         return Add({Action::Kind::Type, id, std::move(text)});
     }
     ScriptRule& Enter() { return Add({Action::Kind::Enter}); }
-    ScriptRule& Escape() { return Add({Action::Kind::Escape}); }
     ScriptRule& Close() { return Add({Action::Kind::Close}); }
     // Answers a file-open dialog.
     ScriptRule& Choose(std::string path) { return Add({Action::Kind::Choose, 0, std::move(path)}); }
     ScriptRule& CancelFile() { return Add({Action::Kind::CancelFile}); }
-    // Runs a menu command of the main window.
-    ScriptRule& Command(int id) { return Add({Action::Kind::Command, id}); }
     ScriptRule& Run(std::function<void()> run) {
         Action action{Action::Kind::Run};
         action.run = std::move(run);
@@ -79,7 +70,6 @@ class ScriptRule {
     std::uint64_t atMs_ = 0;
     std::uint64_t delayMs_ = 0;
     bool repeat_ = false;
-    bool optional_ = false;
     bool used_ = false;   // matched (a rule that does not repeat matches once)
     bool fired_ = false;  // its actions ran
     std::vector<Action> actions_;

@@ -44,8 +44,6 @@ std::string ScriptedBackend::Describe(const ScriptRule& rule) {
         case ScriptRule::Trigger::MessageBox:
             return "message box \"" + rule.text_ + "\"" +
                    (rule.caption_.empty() ? std::string() : " \"" + rule.caption_ + "\"");
-        case ScriptRule::Trigger::MessageBoxContaining:
-            return "message box containing \"" + rule.text_ + "\"";
         case ScriptRule::Trigger::Dialog:
             return "dialog \"" + rule.text_ + "\"";
         case ScriptRule::Trigger::ControlText:
@@ -60,15 +58,6 @@ std::string ScriptedBackend::Describe(const ScriptRule& rule) {
     return "rule";
 }
 
-std::vector<std::string> ScriptedBackend::UnmetRules() const {
-    std::vector<std::string> unmet;
-    for (const auto& rule : rules_) {
-        if (!rule->fired_ && !rule->optional_ && !rule->repeat_)
-            unmet.push_back(Describe(*rule));
-    }
-    return unmet;
-}
-
 void ScriptedBackend::FinishScript() {
     if (finished_)
         return;
@@ -76,15 +65,13 @@ void ScriptedBackend::FinishScript() {
     // After a failure the rules it kept from firing say nothing new.
     if (failed_)
         return;
-    std::vector<std::string> unmet = UnmetRules();
-    if (unmet.empty())
-        return;
-    std::string reason =
-        "the script ended with rules that never fired (mark them Optional() "
-        "if that is intended):";
-    for (const std::string& line : unmet)
-        reason += "\n  on " + line;
-    Fail(reason);
+    std::string reason;
+    for (const auto& rule : rules_) {
+        if (!rule->fired_ && !rule->repeat_)
+            reason += "\n  on " + Describe(*rule);
+    }
+    if (!reason.empty())
+        Fail("the script ended with rules that never fired:" + reason);
 }
 
 ScriptRule& ScriptedBackend::NewRule(ScriptRule::Trigger trigger) {
@@ -97,12 +84,6 @@ ScriptRule& ScriptedBackend::OnMessageBox(std::string text, std::string caption)
     ScriptRule& rule = NewRule(ScriptRule::Trigger::MessageBox);
     rule.text_ = std::move(text);
     rule.caption_ = std::move(caption);
-    return rule;
-}
-
-ScriptRule& ScriptedBackend::OnMessageBoxContaining(std::string substring) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::MessageBoxContaining);
-    rule.text_ = std::move(substring);
     return rule;
 }
 
@@ -174,10 +155,6 @@ bool ScriptedBackend::Trigger(ScriptRule::Trigger kind, const Surface& surface,
                 matches = kind == ScriptRule::Trigger::MessageBox && rule.text_ == surface.text &&
                           (rule.caption_.empty() || rule.caption_ == surface.caption);
                 break;
-            case ScriptRule::Trigger::MessageBoxContaining:
-                matches = kind == ScriptRule::Trigger::MessageBox &&
-                          surface.text.find(rule.text_) != std::string::npos;
-                break;
             case ScriptRule::Trigger::Dialog:
                 matches = kind == ScriptRule::Trigger::Dialog && rule.text_ == surface.caption;
                 break;
@@ -244,22 +221,6 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
         action.run();
         return;
     }
-    if (action.kind == Kind::Command) {
-        Application* app = GetApp();
-        if (app == nullptr || app->mainWindow == nullptr) {
-            Fail("script runs command " + std::to_string(action.id) +
-                 " but there is no main window");
-            return;
-        }
-        TranscriptEntry entry = Entry(TranscriptEntry::Kind::Action);
-        entry.text = "command " + std::to_string(action.id);
-        bool ran = app->mainWindow->RunCommand(action.id);
-        if (!ran)
-            entry.text += " (disabled)";
-        transcript_.Add(entry);
-        return;
-    }
-
     Surface* surface =
         target != 0 ? FindSurface(target) : (surfaces_.empty() ? nullptr : &surfaces_.back());
     if (surface == nullptr) {
@@ -278,7 +239,7 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
             if (action.kind == Kind::Enter) {
                 answer = (surface->flags & MB_BUTTONS_MASK) == MB_YESNO ? IDYES : IDOK;
             }
-            if (action.kind == Kind::Escape || action.kind == Kind::Close) {
+            if (action.kind == Kind::Close) {
                 switch (surface->flags & MB_BUTTONS_MASK) {
                     case MB_OKCANCEL:
                         answer = IDCANCEL;
@@ -324,11 +285,6 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
                     entry.text = "enter";
                     transcript_.Add(entry);
                     dialog.PressEnter();
-                    break;
-                case Kind::Escape:
-                    entry.text = "escape";
-                    transcript_.Add(entry);
-                    dialog.PressEscape();
                     break;
                 case Kind::Close:
                     entry.text = "close box";

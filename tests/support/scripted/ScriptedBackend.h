@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/VirtualClock.h"
-#include "ui/Backend.h"
 #include "tests/support/scripted/ScriptRule.h"
 #include "tests/support/scripted/Transcript.h"
+#include "ui/Backend.h"
 
 namespace ui {
 
@@ -20,8 +20,8 @@ namespace ui {
 // scripted action, a script of user actions, and a transcript of everything shown.
 // A box nobody answers, or a modal loop nothing can end, fails the script instead of
 // hanging: the failure handler is told, and every modal loop ends with Cancel. When the
-// script ends (FinishScript, or at the latest when the backend goes), a rule whose
-// actions never ran fails it too, unless the rule is optional or repeating.
+// script ends (when the backend goes), a rule whose actions never ran fails it too,
+// unless the rule repeats.
 class ScriptedBackend : public Backend {
   public:
     // Installs itself and a virtual clock, and resets the framework's state.
@@ -33,7 +33,6 @@ class ScriptedBackend : public Backend {
 
     // A message box with exactly this text (and caption, unless empty).
     ScriptRule& OnMessageBox(std::string text, std::string caption = {});
-    ScriptRule& OnMessageBoxContaining(std::string substring);
     ScriptRule& OnDialog(std::string caption);
     // A refresh of the dialog that shows text in control id.
     ScriptRule& OnControlText(std::string caption, int id, std::string text);
@@ -48,11 +47,6 @@ class ScriptedBackend : public Backend {
         failureHandler_ = std::move(handler);
     }
     bool Failed() const { return failed_; }
-    // The rules that should have fired and have not, one readable line each.
-    std::vector<std::string> UnmetRules() const;
-    // Ends the script: unmet rules fail it. Called by the destructor if not before; call
-    // it earlier to check a script before the test looks at other things.
-    void FinishScript();
     // Virtual time after which a run that has not ended fails (default: one day).
     void SetTimeLimit(std::uint64_t ms) { timeLimitMs_ = ms; }
 
@@ -93,6 +87,8 @@ class ScriptedBackend : public Backend {
     };
 
     ScriptRule& NewRule(ScriptRule::Trigger trigger);
+    // Ends the script: rules that never fired fail it.
+    void FinishScript();
     std::uint64_t Open(Surface surface);
     void CloseSurface(std::uint64_t serial);
     Surface* FindSurface(std::uint64_t serial);
@@ -123,8 +119,8 @@ class ScriptedBackend : public Backend {
     std::function<void(const std::string&)> failureHandler_;
     bool failed_ = false;
     bool finished_ = false;
-    std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
     std::map<platform::Waitable, std::function<void()>> watched_;
+    std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
 };
 
 }  // namespace ui
