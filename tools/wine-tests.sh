@@ -109,6 +109,14 @@ run_bounded() {
     run "$name" timeout 300 "$@"
 }
 
+# Wine's desktop process draws on the display it was started with, and the server keeps
+# it for the programs that follow. The runs before these had no display, and each desktop
+# run brings its own: the server is ended first, so that the desktop starts on it.
+restart_server() {
+    "$wineserver" -k >/dev/null 2>&1 || true
+    "$wineserver" -w >/dev/null 2>&1 || true
+}
+
 shots="$win/screenshots"
 rm -rf "$shots" "$win/tests/frontend/screenshots"
 mkdir -p "$shots"
@@ -117,10 +125,12 @@ rm -f "$work/display"
 Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+restart_server
 run_bounded "frontend_tests (Wine, Xvfb)" env DISPLAY=":$(head -n1 "$work/display")" \
     bash -c 'cd "$1/tests/frontend" && "$2" frontend_tests.exe --gtest_brief=1' _ "$win" "$wine"
 kill "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=
+restart_server
 run_bounded "desktop_tests *win32 (the Windows desktop program)" env \
     TARNWICK_WINE_EXE="$win/program/tarnwick-uploader.exe" TARNWICK_WINE_COM1="$com1" \
     bash -c 'cd "$1" && "$2" --gtest_filter="*ProgramOnTheDesktop*win32" --gtest_brief=1' \
