@@ -1,5 +1,6 @@
 // The life cycle every driver shares: what construction refuses, with which box, how the
 // running dialog answers Enter and Cancel, and the "Change file" choice.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,32 @@ TEST_F(LifeCycle, EnterGoesOnAndCancelInTheWarningLeavesTheUploadRunning) {
     EXPECT_EQ(Upload(),
               (Strings{std::string("WARNING: ") + kStopWarning, "STATUS: Upload complete"}));
     EXPECT_EQ(Flash(0, poi.size()), poi);
+}
+
+// A receiver that stops taking records keeps its upload waiting, as its rules say; after
+// 15 s the status line says so and what Cancel does, and the line is given back after.
+TEST_F(LifeCycle, ASilentReceiverIsNamedOnTheStatusLineUntilCancelStopsTheUpload) {
+    ASSERT_TRUE(app.InitInstance());  // the main window and its status line
+    Plug("Pathwick", [](sim::ReceiverOptions& o) {
+        std::string error;
+        ASSERT_TRUE(
+            sim::FaultRule::Parse("silence:on=record,at=3,for=0", o.faults.emplace_back(), error))
+            << error;
+    });
+    WriteImage("data", samples::PoiDatabase(40000, 2));
+    unit.dataPath = "data";
+    unit.dataChosen = 1;
+    ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
+    ui.OnDialog(kUploadStatus).After(30000).Press(ui::IDCANCEL);
+    ui.OnMessageBox(kStopWarning, "WARNING").Press(ui::IDOK);
+    Upload();
+    const std::vector<std::string> status = ui.Log().StatusTexts();
+    const std::string notice =
+        "The receiver has not answered for 15 seconds. Cancel stops the upload.";
+    const auto shown = std::find(status.begin(), status.end(), notice);
+    ASSERT_NE(shown, status.end());
+    ASSERT_NE(shown + 1, status.end());
+    EXPECT_EQ(*(shown + 1), *(shown - 1));  // the line as it was before
 }
 
 constexpr char kCodeFiles[] =
