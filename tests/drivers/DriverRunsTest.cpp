@@ -1,6 +1,7 @@
 // Runs that span more than one file or pass: the family-2 database decisions with the boot
 // block pass, the family-5 continuation run, and the end report of record-numbered maps.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -188,14 +189,14 @@ TEST_F(DriverRuns, CodeThenBaseMapEndsInTheContinuationRun) {
 }
 
 // The end report of a record-numbered map run decides whether it counts as complete; an
-// image that goes short while it is sent (a stick pulled) never does.
+// image that goes short (a stick pulled) or is rewritten while it is sent never does.
 struct ReportCase : NamedCase {
     const char* fault;  // of the simulated receiver; nullptr: none
     LineTap::Mode tamper;
     bool complete;
     const char* caption;  // of the stop box shown; nullptr: none
     const char* text;
-    bool cutShort = false;
+    enum class Change { None, CutShort, Rewritten } change = Change::None;
 };
 
 class EndReport : public DriverRuns, public ::testing::WithParamInterface<ReportCase> {};
@@ -213,9 +214,15 @@ TEST_P(EndReport, DecidesTheOutcomeOfRecordNumberedRuns) {
     unit.dataPath = "map";
     ui.OnDialog("Select upload type").Press(IDC_MAP3_DETAIL);
     ui.OnDialog(kUploadFile).Press(CUploadFileDlg::kUploadFile);
-    if (c.cutShort)
-        ui.OnDialog(kUploadStatus).After(1000).Run([] {
-            std::filesystem::resize_file("map", 3000);
+    if (c.change != ReportCase::Change::None)
+        ui.OnDialog(kUploadStatus).After(1000).Run([&c] {
+            if (c.change == ReportCase::Change::CutShort) {
+                std::filesystem::resize_file("map", 3000);
+                return;
+            }
+            const auto written = std::filesystem::last_write_time("map");
+            WriteImage("map", samples::MapImage("DEMOMAP", "1.00", 4000, 25000, 3));
+            std::filesystem::last_write_time("map", written + std::chrono::seconds(2));
         });
     const std::string caption = c.caption != nullptr ? c.caption : "STATUS";
     const std::string text = c.caption != nullptr ? c.text : "Upload complete";
@@ -239,7 +246,12 @@ const ReportCase kReportCases[] = {
      "Non-zero checksum 0102"},
     {"never_reported", nullptr, LineTap::Mode::Mute, true, nullptr, nullptr},
     {"image_cut_short", nullptr, LineTap::Mode::Pass, false, "ERROR",
-     "UPLOAD HAS NOT COMPLETED!\nReading map failed before its end; the upload was stopped.", true},
+     "UPLOAD HAS NOT COMPLETED!\nReading map failed before its end; the upload was stopped.",
+     ReportCase::Change::CutShort},
+    {"image_rewritten", nullptr, LineTap::Mode::Pass, false, "ERROR",
+     "UPLOAD HAS NOT COMPLETED!\nmap was changed while it was being uploaded; the upload was "
+     "stopped.",
+     ReportCase::Change::Rewritten},
 };
 
 INSTANTIATE_TEST_SUITE_P(Reports, EndReport, ::testing::ValuesIn(kReportCases), ByName);
