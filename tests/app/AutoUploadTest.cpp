@@ -28,8 +28,8 @@ class AutoUploadTest : public UploadBench {
     bool UploadEnabled() { return app.MainFrame()->IsCommandEnabled(ID_UPLOAD); }
 };
 
-// The question names what is uploaded; after it, code and data go in two passes, the data
-// first. Upload is greyed out afterwards until expert mode, and the status line says why.
+// The question names what is uploaded (the passes with real drivers: DriverRunsTest). Upload
+// is greyed out afterwards until expert mode, and the status line says why.
 struct StartCase : NamedCase {
     const char* model;
     const char* ini;  // after the section line
@@ -44,8 +44,6 @@ class AutoStart : public AutoUploadTest, public ::testing::WithParamInterface<St
 
 TEST_P(AutoStart, ConfirmsThenUploadsInPasses) {
     const StartCase& c = GetParam();
-    samples::WriteFile("code.hex", samples::CodeImageSRecord("037", 3, 10, 8000, 1));
-    samples::WriteFile("poi.bin", samples::PoiDatabase(2000, 2));
     samples::WriteFile("map.img", samples::MapImage("LAKES", "1.2", 600, 4000, 3));
     TempWorkDir::Write("raw.bin", std::string(3000, '\x11'));
     TempWorkDir::Write("orvane.ini", std::string("[") + c.model + "]\n" + c.ini);
@@ -69,15 +67,6 @@ TEST_P(AutoStart, ConfirmsThenUploadsInPasses) {
 }
 
 const StartCase kStartCases[] = {
-    {"code_and_pois",
-     "Pathwick",
-     "CODE=code.hex\nunused\nMAP=poi.bin\nNAME = Sights\n",
-     ui::IDOK,
-     "Updating to version 3.10",
-     {{}, {}},
-     {"STATUS: Upload complete", "CONTINUE AUTO UPLOAD: Power on GPS unit\nto upload code.",
-      "STATUS: Upload complete"},
-     {"make 15", "run 15", "delete 15", "make 15", "run 15 second auto pass", "delete 15"}},
     {"map_alone",
      "Pathwick Color",
      "CODE=\n\nMAP=map.img\nNAME = Great Lakes\n",
@@ -113,13 +102,6 @@ TEST_F(AutoUploadTest, SettingsThatAreNoRegularFilesAreRefusedAndSaid) {
     settings.reset();
     EXPECT_EQ(std::tuple(unit.family, unit.comIndex, unit.baud), std::tuple(0, 0, 4800));
     EXPECT_EQ(app.manualMode, 1);
-}
-
-TEST_F(AutoUploadTest, WithoutOrvaneIniTheProgramStartsInManualMode) {
-    ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(app.manualMode, 1);
-    EXPECT_TRUE(UploadEnabled());
-    EXPECT_EQ(ui.Log().StatusTexts(), Strings{"Ready"});
 }
 
 }  // namespace

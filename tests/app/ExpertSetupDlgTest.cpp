@@ -39,73 +39,47 @@ class ExpertSetupTest : public ::testing::Test {
     CUploaderApp app{unit};
 };
 
-TEST_F(ExpertSetupTest, EachModelButtonGivesItsFamilyAndUnitType) {
-    const std::tuple<int, int> pairs[13] = {{2, 2},  {5, 5},   {5, 7},  {6, 6},  {5, 9},
-                                            {5, 8},  {15, 15}, {5, 11}, {5, 13}, {5, 12},
-                                            {5, 14}, {5, 16},  {5, 17}};
-    for (int row = 0; row < 13; ++row) {
-        ui.OnDialog(kExpert).Press(IDC_EXPERT_UNIT_FIRST + row).Press(ui::IDOK);
-        EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-        EXPECT_EQ(std::tuple(unit.family, unit.unitType, unit.expertMode),
-                  std::tuple_cat(pairs[row], std::tuple(0)))
-            << row;
-    }
-}
-
+// The number box counts only for "COM"; what it refuses keeps the dialog open and stores
+// nothing.
 TEST_F(ExpertSetupTest, PortChoicesAndTheNumberBox) {
     struct Case {
-        int comIndexBefore;
         int press;
         const char* typed;  // nullptr: the box as shown
         int comIndexAfter;
+        const char* refusal = nullptr;
     } cases[] = {
-        {6, IDC_EXPERT_COM2, nullptr, 1},
-        {0, kComOther, "12", 11},
-        {0, kComOther, "16", 15},          // the highest the box takes
-        {3, IDC_EXPERT_COM1, "99999", 0},  // the box counts only for "COM"
+        {IDC_EXPERT_COM2, nullptr, 1},
+        {kComOther, "12", 11},
+        {kComOther, "16", 15},  // the highest the box takes
+        {IDC_EXPERT_COM1, "99999", 0},
+        {IDC_EXPERT_COM1, "", 2, "Please enter a positive integer."},
+        // There is no COM0: saved, its index -1 would name no port at the next start.
+        {kComOther, "0", 2, "Please enter a positive integer."},
+        // "orvane.cfg" and the serial link know no port above COM16.
+        {kComOther, "17", 2, "There is no COM port above COM16."},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.comIndexBefore);
-        unit.comIndex = c.comIndexBefore;
+        SCOPED_TRACE(c.typed != nullptr ? c.typed : "as shown");
+        unit.family = unit.unitType = unit.expertMode = 0;
+        unit.comIndex = 2;
         ui::ScriptRule& rule = ui.OnDialog(kExpert);
-        if (c.press != 0)
-            rule.Press(c.press);
+        rule.Press(c.press);
         if (c.typed != nullptr)
             rule.Type(kNumber, c.typed);
-        rule.Press(IDC_EXPERT_ON).Press(ui::IDOK);
-        EXPECT_EQ(RunExpertSetup(), ui::IDOK);
-        EXPECT_EQ(unit.comIndex, c.comIndexAfter);
-        EXPECT_EQ(unit.expertMode, 1);
+        rule.Press(IDC_EXPERT_UNIT_FIRST + 6).Press(IDC_EXPERT_ON).Press(ui::IDOK);
+        if (c.refusal != nullptr) {
+            ui.OnMessageBox(c.refusal, kExpert).Press(ui::IDOK);
+            ui.At(ui.Clock().MonotonicMs() + 1000).Press(ui::IDCANCEL);
+        }
+        EXPECT_EQ(RunExpertSetup(), c.refusal != nullptr ? ui::IDCANCEL : ui::IDOK);
+        if (c.refusal != nullptr) {
+            EXPECT_EQ(Unit(), std::tuple(0, 0, 2, 0));
+            EXPECT_TRUE(ui.Log().Contains("[OK exclamation]"));
+        } else {
+            EXPECT_EQ(Unit(), std::tuple(15, 15, c.comIndexAfter, 1));
+        }
     }
-}
-
-TEST_F(ExpertSetupTest, RefusedNumbersKeepTheDialogOpenAndStoreNothing) {
-    struct Case {
-        int port;
-        const char* typed;
-        const char* message;
-    } cases[] = {
-        {IDC_EXPERT_COM1, "", "Please enter a positive integer."},
-        // There is no COM0: saved, its index -1 would name no port at the next start.
-        {kComOther, "0", "Please enter a positive integer."},
-        // "orvane.cfg" and the serial link know no port above COM16.
-        {kComOther, "17", "There is no COM port above COM16."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        unit.comIndex = 2;
-        ui.OnDialog(kExpert)
-            .Press(c.port)
-            .Type(kNumber, c.typed)
-            .Press(IDC_EXPERT_UNIT_FIRST + 6)
-            .Press(ui::IDOK);
-        ui.OnMessageBox(c.message, kExpert).Press(ui::IDOK);
-        ui.At(ui.Clock().MonotonicMs() + 1000).Press(ui::IDCANCEL);
-        EXPECT_EQ(RunExpertSetup(), ui::IDCANCEL);
-        EXPECT_EQ(Unit(), std::tuple(0, 0, 2, 0));
-        EXPECT_FALSE(std::filesystem::exists("orvane.cfg"));
-        EXPECT_TRUE(ui.Log().Contains("[OK exclamation]"));
-    }
+    EXPECT_FALSE(std::filesystem::exists("orvane.cfg"));
 }
 
 TEST_F(ExpertSetupTest, CancelStoresNothingButExpertModeStillDropsTheChosenFiles) {

@@ -44,12 +44,6 @@ TEST_F(CommandChannelTest, SentencesOnTheWireAndCallsOnAClosedChannelAreHarmless
 }
 
 TEST_F(CommandChannelTest, PortThatDoesNotOpenIsNeverOpenAndTheSpeedAskedForDecidesAutomatic) {
-    unit.Open(1, 9600, false);
-    EXPECT_EQ(std::pair(unit.isOpen, unit.openFailed), std::pair(0, 1));
-    ui.OnMessageBox("COULD NOT OPEN COM PORT", "ERROR").Press(ui::IDOK);
-    unit.Open(1, 9600, true);
-    EXPECT_EQ(ui.Log().MessageBoxes().size(), 1u);
-
     // A speed the port refuses takes everything down again.
     platform::MemorySerialDevice& com2 = bank.Attach(1);
     com2.SetBaudFilter([](std::uint32_t baud) { return baud != 4800; });

@@ -1,5 +1,5 @@
-// The connection dialog's scan over COM1..COM4 and four speeds, and the identification
-// it ends with, in virtual time with simulated receivers on the memory device bank.
+// The connection dialog's scan over COM1..COM4 and four speeds, in virtual time with simulated
+// receivers on the memory device bank.
 #include "command/CConnectDlg.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/CGpsUnit.h"
-#include "command/UnitTable.h"
 #include "platform/MemorySerialBank.h"
 #include "res/Resource.h"
 #include "sim/SimulatedReceiver.h"
@@ -24,9 +23,10 @@ constexpr int kScanSpeeds[] = {4800, 9600, 19200, 1200};
 class ConnectDlgTest : public ::testing::Test {
   protected:
     // The ticks the scan takes to find this receiver on this port; leaves it identified.
-    std::uint64_t TicksToFind(int port, sim::ReceiverOptions options, int speed = 4800) {
+    std::uint64_t TicksToFind(int port, int speed) {
         ScriptedUi ui;
         platform::MemorySerialBank bank;
+        sim::ReceiverOptions options;
         options.sentenceSpeed = static_cast<std::uint32_t>(speed);
         sim::SimulatedReceiver receiver(options);
         bank.Attach(port, &receiver);
@@ -77,35 +77,11 @@ TEST_F(ConnectDlgTest, ReceiverOnAnyPortAtAnySpeedIsFoundWithinTheTicksTheScanOr
         for (int speedIndex = 0; speedIndex < 4; ++speedIndex) {
             int speed = kScanSpeeds[speedIndex];
             SCOPED_TRACE("COM" + std::to_string(port + 1) + " at " + std::to_string(speed));
-            EXPECT_EQ(TicksToFind(port, sim::ReceiverOptions(), speed),
-                      std::max(2u, 4u * port + 2u * speedIndex + 1u));
+            EXPECT_EQ(TicksToFind(port, speed), std::max(2u, 4u * port + 2u * speedIndex + 1u));
             EXPECT_EQ(unit.comIndex, port);
             EXPECT_EQ(unit.baud, speed);
         }
     }
-}
-
-TEST_F(ConnectDlgTest, EveryModelIsIdentifiedAsTheUnitTableSays) {
-    for (const UnitTableRow& row : UnitTable) {
-        SCOPED_TRACE(std::string(row.displayName));
-        sim::ReceiverOptions options;
-        // The second "033" row is told apart by its memory reply (no map memory).
-        ASSERT_TRUE(options.SetModel(row.unitType == 6 ? row.displayName : row.productCode));
-        options.firmware = "4.56";
-        EXPECT_EQ(TicksToFind(0, options), 2u);
-        EXPECT_EQ(std::tie(unit.family, unit.unitType, unit.unitName, unit.productCode),
-                  std::tuple(row.family == 3 ? 2 : row.family, row.unitType,
-                             std::string(row.displayName), std::string(row.productCode)));
-        EXPECT_EQ(std::pair(unit.askMapHeader, unit.askPoiHeader),
-                  std::pair(row.askMapHeader, row.askPoiHeader));
-        EXPECT_EQ(unit.fwMajor * 100 + unit.fwMinor, 456);
-    }
-    // An unsupported receiver ends the scan too.
-    sim::ReceiverOptions other;
-    other.SetUnknownCode("077");
-    EXPECT_EQ(TicksToFind(0, other), 2u);
-    EXPECT_EQ(unit.family, 1);
-    EXPECT_EQ(unit.unitName, "");
 }
 
 }  // namespace

@@ -76,18 +76,15 @@ TEST_F(DatabaseTypeDlgTest, PoiModelAsksOnlyForThePoiHeaderAndWaitsForIt) {
     EXPECT_EQ(CDatabaseTypeDlg::FormatElapsed(-30), "00:00:00");
 }
 
+// The header query of a map model goes unanswered: one from earlier in the run is enough.
 TEST_F(DatabaseTypeDlgTest, MapModelAsksOnlyForTheMapHeaderAndTakesOneFromEarlier) {
-    EXPECT_EQ(Run("Pathwick Color", {}), std::pair(int{ui::IDOK}, std::uint64_t{1000}));
-    EXPECT_EQ(unit.mapHeader.substr(0, 29), "MAP,BASE,DEMOMAP,1.00,2600000");
-    EXPECT_EQ(Heard("CMD,PIH"), 0);
-    EXPECT_GE(Heard("CMD,MPH"), 1);
-
-    // The header query goes unanswered: one from earlier in the run is enough.
     sim::ReceiverOptions options;
     options.SetModel("Pathwick Color");
     options.mapHeader.clear();
     EXPECT_EQ(Run("", options, "earlier"), std::pair(int{ui::IDOK}, std::uint64_t{1000}));
     EXPECT_EQ(unit.mapHeader, "earlier");
+    EXPECT_EQ(Heard("CMD,PIH"), 0);
+    EXPECT_GE(Heard("CMD,MPH"), 1);
 }
 
 }  // namespace

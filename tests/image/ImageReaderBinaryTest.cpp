@@ -35,27 +35,6 @@ TEST_F(ImageReaderBinary, OnlyARegularFileUnder4GiBIsAnImage) {
     EXPECT_EQ(reader.valid + reader.size + reader.endAddress, 0u);
 }
 
-TEST_F(ImageReaderBinary, ReadsAtTheFileOffsetGivenInAddressAndNeverPastTheBuffer) {
-    samples::Bytes data = samples::RandomBytes(5000, 11);
-    ImageReader reader;
-    ASSERT_TRUE(reader.Open(Write("image.bin", data)));
-    EXPECT_EQ(reader.size + reader.endAddress, 2 * 5000u);
-    std::vector<std::uint8_t> buffer(1980);
-    // Out of order on purpose: the engine steps back and resends.
-    for (std::uint32_t offset : {3960u, 0u, 1980u, 7u, 5000u, 5001u, 0xFFFFFFFFu}) {
-        std::uint32_t address = offset;
-        int count = reader.ReadRecord(std::span<std::uint8_t>(buffer), 1980, address);
-        std::size_t expected = offset >= 5000 ? 0 : std::min<std::size_t>(1980, 5000 - offset);
-        ASSERT_EQ(static_cast<std::size_t>(count), expected) << offset;
-        EXPECT_EQ(address, offset);
-        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + count, data.begin() + offset));
-    }
-    // A buffer smaller than the capacity bounds the read.
-    std::uint32_t address = 50;
-    EXPECT_EQ(reader.ReadRecord(std::span<std::uint8_t>(buffer.data(), 4), 1980, address), 4);
-    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + 4, data.begin() + 50));
-}
-
 TEST_F(ImageReaderBinary, FilesWhoseFirstLineIsNoSRecordAreReadByteForByte) {
     for (std::string text :
          std::vector<std::string>{"", "S", "\n\n", "SX0000\n", "Hello S1 line\n",

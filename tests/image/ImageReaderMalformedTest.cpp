@@ -41,10 +41,7 @@ TEST_F(ImageReaderMalformed, DamagedLinesRefuseTheImageNamingTheFirstBadLine) {
          good.substr(0, good.size() - 3) + "\n", "does not match its length"},
         {"a non-hex address", "S3092D00G008090012\n", "not a hexadecimal digit"},
         {"a non-hex data pair", "S3092D004008ZZ0012\n", "not a hexadecimal digit"},
-        {"a wrong checksum",
-         "S3072D0040080900"
-         "00\n",
-         "wrong checksum"},
+        {"a wrong checksum", "S3072D004008090000\n", "wrong checksum"},
         {"an odd digit count", "S3072D00400809001\n", "cut short or has a digit too many"},
         {"a count longer than the line", "S3FF2D0040080900AA\n", "does not match its length"},
         {"a count below its address", "S3030000FC\n", "too short for its address"},

