@@ -17,8 +17,8 @@
 // second one quits; SIGTERM and SIGHUP quit at once; the end of input cancels. Every way
 // ends the program within a second, with the trace written and the port's settings back.
 struct StopCase : NamedCase {
-    std::vector<int> signals;  // sent in turn, each after the last one's answer; none: the
-                               // input ends
+    std::vector<int> signals;  // sent in turn, each once the last one's warning shows; none:
+                               // the input ends
     int status;
     std::string shown;
     bool wine = false;
