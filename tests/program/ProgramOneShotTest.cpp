@@ -7,15 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "tests/program/ProgramTest.h"
 #include "tests/support/NamedCase.h"
 #include "tests/support/PtyPair.h"
 
 namespace {
-
-constexpr int kRunLimitMs = 60000;
 
 struct StatusCase : NamedCase {
     std::vector<std::string> simArgs;  // none: no receiver, COM1 names a missing device
@@ -43,16 +40,12 @@ TEST_P(OneShotStatus, EndsWithItsStatusAndOneLineThatSaysWhy) {
     }
     ProgramProcess program(c.args, dir_.Path().string(), {{"ORVANE_COM1", device}});
     if (c.interrupt) {
-        ASSERT_TRUE(program.WaitFor("Writing code", kRunLimitMs)) << program.Output();
-        for (int wait = 0; TempWorkDir::Read("DEBUG.OUT").find("SEND REC") == std::string::npos;
-             ++wait) {
-            ASSERT_LT(wait, 300) << "no record was sent";
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        ASSERT_TRUE(program.WaitFor("Writing code", kPromptTimeoutMs) && RecordSent())
+            << program.Output();
         program.Signal(SIGINT);
     }
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(program.Wait(kRunLimitMs), c.status) << program.Output();
+    EXPECT_EQ(program.Wait(kPromptTimeoutMs), c.status) << program.Output();
     EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
     if (c.interrupt) {
         // Stopped within a second at a record's end, the trace whole, the port let go.
@@ -201,7 +194,7 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
     ReceiverSimProcess sim(simArgs);
     ASSERT_FALSE(sim.Path().empty());
     ProgramProcess program(args, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
-    ASSERT_EQ(program.Wait(kRunLimitMs), 0) << program.Output();
+    ASSERT_EQ(program.Wait(kPromptTimeoutMs), 0) << program.Output();
     EXPECT_NE(program.Output().find("Upload complete: "), std::string::npos) << program.Output();
     // One stage line per image, the second run's too.
     std::size_t stages = 0;

@@ -53,7 +53,6 @@ class ProgramProcess {
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
-    // Everything printed so far.
     const std::string& Output() const { return all_; }
 
     void CloseInput() {

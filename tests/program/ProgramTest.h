@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/program/ProgramProcess.h"
@@ -27,7 +28,6 @@ inline std::string WriteSample(const std::vector<std::string>& args, const std::
     return path;
 }
 
-// A code image for product 037.
 inline std::string WriteCodeImage(const std::string& size, const std::string& name = "code.srec") {
     return WriteSample({"code", "--product", "037", "--size", size}, name);
 }
@@ -38,6 +38,16 @@ inline void ExpectFlashEqualsImage(ReceiverSimProcess& sim, const std::string& i
     auto expected = SRecordBytes(image);
     ASSERT_FALSE(expected.empty());
     EXPECT_TRUE(SRecordBytes("flash.s3") == expected) << "the simulated flash differs";
+}
+
+// Waits until the trace in the working folder says that a record has gone (at most 30 s).
+inline bool RecordSent() {
+    for (int wait = 0; wait < 300; ++wait) {
+        if (TempWorkDir::Read("DEBUG.OUT").find("SEND REC") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 // Names the code image in orvane.ini: the program offers to upload it when it starts.
