@@ -54,13 +54,13 @@ class DesktopDriver : public FrontEndDriver {
         return true;
     }
 
-    bool PressKey(const std::string& caption, Key key) override {
-        return PressKeys(caption, {key == Key::Enter ? "Return" : "Escape"});
+    bool PressEnter(const std::string& caption) override {
+        return PressKeysIn(FindWindow(caption), {"Return"});
     }
 
     bool ChooseFile(const std::string& title, const std::string& path) override {
-        return PressKeys(title, {"ctrl+l"}) && TypeText(title, path) &&
-               PressKeys(title, {"Return"});
+        const std::string id = FindWindow(title);
+        return PressKeysIn(id, {"ctrl+l"}) && TypeTextIn(id, path) && PressKeysIn(id, {"Return"});
     }
 
     bool ChooseMenuCommand(const ui::FrameWindow& frame, const std::string& text) override {

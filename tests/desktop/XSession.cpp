@@ -14,6 +14,35 @@ namespace {
 constexpr int kServerStartMs = 10000;
 constexpr int kToolLimitMs = 10000;
 
+// Runs an X tool to its end (at most ten seconds); answers its exit status and output.
+struct ToolResult {
+    int status = -1;
+    std::string output;
+};
+
+ToolResult RunTool(const std::vector<std::string>& args) {
+    ToolResult result;
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return result;
+    pid_t pid = child::Spawn(args, {.output = out[1], .quiet = true});
+    ::close(out[1]);
+    const auto start = child::Clock::now();
+    if (pid > 0)
+        result.output = child::Read(out[0], kToolLimitMs);
+    ::close(out[0]);
+    result.status =
+        child::WaitExit(pid, static_cast<int>(std::max(0LL, kToolLimitMs - MsSince(start))));
+    child::Kill(pid);
+    return result;
+}
+
+bool XdoToolIn(const std::string& id, const std::vector<std::string>& command) {
+    std::vector<std::string> args = {"xdotool", "windowfocus", "--sync", id};
+    args.insert(args.end(), command.begin(), command.end());
+    return !id.empty() && RunTool(args).status == 0;
+}
+
 }  // namespace
 
 XSession& XSession::Get() {
@@ -75,23 +104,6 @@ void XSession::TearDown() {
     }
 }
 
-ToolResult RunTool(const std::vector<std::string>& args) {
-    ToolResult result;
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return result;
-    pid_t pid = child::Spawn(args, {.output = out[1], .quiet = true});
-    ::close(out[1]);
-    const auto start = child::Clock::now();
-    if (pid > 0)
-        result.output = child::Read(out[0], kToolLimitMs);
-    ::close(out[0]);
-    result.status =
-        child::WaitExit(pid, static_cast<int>(std::max(0LL, kToolLimitMs - MsSince(start))));
-    child::Kill(pid);
-    return result;
-}
-
 std::vector<std::string> VisibleWindowIds(pid_t process) {
     ToolResult found =
         RunTool(process == kAnyProcess
@@ -122,23 +134,14 @@ std::string FindWindow(const std::string& title, pid_t process) {
     return {};
 }
 
-bool PressKeys(const std::string& title, const std::vector<std::string>& keys, pid_t process) {
-    std::string id = FindWindow(title, process);
-    return !id.empty() && PressKeysIn(id, keys);
-}
-
 bool PressKeysIn(const std::string& id, const std::vector<std::string>& keys) {
-    std::vector<std::string> args = {"xdotool", "windowfocus", "--sync", id,
-                                     "key",     "--delay",     "40"};
-    args.insert(args.end(), keys.begin(), keys.end());
-    return RunTool(args).status == 0;
+    std::vector<std::string> command = {"key", "--delay", "40"};
+    command.insert(command.end(), keys.begin(), keys.end());
+    return XdoToolIn(id, command);
 }
 
-bool TypeText(const std::string& title, const std::string& text) {
-    std::string id = FindWindow(title);
-    return !id.empty() &&
-           RunTool({"xdotool", "windowfocus", "--sync", id, "type", "--delay", "40", text})
-                   .status == 0;
+bool TypeTextIn(const std::string& id, const std::string& text) {
+    return XdoToolIn(id, {"type", "--delay", "40", text});
 }
 
 std::string Screenshot(const std::string& windowId, const std::string& name) {
@@ -153,13 +156,4 @@ std::string Screenshot(const std::string& windowId, const std::string& name) {
 int DistinctColours(const std::string& path) {
     ToolResult counted = RunTool({"identify", "-format", "%k", path});
     return counted.status == 0 ? std::atoi(counted.output.c_str()) : 0;
-}
-
-void DesktopTest::SetUp() {
-    REQUIRE_DISPLAY();
-    ui::Runtime::Get().Reset();
-}
-
-void DesktopTest::TearDown() {
-    ui::Runtime::Get().Reset();
 }

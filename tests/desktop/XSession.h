@@ -31,20 +31,6 @@ class XSession : public ::testing::Environment {
     std::unique_ptr<ui::DesktopBackend> backend_;
 };
 
-// Skips the running test when there is no display.
-#define REQUIRE_DISPLAY()                                      \
-    do {                                                       \
-        if (XSession::Get().Backend() == nullptr)              \
-            GTEST_SKIP() << "no virtual X server could start"; \
-    } while (false)
-
-// Runs an X tool to its end (at most ten seconds); answers its exit status and output.
-struct ToolResult {
-    int status = -1;
-    std::string output;
-};
-ToolResult RunTool(const std::vector<std::string>& args);
-
 // Visible top-level windows of a process (this one by default; kAnyProcess: every titled
 // one of the display), and their titles as the window manager reads them.
 constexpr pid_t kAnyProcess = -1;
@@ -53,21 +39,13 @@ std::string WindowTitle(const std::string& windowId);
 // The visible window with exactly this title; empty when there is none.
 std::string FindWindow(const std::string& title, pid_t process = 0);
 
-// Gives the window with this title the keyboard focus and presses keys ("Return",
-// "ctrl+u", ...); answers whether the window was there.
-bool PressKeys(const std::string& title, const std::vector<std::string>& keys, pid_t process = 0);
+// Gives the window the keyboard focus and presses keys ("Return", "ctrl+u", ...), or types
+// text; answers whether the window was there.
 bool PressKeysIn(const std::string& windowId, const std::vector<std::string>& keys);
-bool TypeText(const std::string& title, const std::string& text);
+bool TypeTextIn(const std::string& windowId, const std::string& text);
 
 // Saves the window's picture as a PNG in the artefact folder (screenshots/ in the folder
 // the test program started in); answers the path, empty on failure.
 std::string Screenshot(const std::string& windowId, const std::string& name);
 // Distinct colours of a picture: a blank or unpainted window has one or two.
 int DistinctColours(const std::string& path);
-
-// A test on the display: the framework's state is fresh before and after it.
-class DesktopTest : public ::testing::Test {
-  protected:
-    void SetUp() override;
-    void TearDown() override;
-};

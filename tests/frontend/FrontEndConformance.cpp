@@ -35,7 +35,6 @@
 namespace {
 
 using Steady = std::chrono::steady_clock;
-using Key = FrontEndDriver::Key;
 
 using namespace frontendtest;
 
@@ -53,59 +52,44 @@ class FrontEndConformance : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(FrontEndConformance, ButtonsAndKeysReachTheDialogAndTheLastEndDialogWins) {
-    using Step = std::function<bool(TestDialog&)>;
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;  // one a tick
-        int expected;
+// Enter and Escape on the program's own dialogs: its run on each desktop (tests/desktop).
+TEST_F(FrontEndConformance, ButtonsReachTheDialogAndTheLastEndDialogWins) {
+    // One a tick: a radio button, then a push button whose handler ends the dialog twice.
+    const std::vector<std::function<bool(TestDialog&)>> steps = {
+        [&](TestDialog&) { return user.PressButton("Buttons", "B"); },
+        [&](TestDialog& d) {
+            return d.IsChecked(kRadioB) && !d.IsChecked(kRadioA) &&
+                   user.ShownText(d, kRadioB) == "(x)" && user.PressButton("Buttons", "Act");
+        },
     };
-    FrontEndDriver& u = user;
-    const std::vector<Case> cases = {
-        {"Enter presses the default button",
-         {[&](TestDialog&) { return u.PressKey("Keys", Key::Enter); }},
-         ui::IDOK},
-        {"Escape lands in OnCancel",
-         {[&](TestDialog&) { return u.PressKey("Keys", Key::Escape); }},
-         ui::IDCANCEL},
-        {"a radio button, then a push button whose handler ends twice",
-         {[&](TestDialog&) { return u.PressButton("Keys", "B"); },
-          [&](TestDialog& d) {
-              return d.IsChecked(kRadioB) && !d.IsChecked(kRadioA) &&
-                     u.ShownText(d, kRadioB) == "(x)" && u.PressButton("Keys", "Act");
-          }},
-         9},
+    TestDialog dialog("Buttons");
+    std::size_t step = 0;
+    dialog.onInit = [](TestDialog& d) {
+        d.CheckRadioButton(kRadioA, kRadioB, kRadioA);
+        d.SetTimer(1, 200);
     };
-    for (const Case& c : cases) {
-        TestDialog dialog("Keys");
-        std::size_t step = 0;
-        dialog.onInit = [](TestDialog& d) {
-            d.CheckRadioButton(kRadioA, kRadioB, kRadioA);
-            d.SetTimer(1, 200);
-        };
-        int misses = 0;
-        // A window the system has not shown yet (a new prefix is slow) is looked for again
-        // on the next tick; after five seconds the step fails and the dialog is ended.
-        dialog.onTimer = [&](TestDialog& d, int) {
-            if (step >= c.steps.size())
-                return;
-            if (c.steps[step](d)) {
-                ++step;
-                misses = 0;
-            } else if (++misses >= 25) {
-                ADD_FAILURE() << c.name << ", step " << step + 1;
-                step = c.steps.size();
-                d.EndDialog(-2);
-            }
-        };
-        dialog.onCommand = [](TestDialog& d, int id) {
-            if (id == kAction) {
-                d.EndDialog(ui::IDOK);
-                d.EndDialog(9);
-            }
-        };
-        EXPECT_EQ(dialog.DoModal(), c.expected) << c.name;
-    }
+    int misses = 0;
+    // A window the system has not shown yet (a new prefix is slow) is looked for again on
+    // the next tick; after five seconds the step fails and the dialog is ended.
+    dialog.onTimer = [&](TestDialog& d, int) {
+        if (step >= steps.size())
+            return;
+        if (steps[step](d)) {
+            ++step;
+            misses = 0;
+        } else if (++misses >= 25) {
+            ADD_FAILURE() << "step " << step + 1;
+            step = steps.size();
+            d.EndDialog(-2);
+        }
+    };
+    dialog.onCommand = [](TestDialog& d, int id) {
+        if (id == kAction) {
+            d.EndDialog(ui::IDOK);
+            d.EndDialog(9);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), 9);
 }
 
 TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesItsAnswer) {
@@ -114,13 +98,13 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
         unsigned flags;
         std::string button;  // none: Enter
         int expected;
-        std::string screenshot;
     };
+    // The program's own boxes are pictured by its run on each desktop (tests/desktop).
     const std::vector<Case> cases = {
-        {"WARNING", ui::MB_YESNO | ui::MB_ICONEXCLAMATION, "No", ui::IDNO, "warning-box"},
-        {"Confirm", ui::MB_YESNO | ui::MB_ICONQUESTION, "", ui::IDYES, ""},
-        {"STATUS", ui::MB_OKCANCEL | ui::MB_ICONINFORMATION, "Cancel", ui::IDCANCEL, ""},
-        {"ERROR", ui::MB_OK | ui::MB_ICONSTOP, "OK", ui::IDOK, ""},
+        {"WARNING", ui::MB_YESNO | ui::MB_ICONEXCLAMATION, "No", ui::IDNO},
+        {"Confirm", ui::MB_YESNO | ui::MB_ICONQUESTION, "", ui::IDYES},
+        {"STATUS", ui::MB_OKCANCEL | ui::MB_ICONINFORMATION, "Cancel", ui::IDCANCEL},
+        {"ERROR", ui::MB_OK | ui::MB_ICONSTOP, "OK", ui::IDOK},
     };
     for (const Case& c : cases) {
         TestDialog dialog("Uploading");
@@ -128,7 +112,6 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
         int ticksWhileBoxOpen = 0;
         int ticksAtBoxOpen = 0;
         int shownWhileBoxOpen = -1;
-        int colours = -1;
         unsigned icon = 0;
         bool boxOpen = false;
         int answer = 0;
@@ -150,10 +133,8 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
             if (boxOpen && ++ticksWhileBoxOpen == 12) {
                 // What the dialog below shows now, drawn while the box waits.
                 shownWhileBoxOpen = std::stoi(user.ShownText(d, kProgress));
-                if (!c.screenshot.empty())
-                    colours = user.Screenshot(c.caption, c.screenshot);
                 icon = user.BoxIcon(c.caption);
-                EXPECT_TRUE(c.button.empty() ? user.PressKey(c.caption, Key::Enter)
+                EXPECT_TRUE(c.button.empty() ? user.PressEnter(c.caption)
                                              : user.PressButton(c.caption, c.button))
                     << c.caption;
             }
@@ -166,9 +147,6 @@ TEST_F(FrontEndConformance, AMessageBoxOverARunningDialogKeepsItsTimersAndTakesI
         EXPECT_EQ(answer, c.expected) << c.caption;
         EXPECT_EQ(icon, c.flags & ui::MB_ICON_MASK) << c.caption;
         EXPECT_GE(shownWhileBoxOpen, ticksAtBoxOpen + 10) << c.caption;
-        if (!c.screenshot.empty()) {
-            EXPECT_GT(colours, 20) << c.caption;
-        }
         EXPECT_EQ(user.LoopDepth(), 0u);
     }
 }
@@ -296,7 +274,6 @@ TEST_F(FrontEndConformance, TheMainWindowShowsItsStatusAtOnceAndRunsItsEnabledCo
             case 2:
                 frame.SetPaneText(0, "XR-5 Receiver");  // shown at once
                 EXPECT_EQ(user.StatusText(frame, 0), "XR-5 Receiver");
-                EXPECT_GT(user.Screenshot(menu.title, "main-window"), 20);
                 EXPECT_TRUE(user.ChooseMenuCommand(frame, "Exit"));
                 break;
             default:

@@ -15,15 +15,13 @@ class FrameWindow;
 // dialog below) and take effect when that loop runs again, as a user's would.
 class FrontEndDriver {
   public:
-    enum class Key { Enter, Escape };
-
     virtual ~FrontEndDriver() = default;
     // False when the front end cannot run here (no display): the suite skips.
     virtual bool Ready() const = 0;
     // Presses the button (push or radio button of a dialog, or of a message box) with this
     // text, '&' left out, in the window with this caption.
     virtual bool PressButton(const std::string& caption, const std::string& text) = 0;
-    virtual bool PressKey(const std::string& caption, Key key) = 0;
+    virtual bool PressEnter(const std::string& caption) = 0;
     // Gives the open file dialog with this title a path and confirms it.
     virtual bool ChooseFile(const std::string& title, const std::string& path) = 0;
     // Chooses the menu command with this text ('&' left out) of the main window.

@@ -130,13 +130,12 @@ class Win32Driver : public FrontEndDriver {
         return button != nullptr && ::PostMessageW(button, BM_CLICK, 0, 0);
     }
 
-    bool PressKey(const std::string& caption, Key key) override {
+    bool PressEnter(const std::string& caption) override {
         HWND window = FindTopWindow(caption);
         HWND target = ::GetFocus();
         if (target == nullptr || (target != window && !::IsChild(window, target)))
             target = window;
-        WPARAM code = key == Key::Enter ? VK_RETURN : VK_ESCAPE;
-        return window != nullptr && ::PostMessageW(target, WM_KEYDOWN, code, 1);
+        return window != nullptr && ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 1);
     }
 
     bool ChooseFile(const std::string& title, const std::string& path) override {
@@ -197,7 +196,8 @@ class Win32Driver : public FrontEndDriver {
         HWND window = FindTopWindow(caption);
         std::filesystem::path folder = std::filesystem::current_path() / "screenshots";
         std::filesystem::create_directories(folder);
-        return window == nullptr ? 0 : SaveWindowPicture(window, folder / ("win32-" + name + ".bmp"));
+        return window == nullptr ? 0
+                                 : SaveWindowPicture(window, folder / ("win32-" + name + ".bmp"));
     }
 
   private:

@@ -1,28 +1,18 @@
 // The one-shot commands as a script runs them: one process per job against the simulator
-// on a pseudo-terminal, its exit status and its lines.
+// on a pseudo-terminal, its exit status and its lines; the program's other exit statuses
+// and --list-ports.
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
-#include "tests/program/ProgramProcess.h"
-#include "tests/program/Responder.h"
+#include "tests/program/ProgramTest.h"
 #include "tests/support/NamedCase.h"
+#include "tests/support/PtyPair.h"
 
 namespace {
-
-constexpr int kRunLimitMs = 60000;
-
-// "$IMAGE" and "$DATA" in a case's arguments stand for the files the test wrote.
-std::vector<std::string> WithFiles(std::vector<std::string> args, const std::string& image,
-                                   const std::string& data) {
-    for (std::string& arg : args)
-        arg = arg == "$IMAGE" ? image : arg == "$DATA" ? data : arg;
-    return args;
-}
 
 struct StatusCase : NamedCase {
     std::vector<std::string> simArgs;  // none: no receiver, COM1 names a missing device
@@ -32,20 +22,15 @@ struct StatusCase : NamedCase {
     bool interrupt = false;  // Ctrl-C once the code is being written
 };
 
-class OneShotStatus : public ProgramUploadTest, public ::testing::WithParamInterface<StatusCase> {};
+class OneShotStatus : public ProgramTest, public ::testing::WithParamInterface<StatusCase> {};
 
 }  // namespace
 
 TEST_P(OneShotStatus, EndsWithItsStatusAndOneLineThatSaysWhy) {
     const StatusCase& c = GetParam();
-    std::string image = WriteCodeImage(c.interrupt ? "512K" : "24K");
-    // A damaged S-record image: a line cut short in the middle.
-    std::string damaged = (dir_.Path() / "damaged.srec").string();
-    {
-        std::ifstream in(image);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        std::ofstream(damaged) << text.substr(0, 3000) << "\nS3150000\n" << text.substr(3000);
-    }
+    // code.srec, and damaged.srec: the same with a line cut short among whole ones.
+    std::string text = TempWorkDir::Read(WriteCodeImage(c.interrupt ? "512K" : "24K"));
+    TempWorkDir::Write("damaged.srec", text.insert(text.size() / 2, "\nS3150000\n"));
     std::optional<ReceiverSimProcess> sim;
     std::string device = (dir_.Path() / "no-such-device").string();
     if (!c.simArgs.empty()) {
@@ -53,19 +38,14 @@ TEST_P(OneShotStatus, EndsWithItsStatusAndOneLineThatSaysWhy) {
         ASSERT_FALSE(sim->Path().empty());
         device = sim->Path();
     }
-    ProgramProcess program(WithFiles(c.args, image, damaged), dir_.Path().string(),
-                           {{"ORVANE_COM1", device}});
+    ProgramProcess program(c.args, dir_.Path().string(), {{"ORVANE_COM1", device}});
     if (c.interrupt) {
-        ASSERT_TRUE(program.WaitFor("Writing code", kRunLimitMs)) << program.Output();
-        for (int wait = 0; TempWorkDir::Read("DEBUG.OUT").find("SEND REC") == std::string::npos;
-             ++wait) {
-            ASSERT_LT(wait, 300) << "no record was sent";
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        ASSERT_TRUE(program.WaitFor("Writing code", kPromptTimeoutMs) && RecordSent())
+            << program.Output();
         program.Signal(SIGINT);
     }
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(program.Wait(kRunLimitMs), c.status) << program.Output();
+    EXPECT_EQ(program.Wait(kPromptTimeoutMs), c.status) << program.Output();
     EXPECT_NE(program.Output().find(c.shown), std::string::npos) << program.Output();
     if (c.interrupt) {
         // Stopped within a second at a record's end, the trace whole, the port let go.
@@ -81,23 +61,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StatusCase{"Done",
                    {"--model", "Pathwick", "--chatter", "0"},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes"},
+                   {"upload", "--port", "COM1", "--code", "code.srec", "--yes"},
                    0,
                    "Upload complete: 24576 bytes in"},
         StatusCase{"UsageError", {}, {"upload", "--kind", "poi"}, 2, ""},
+        StatusCase{"UnknownOption", {}, {"--flash"}, 2, ""},
+        StatusCase{"DesktopWithoutDisplay", {}, {"--desktop"}, 1, ""},
         StatusCase{"QuestionWithoutYes",
                    {"--model", "Pathwick", "--chatter", "0"},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE"},
+                   {"upload", "--port", "COM1", "--code", "code.srec"},
                    2,
                    "\"Confirm\" needs an answer (OK, Cancel): give --yes"},
         StatusCase{"KindTheReceiverDoesNotOffer",
                    {"--model", "Pathwick", "--chatter", "0"},
-                   {"upload", "--port", "COM1", "--data", "$IMAGE", "--kind", "database"},
+                   {"upload", "--port", "COM1", "--data", "code.srec", "--kind", "database"},
                    2,
                    "(Program code, POI Database, Cancel): give --code FILE"},
         StatusCase{"NoReceiver",
                    {},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes"},
+                   {"upload", "--port", "COM1", "--code", "code.srec", "--yes"},
                    3,
                    "No receiver found: no answer on COM1 ("},
         StatusCase{"IdentifyFindsNone",
@@ -105,34 +87,55 @@ INSTANTIATE_TEST_SUITE_P(
                    {"identify", "--port", "COM1"},
                    3,
                    "no such file or directory)"},
-        StatusCase{"DamagedImage",
-                   {"--model", "Pathwick", "--chatter", "0"},
-                   {"upload", "--port", "COM1", "--code", "$DATA", "--yes"},
-                   4,
-                   "Image refused: Error reading code file /"},
+        StatusCase{
+            "DamagedImage",
+            {"--model", "Pathwick", "--chatter", "0"},
+            {"upload", "--port", "COM1", "--code", "damaged.srec", "--yes"},
+            4,
+            "Image refused: Error reading code file damaged.srec is not a valid S-record image: "
+            "line "},
         StatusCase{"CheckWrongModel",
                    {},
-                   {"check", "--code", "$IMAGE", "--model", "Pathwick Topo"},
+                   {"check", "--code", "code.srec", "--model", "Pathwick Topo"},
                    4,
                    "Image refused for Pathwick Topo"},
         StatusCase{"ReceiverGone",
                    {"--model", "Pathwick", "--chatter", "0", "--fault", "disconnect:at=3"},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes"},
+                   {"upload", "--port", "COM1", "--code", "code.srec", "--yes"},
                    5,
                    "Upload failed: ERROR: UPLOAD HAS NOT COMPLETED! The connection to the "
                    "receiver was lost"},
         StatusCase{"ReceiverSilentPastTimeout",
                    {"--model", "Pathwick", "--chatter", "0", "--fault", "silence:for=0,at=3"},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes", "--timeout", "4"},
+                   {"upload", "--port", "COM1", "--code", "code.srec", "--yes", "--timeout", "4"},
                    5,
                    "(--timeout)"},
         StatusCase{"Interrupted",
                    {"--model", "Pathwick", "--chatter", "0", "--pace"},
-                   {"upload", "--port", "COM1", "--code", "$IMAGE", "--yes"},
+                   {"upload", "--port", "COM1", "--code", "code.srec", "--yes"},
                    130,
                    "Interrupted: stopping.",
                    true}),
     ByName);
+
+// --help and --version: install_test.sh, on the installed program.
+TEST(ProgramOptions, ListPortsShowsMappedDevices) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TempWorkDir dir;
+    ProgramProcess program({"--list-ports"}, dir.Path().string(),
+                           {{"ORVANE_COM1", pty.SlavePath()},
+                            {"ORVANE_COM2", ""},
+                            {"ORVANE_COM3", "/dev/tarnwick-none"},
+                            {"ORVANE_COM9", "/dev/null"}});
+    EXPECT_EQ(program.Wait(20000), 0);
+    EXPECT_NE(program.Output().find("COM1  " + pty.SlavePath() +
+                                    "\nCOM2  no device\n"
+                                    "COM3  /dev/tarnwick-none  (missing)\n"),
+              std::string::npos)
+        << program.Output();
+    EXPECT_NE(program.Output().find("COM9  /dev/null\n"), std::string::npos) << program.Output();
+}
 
 // upload --yes writes each family's images; the simulator's flash then holds each image at
 // its address (an S-record image at its own addresses).
@@ -147,7 +150,7 @@ struct FlashCase : NamedCase {
                                          // starts in its loader
 };
 
-class OneShotFlash : public ProgramUploadTest, public ::testing::WithParamInterface<FlashCase> {};
+class OneShotFlash : public ProgramTest, public ::testing::WithParamInterface<FlashCase> {};
 
 namespace {
 
@@ -191,7 +194,7 @@ TEST_P(OneShotFlash, UploadWithYesLeavesTheImagesInFlash) {
     ReceiverSimProcess sim(simArgs);
     ASSERT_FALSE(sim.Path().empty());
     ProgramProcess program(args, dir_.Path().string(), {{"ORVANE_COM1", sim.Path()}});
-    ASSERT_EQ(program.Wait(kRunLimitMs), 0) << program.Output();
+    ASSERT_EQ(program.Wait(kPromptTimeoutMs), 0) << program.Output();
     EXPECT_NE(program.Output().find("Upload complete: "), std::string::npos) << program.Output();
     // One stage line per image, the second run's too.
     std::size_t stages = 0;

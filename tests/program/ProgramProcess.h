@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -52,7 +53,6 @@ class ProgramProcess {
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
-    // Everything printed so far.
     const std::string& Output() const { return all_; }
 
     void CloseInput() {
@@ -90,8 +90,6 @@ class ProgramProcess {
         }
         return true;
     }
-    // The output between the last answer and the current prompt.
-    std::string Pending() const { return all_.substr(consumed_); }
 
     // Types a line; waits until the program took it (it echoes the answer after the prompt).
     bool Answer(const std::string& line, int timeoutMs = 10000) {
@@ -112,6 +110,17 @@ class ProgramProcess {
             if (!ReadSome(deadline))
                 return false;
         }
+    }
+
+    // Answers the prompts in turn, {prompt, answer}; false at another prompt, or when the
+    // program ended or timeoutMs passed.
+    bool AnswerPrompts(const std::vector<std::pair<std::string, std::string>>& script,
+                       int timeoutMs) {
+        for (const auto& [prompt, answer] : script) {
+            if (NextPrompt(timeoutMs) != prompt || !Answer(answer, timeoutMs))
+                return false;
+        }
+        return true;
     }
 
     // Waits for the end of the program: its exit status, or -1 after timeoutMs.

@@ -2,7 +2,6 @@
 // the main window and end of input (Ctrl-C and the exit statuses: tests/program).
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <optional>
 
 #include "tests/support/NamedCase.h"
@@ -49,17 +48,16 @@ TEST_P(MessageBoxAnswer, IsAButtonsNameInAnyCaseOrTheCancelAtTheEndOfInput) {
 
 INSTANTIATE_TEST_SUITE_P(
     TerminalBox, MessageBoxAnswer,
-    ::testing::Values(BoxCase{"Ok", ui::MB_OK, "ok\n", ui::IDOK, "Buttons: OK\n"},
-                      BoxCase{"Cancel", ui::MB_OKCANCEL, "CANCEL\n", ui::IDCANCEL,
-                              "Buttons: OK, Cancel\n"},
-                      BoxCase{"YesAfterAWrongAnswer", ui::MB_YESNO, "maybe\nYes\n", ui::IDYES,
-                              "Answer Yes, No.\n"},
-                      BoxCase{"OkAfterAButtonNotShown", ui::MB_OKCANCEL, "yes\nOk\n", ui::IDOK,
-                              "Answer OK, Cancel.\n"},
-                      BoxCase{"EndOfInputNo", ui::MB_YESNO, "", ui::IDNO, "End of input: No\n"},
-                      BoxCase{"EndOfInputCancel", ui::MB_OKCANCEL, "", ui::IDCANCEL,
-                              "End of input: Cancel\n"},
-                      BoxCase{"EndOfInputOk", ui::MB_OK, "", ui::IDOK, "End of input: OK\n"}),
+    ::testing::Values(
+        BoxCase{"Ok", ui::MB_OK, "ok\n", ui::IDOK, "Buttons: OK\n"},
+        BoxCase{"Cancel", ui::MB_OKCANCEL, "CANCEL\n", ui::IDCANCEL, "Buttons: OK, Cancel\n"},
+        BoxCase{"YesAfterAWrongAnswer", ui::MB_YESNO, "maybe\nYes\n", ui::IDYES,
+                "Answer Yes, No.\n"},
+        BoxCase{"OkAfterAButtonNotShown", ui::MB_OKCANCEL, "yes\nOk\n", ui::IDOK,
+                "Answer OK, Cancel.\n"},
+        BoxCase{"EndOfInputNo", ui::MB_YESNO, "", ui::IDNO, "End of input: No\n"},
+        BoxCase{"EndOfInputCancel", ui::MB_OKCANCEL, "", ui::IDCANCEL, "End of input: Cancel\n"},
+        BoxCase{"EndOfInputOk", ui::MB_OK, "", ui::IDOK, "End of input: OK\n"}),
     ByName);
 
 TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
@@ -96,33 +94,21 @@ TEST(TerminalDialog, ButtonsRadiosAndLabelledBoxesAreChosenByTheirText) {
         << out;
 }
 
-// Waiting for an answer or running on its own (a scan, an upload), a dialog is
-// cancelled at the end of input and the program ends at once, even when its Cancel asks
-// first (an upload: "stop?") or does not close it.
+// At its prompt, a dialog is cancelled at the end of input and the program ends at once,
+// even when its Cancel asks first (an upload's "stop?"). Running dialogs (the scan, an
+// upload) meet the end of input in tests/program.
 TEST(TerminalDialog, EndOfInputCancelsItAndEndsTheProgramAtOnce) {
-    for (bool running : {false, true}) {
-        for (bool asks : {false, true}) {
-            TerminalUi ui;
-            ui.EndInput();
-            LabelledDialog dialog;
-            if (running)
-                dialog.onInit = [](LabelledDialog& d) { d.SetTimer(11, 1000); };
-            if (asks) {
-                dialog.onCancel = [](LabelledDialog& d) {
-                    if (ui::MessageBox(&d, "Stop?", "WARNING", ui::MB_OKCANCEL) == ui::IDOK)
-                        d.EndDialog(ui::IDCANCEL);
-                };
-            }
-            auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-            EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kEndOfInputQuitCode);
-            EXPECT_TRUE(ui.Printed(running ? "\nEnd of input: Cancel\n"
-                                           : "Expert Setup> End of input: Cancel\n"))
-                << ui.Output();
-            EXPECT_FALSE(ui.Printed("WARNING")) << ui.Output();
-        }
-    }
+    TerminalUi ui;
+    ui.EndInput();
+    LabelledDialog dialog;
+    dialog.onCancel = [](LabelledDialog& d) {
+        if (ui::MessageBox(&d, "Stop?", "WARNING", ui::MB_OKCANCEL) == ui::IDOK)
+            d.EndDialog(ui::IDCANCEL);
+    };
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(ui::Runtime::Get().QuitCode(), ui::TerminalBackend::kEndOfInputQuitCode);
+    EXPECT_TRUE(ui.Printed("Expert Setup> End of input: Cancel\n")) << ui.Output();
+    EXPECT_FALSE(ui.Printed("WARNING")) << ui.Output();
 }
 
 TEST(TerminalDialog, RunningOnItsOwnItPrintsEachChangeOnceAndTakesItsButtonsAtOnce) {
@@ -246,7 +232,8 @@ class Frame : public ui::FrameWindow {
 }  // namespace
 
 // Commands are typed by their text in any case; a greyed or unknown one is refused and said.
-TEST(TerminalMainWindow, RunsTypedMenuCommandsUntilExit) {
+// The end of input is Exit.
+TEST(TerminalMainWindow, RunsTypedMenuCommandsUntilTheEndOfInput) {
     TerminalUi ui;
     ui::Application app;
     ui::Application* previous = ui::Runtime::Get().App();
@@ -254,15 +241,15 @@ TEST(TerminalMainWindow, RunsTypedMenuCommandsUntilExit) {
     Frame frame;
     frame.Create(kMenu);
     app.mainWindow = &frame;
-    ui.Type("upload\nselect code file\nUPLOAD\nflash it\nabout upload\nexit\n");
+    ui.Type("upload\nselect code file\nUPLOAD\nflash it\nabout upload\n");
+    ui.EndInput();
     EXPECT_EQ(app.Run(), 0);
     EXPECT_EQ(frame.ran, (std::vector<int>{kSelectCode, kUpload, kAbout}));
-    for (const char* shown :
-         {"Tarnwick Firmware Uploader\nMenu:\n  File: Select Code File, Exit\n"
-          "  Upload (greyed)\n  Help: About UPLOAD\n",
-          "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
-          "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n",
-          "Unknown command \"flash it\".\n"})
+    for (const char* shown : {"Tarnwick Firmware Uploader\nMenu:\n  File: Select Code File, Exit\n"
+                              "  Upload (greyed)\n  Help: About UPLOAD\n",
+                              "Command> upload\nUpload is greyed out.\nCommand> select code file\n"
+                              "Status: Pathwick\nMenu:\n  File: Select Code File, Exit\n  Upload\n",
+                              "Unknown command \"flash it\".\n", "Command> End of input: Exit\n"})
         EXPECT_TRUE(ui.Printed(shown)) << ui.Output();
     frame.Destroy();
     ui::Runtime::Get().SetApp(previous);

@@ -53,10 +53,8 @@ class TerminalUi {
     int Count(const std::string& text) const {
         std::string all = Output();
         int count = 0;
-        for (std::size_t at = all.find(text); at != std::string::npos;
-             at = all.find(text, at + 1)) {
+        for (std::size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
             ++count;
-        }
         return count;
     }
 
