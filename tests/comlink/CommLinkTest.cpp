@@ -61,35 +61,6 @@ TEST_F(LinkTest, ChannelSetupAndTeardownChangeTheLineInOrder) {
     EXPECT_FALSE(device.IsOpen() || peer.dtr || peer.rts);
 }
 
-TEST_F(LinkTest, LinkOnAFailedPortHasNoSettingsAndHandsOverTheFailureOnce) {
-    Win32CommPort port(5, 4096, 2048, 0);  // nothing on COM6
-    ASSERT_EQ(port.LastError(), CL_ERR_GENERAL);
-    CommLink link(port);
-    EXPECT_EQ(link.Line(), nullptr);
-    EXPECT_EQ(link.Handshake(), nullptr);
-    LineSettings line(&link);
-    EXPECT_EQ(line.SetBaud(4800), CL_ERR_GENERAL);
-    EXPECT_EQ(line.Baud(), 1200);
-    EXPECT_EQ(Summary(link, CL_ERR_GENERAL), 0);  // the failed apply's record
-    EXPECT_EQ(Summary(link, CL_ERR_GENERAL), 0);  // no handshake settings
-    EXPECT_EQ(link.SendByte('x'), CL_ERR_SHORT_WRITE);
-    EXPECT_EQ(link.ReadByteTimed(0), CL_ERR_TIMEOUT);
-}
-
-TEST_F(LinkTest, ReadByteTimedPollsOnTheClock) {
-    Win32CommPort port(0, 4096, 2048, 0);
-    CommLink link(port);
-    std::uint64_t start = clock.MonotonicMs();
-    EXPECT_EQ(link.ReadByteTimed(0), CL_ERR_TIMEOUT);
-    EXPECT_EQ(clock.MonotonicMs(), start);  // one attempt, no wait
-    EXPECT_EQ(link.ReadByteTimed(50), CL_ERR_TIMEOUT);
-    EXPECT_EQ(clock.MonotonicMs(), start + 50);
-    peer.SendAt(start + 80, "K");
-    EXPECT_EQ(link.ReadByteTimed(100), 'K');
-    EXPECT_EQ(clock.MonotonicMs(), start + 80);
-    EXPECT_EQ(link.ReadByteTimed(-5), CL_ERR_TIMEOUT);
-}
-
 TEST_F(LinkTest, LineErrorsAreReportedOnce) {
     Win32CommPort port(0, 16, 8, 0);
     CommLink link(port);

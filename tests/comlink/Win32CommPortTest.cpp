@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "COMLINK/CommLink.h"
 #include "COMLINK/CommSignal.h"
+#include "COMLINK/LineSettings.h"
 #include "COMLINK/PortOpenCount.h"
 #include "COMLINK/Win32CommPort.h"
 #include "tests/support/MemorySerialFixture.h"
@@ -55,8 +57,19 @@ TEST_F(PortTest, PortsThatOpenNothingFailEveryOperation) {
         Win32CommPort port(c[0], 4096, 2048, 0);
         EXPECT_EQ(port.LastError(), c[1]);
         EXPECT_FALSE(port.IsOpen());
+        // A link on it has no settings and hands over the failure once.
+        CommLink link(port);
+        EXPECT_TRUE(link.Line() == nullptr && link.Handshake() == nullptr);
+        LineSettings line(&link);
+        EXPECT_EQ(line.SetBaud(4800), CL_ERR_GENERAL);
+        EXPECT_EQ(line.Baud(), 1200);
+        unsigned short summary = 0xFFFF;
+        EXPECT_EQ(link.LineErrors(summary), CL_ERR_GENERAL);  // the failed apply's record
+        EXPECT_EQ(link.LineErrors(summary), CL_ERR_GENERAL);  // no handshake settings
+        EXPECT_EQ(summary, 0);
+        EXPECT_EQ(link.SendByte('x'), CL_ERR_SHORT_WRITE);
+        EXPECT_EQ(link.ReadByteTimed(0), CL_ERR_TIMEOUT);
         EXPECT_EQ(port.SetLine(9600, 'N', 8, 1), CL_ERR_GENERAL);
-        EXPECT_EQ(port.WriteByte('x'), CL_ERR_SHORT_WRITE);
     }
     EXPECT_EQ(PortOpenCount::Get(3), 0);
     EXPECT_EQ(bank.Device(PortOpenCount::kEntries)->OpenCount(), 0);

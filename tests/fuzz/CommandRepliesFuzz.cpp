@@ -3,10 +3,10 @@
 // field parser on the raw bytes.
 //
 // Input: one mode byte, then the bytes. Mode bit 0 set: the bytes are reply bodies, one
-// per "\n", each sent with its correct checksum and a CR LF, so that the interpretation
-// is reached without guessing checksums.
-#include <cstdio>
+// per "\n", each sent as a whole sentence with its correct checksum, so that the
+// interpretation is reached without guessing checksums.
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -15,6 +15,7 @@
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/fuzz/FuzzWorkDir.h"
+#include "tests/support/WireBytes.h"
 
 namespace {
 
@@ -22,21 +23,11 @@ namespace {
 constexpr std::size_t kChunkBytes = 1000;
 
 std::string WithChecksums(std::string_view bodies) {
-    std::string wire;
-    for (std::size_t start = 0; start <= bodies.size();) {
-        std::size_t end = bodies.find('\n', start);
-        if (end == std::string_view::npos)
-            end = bodies.size();
-        const std::string_view body = bodies.substr(start, end - start);
-        unsigned sum = 0;
-        for (char c : body.substr(body.starts_with('$') ? 1 : 0))
-            sum ^= static_cast<unsigned char>(c);
-        char trailer[8];
-        std::snprintf(trailer, sizeof trailer, "*%02X\r\n", sum);
-        wire.append(body).append(trailer);
-        start = end + 1;
-    }
-    return wire;
+    std::istringstream lines{std::string(bodies)};
+    std::string sentences;
+    for (std::string body; std::getline(lines, body);)
+        sentences += wire::Sentence(body);
+    return sentences;
 }
 
 }  // namespace

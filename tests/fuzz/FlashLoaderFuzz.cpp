@@ -1,9 +1,10 @@
 // An upload run on a memory serial device in virtual time, fed any sequence of receiver
-// bytes (LoaderFuzzInput.h), each chunk as input on the port, quiet periods as ticks. The
-// image file may be cut short during the run. After every step, for the image being sent:
+// bytes (the input is described below), each chunk as input on the port, quiet periods as ticks.
+// The image file may be cut short during the run. After every step, for the image being sent:
 //   - the bytes counted as sent never exceed the image and its pad byte;
 //   - a data record on the wire lies within the image and its pad byte;
 //   - FILE DONE comes only once the image is read to its end, unless the reader failed.
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,12 +15,60 @@
 #include "platform/MemorySerialBank.h"
 #include "platform/VirtualClock.h"
 #include "tests/fuzz/FuzzWorkDir.h"
-#include "tests/fuzz/LoaderFuzzInput.h"
 #include "tests/support/LoaderLine.h"
+#include "tools/sample-images/SampleImages.h"
 
 namespace {
 
-using loaderfuzz::Setup;
+// The input:
+//
+//   byte 0   the engine's set-up (Setup::From)
+//   byte 1   the image size (Setup::From)
+//   then     chunks: a header byte (bits 0-5: count of receiver bytes that follow, bits
+//            6-7: how long the line is quiet before them, kQuietMs), then those bytes.
+constexpr std::array<std::uint64_t, 4> kQuietMs = {0, 100, 1000, 10000};
+constexpr std::uint32_t kBinaryLoadAddress = 0xA0000;
+// A second image (a database after family-2 code) goes here.
+constexpr std::uint32_t kSecondLoadAddress = 0x1A0000;
+
+struct Setup {
+    bool recordNumbered = false;
+    bool addressCheck = false;
+    bool sRecord = false;
+    int family = 15;
+    std::size_t imageSize = 0;  // data bytes of the image
+    std::uint32_t loadAddress = 0;
+    // The image file is cut to half its length once the first record is programmed.
+    bool truncate = false;
+    // A second binary image follows the first, as a database follows code.
+    bool secondImage = false;
+    std::size_t secondSize = 0;
+
+    static Setup From(std::uint8_t config, std::uint8_t sizeByte) {
+        Setup s;
+        s.recordNumbered = (config & 1) != 0;
+        s.addressCheck = (config & 2) != 0;
+        s.sRecord = (config & 4) != 0;
+        s.family = (config & 8) != 0 ? 2 : 15;
+        if (s.sRecord) {
+            s.imageSize = samples::kMinCodeSize + std::size_t{sizeByte} * 8 + ((config >> 4) & 1);
+            s.loadAddress = samples::kCodeLoadAddress;
+        } else {
+            s.imageSize = std::size_t{sizeByte} * 29 + ((config >> 4) & 1);
+            s.loadAddress = (config & 0x20) != 0 ? kBinaryLoadAddress : 0;
+        }
+        s.truncate = (config & 0x40) != 0;
+        s.secondImage = (config & 0x80) != 0;
+        s.secondSize = std::size_t{sizeByte} * 13 + 1;
+        return s;
+    }
+    std::string ImageFile() const {
+        if (sRecord)
+            return samples::CodeImageSRecord("123", 3, 1, imageSize, 11);
+        const samples::Bytes bytes = samples::RandomBytes(imageSize, 11);
+        return std::string(bytes.begin(), bytes.end());
+    }
+};
 
 constexpr int kLoaderSpeed = 115200;
 constexpr int kMaxStepsPerBurst = 100000;
@@ -31,10 +80,6 @@ constexpr std::uint32_t kPadBytes = 1;
 void Require(bool condition) {
     if (!condition)
         std::abort();
-}
-
-void WriteImage(const std::string& name, const std::string& bytes) {
-    fuzzwork::WriteFile(name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 // An image of the session as the checks need it.
@@ -110,9 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2)
         return 0;
     const Setup setup = Setup::From(data[0], data[1]);
-    WriteImage("image", setup.ImageFile());
+    TempWorkDir::Write("image", setup.ImageFile());
     const samples::Bytes second = samples::RandomBytes(setup.secondSize, 12);
-    WriteImage("second", std::string(second.begin(), second.end()));
+    TempWorkDir::Write("second", std::string(second.begin(), second.end()));
 
     platform::VirtualClock clock;
     platform::ScopedClock clockGuard{clock};
@@ -128,18 +173,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         setup.sRecord ? reader.endAddress + 0x2D000000 : setup.loadAddress + reader.size;
     std::vector<UploadRun::Image> images{{&reader, setup.loadAddress}};
     if (setup.secondImage)
-        images.push_back({&secondReader, loaderfuzz::kSecondLoadAddress});
+        images.push_back({&secondReader, kSecondLoadAddress});
     UploadRun run(
         {{.uploadFamily = setup.family}, setup.recordNumbered, eraseEnd, setup.addressCheck},
         line.link.get(), images);
 
     Checks checks(setup, {&reader, setup.loadAddress, setup.imageSize},
-                  {&secondReader, loaderfuzz::kSecondLoadAddress, setup.secondSize}, run);
+                  {&secondReader, kSecondLoadAddress, setup.secondSize}, run);
     checks.Advance(false);
     for (std::size_t at = 2; at < size;) {
         const std::uint8_t header = data[at++];
         const std::size_t count = std::min<std::size_t>(header & 0x3F, size - at);
-        clock.Advance(loaderfuzz::kQuietMs[header >> 6]);
+        clock.Advance(kQuietMs[header >> 6]);
         device.DeliverToHost(data + at, count);
         at += count;
         checks.Advance(true);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -27,17 +26,6 @@ TEST(ComPortNames, DefaultPutsUsbAdaptersFirstInNumberOrder) {
     EXPECT_EQ(ComPortNames::DefaultDevices(dir.string()), expected);
     std::filesystem::remove_all(dir);
     EXPECT_TRUE(ComPortNames::DefaultDevices(dir.string()).empty());
-}
-
-TEST(ComPortNames, EnvironmentNamesTheDeviceOfAPort) {
-    ::setenv("ORVANE_COM7", "/dev/my-receiver", 1);
-    EXPECT_EQ(ComPortNames::PathOf(6), "/dev/my-receiver");
-    ::setenv("ORVANE_COM7", "", 1);
-    EXPECT_EQ(ComPortNames::PathOf(6), "");  // empty: no device
-    ::unsetenv("ORVANE_COM7");
-    EXPECT_EQ(ComPortNames::PathOf(-1), "");
-    std::vector<std::string> present = ComPortNames::DefaultDevices();
-    EXPECT_EQ(ComPortNames::PathOf(0), present.empty() ? "" : present[0]);
 }
 
 }  // namespace

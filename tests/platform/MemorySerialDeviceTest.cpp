@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <string>
 
 #include "platform/MemorySerialBank.h"
 #include "platform/MemorySerialDevice.h"
+#include "platform/VirtualClock.h"
 #include "tests/platform/SerialConformance.h"
-#include "tests/support/MemorySerialFixture.h"
+#include "tests/support/TestPeer.h"
 
 namespace {
 
@@ -37,23 +37,8 @@ class MemoryLine : public SerialLine {
 };
 
 INSTANTIATE_TEST_SUITE_P(Memory, SerialConformance,
-                         ::testing::Values(SerialBackendCase(
-                             "Memory", [] { return std::make_unique<MemoryLine>(); }, true, false)),
+                         ::testing::Values(SerialBackendCase{
+                             "Memory", [] { return std::make_unique<MemoryLine>(); }, true, false}),
                          ByName);
-
-using MemoryDeviceTest = MemorySerialFixture;
-
-TEST_F(MemoryDeviceTest, UnpluggedDeviceFailsLikeAVanishedAdapter) {
-    device.SetPeer(&peer);
-    ASSERT_TRUE(device.Open());
-    peer.present = false;
-    std::uint32_t queued = 7;
-    EXPECT_FALSE(device.Write(reinterpret_cast<const std::uint8_t*>("x"), 1, queued, nullptr));
-    EXPECT_EQ(queued, 0u);
-    EXPECT_EQ(device.LastSystemError(), IE_HARDWARE);
-    EXPECT_TRUE(device.Close());
-    EXPECT_FALSE(device.Open());
-    EXPECT_EQ(device.LastSystemError(), ENOENT);
-}
 
 }  // namespace

@@ -25,13 +25,6 @@ class SerialLine {
 };
 
 struct SerialBackendCase : NamedCase {
-    SerialBackendCase(const char* name, std::function<std::unique_ptr<SerialLine>()> makeLine,
-                      bool modemLines, bool restoresAtClose)
-        : NamedCase(name),
-          make(std::move(makeLine)),
-          hasModemLines(modemLines),
-          restores(restoresAtClose) {}
-
     std::function<std::unique_ptr<SerialLine>()> make;
     bool hasModemLines;  // false: a pseudo-terminal, whose lines read as off
     bool restores;       // the line has its settings of before once the device closes

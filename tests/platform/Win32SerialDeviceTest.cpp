@@ -82,7 +82,7 @@ std::unique_ptr<SerialLine> FarEnd() {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Win32, SerialConformance,
-                         ::testing::Values(SerialBackendCase("Win32", FarEnd, false, true)),
+                         ::testing::Values(SerialBackendCase{"Win32", FarEnd, false, true}),
                          ByName);
 
 // A port the system does not have: the failing call, the device and the system's own

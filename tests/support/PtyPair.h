@@ -35,7 +35,6 @@ class PtyPair {
         master_ = -1;
     }
     bool Ok() const { return master_ >= 0 && !slave_.empty(); }
-    int Master() const { return master_; }
     const std::string& SlavePath() const { return slave_; }
 
     // The slave's line settings as the other end sees them.
@@ -48,37 +47,19 @@ class PtyPair {
         termios t = SlaveSettings();
         return ::cfgetospeed(&t);
     }
-    void SetSlaveSpeed(speed_t speed) {
-        termios t = SlaveSettings();
-        ::cfsetispeed(&t, speed);
-        ::cfsetospeed(&t, speed);
-        ::tcsetattr(master_, TCSANOW, &t);
-    }
 
-    // Everything the slave side has sent so far, waiting up to waitMs for the first byte.
-    std::string ReadAvailable(int waitMs = 0) {
-        std::string out;
-        pollfd p{master_, POLLIN, 0};
-        if (waitMs > 0)
-            ::poll(&p, 1, waitMs);
-        char buffer[4096];
-        for (;;) {
-            ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            out.append(buffer, static_cast<std::size_t>(n));
-        }
-        return out;
-    }
-    // Reads until size bytes have come or timeoutMs has passed.
+    // What the slave side sends: until size bytes have come or timeoutMs has passed
+    // without any.
     std::string ReadExactly(std::size_t size, int timeoutMs) {
         std::string out;
-        int waited = 0;
-        while (out.size() < size && waited < timeoutMs) {
-            std::string more = ReadAvailable(10);
-            if (more.empty())
+        char buffer[4096];
+        for (int waited = 0; out.size() < size && waited < timeoutMs;) {
+            pollfd p{master_, POLLIN, 0};
+            const ssize_t n = ::poll(&p, 1, 10) > 0 ? ::read(master_, buffer, sizeof buffer) : 0;
+            if (n > 0)
+                out.append(buffer, static_cast<std::size_t>(n));
+            else
                 waited += 10;
-            out += more;
         }
         return out;
     }

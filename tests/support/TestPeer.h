@@ -8,16 +8,12 @@
 
 #include "platform/SerialPeer.h"
 
-// A far end in virtual time: records what the host sends and when, sends bytes at given
-// times and, with echo on, answers every byte a millisecond after it arrived.
+// A far end in virtual time: records what the host sends and sends bytes at given times.
 class TestPeer : public platform::SerialPeer {
   public:
     void OnLineParams(const platform::LineParams& params) override { lastParams = params; }
-    void OnHostBytes(const std::uint8_t* data, std::size_t size, std::uint64_t nowMs) override {
+    void OnHostBytes(const std::uint8_t* data, std::size_t size, std::uint64_t /*nowMs*/) override {
         received.append(data, data + size);
-        arrivals.insert(arrivals.end(), size, nowMs);
-        if (echo)
-            SendAt(nowMs + 1, std::string(data, data + size));
     }
     void Service(std::uint64_t nowMs, std::vector<std::uint8_t>& toHost) override {
         for (; !due.empty() && due.front().first <= nowMs; due.pop_front())
@@ -27,7 +23,6 @@ class TestPeer : public platform::SerialPeer {
         dtr = dtrOn;
         rts = rtsOn;
     }
-    bool Present() const override { return present; }
 
     void SendAt(std::uint64_t ms, const std::string& bytes) {
         for (char c : bytes)
@@ -36,10 +31,7 @@ class TestPeer : public platform::SerialPeer {
 
     platform::LineParams lastParams;
     std::string received;
-    std::vector<std::uint64_t> arrivals;  // when each received byte reached the far end
     std::deque<std::pair<std::uint64_t, std::uint8_t>> due;
-    bool echo = false;
     bool dtr = false;
     bool rts = false;
-    bool present = true;
 };

@@ -22,7 +22,8 @@ class ScriptRule {
 
     struct Action {
         enum class Kind { Press, Type, Enter, Close, Choose, CancelFile, Run };
-        Action(Kind k, int i = 0, std::string t = {}) : kind(k), id(i), text(std::move(t)) {}
+        Action(Kind k, int i = 0, std::string t = {}, std::function<void()> r = {})
+            : kind(k), id(i), text(std::move(t)), run(std::move(r)) {}
         Kind kind;
         int id = 0;
         std::string text;
@@ -50,9 +51,7 @@ class ScriptRule {
     ScriptRule& Choose(std::string path) { return Add({Action::Kind::Choose, 0, std::move(path)}); }
     ScriptRule& CancelFile() { return Add({Action::Kind::CancelFile}); }
     ScriptRule& Run(std::function<void()> run) {
-        Action action{Action::Kind::Run};
-        action.run = std::move(run);
-        return Add(std::move(action));
+        return Add({Action::Kind::Run, 0, {}, std::move(run)});
     }
 
   private:

@@ -40,22 +40,11 @@ ScriptedBackend::~ScriptedBackend() {
 }
 
 std::string ScriptedBackend::Describe(const ScriptRule& rule) {
-    switch (rule.trigger_) {
-        case ScriptRule::Trigger::MessageBox:
-            return "message box \"" + rule.text_ + "\"" +
-                   (rule.caption_.empty() ? std::string() : " \"" + rule.caption_ + "\"");
-        case ScriptRule::Trigger::Dialog:
-            return "dialog \"" + rule.text_ + "\"";
-        case ScriptRule::Trigger::ControlText:
-            return "control " + std::to_string(rule.controlId_) + " of dialog \"" + rule.caption_ +
-                   "\" showing \"" + rule.text_ + "\"";
-        case ScriptRule::Trigger::FileOpen:
-            return "file-open dialog" +
-                   (rule.text_.empty() ? std::string() : " \"" + rule.text_ + "\"");
-        case ScriptRule::Trigger::Time:
-            return "time " + std::to_string(rule.atMs_) + " ms";
-    }
-    return "rule";
+    if (rule.trigger_ == ScriptRule::Trigger::Time)
+        return "time " + std::to_string(rule.atMs_) + " ms";
+    // A message box's text, a dialog's caption, a file dialog's title, a control's text.
+    return "\"" + rule.text_ + "\"" +
+           (rule.caption_.empty() ? "" : " of \"" + rule.caption_ + "\"");
 }
 
 void ScriptedBackend::FinishScript() {
@@ -74,41 +63,34 @@ void ScriptedBackend::FinishScript() {
         Fail("the script ended with rules that never fired:" + reason);
 }
 
-ScriptRule& ScriptedBackend::NewRule(ScriptRule::Trigger trigger) {
-    rules_.push_back(std::make_unique<ScriptRule>());
-    rules_.back()->trigger_ = trigger;
-    return *rules_.back();
+ScriptRule& ScriptedBackend::NewRule(ScriptRule::Trigger trigger, std::string text,
+                                     std::string caption, int controlId) {
+    ScriptRule& rule = *rules_.emplace_back(std::make_unique<ScriptRule>());
+    rule.trigger_ = trigger;
+    rule.text_ = std::move(text);
+    rule.caption_ = std::move(caption);
+    rule.controlId_ = controlId;
+    return rule;
 }
 
 ScriptRule& ScriptedBackend::OnMessageBox(std::string text, std::string caption) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::MessageBox);
-    rule.text_ = std::move(text);
-    rule.caption_ = std::move(caption);
-    return rule;
+    return NewRule(ScriptRule::Trigger::MessageBox, std::move(text), std::move(caption));
 }
 
 ScriptRule& ScriptedBackend::OnDialog(std::string caption) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::Dialog);
-    rule.text_ = std::move(caption);
-    return rule;
+    return NewRule(ScriptRule::Trigger::Dialog, std::move(caption));
 }
 
 ScriptRule& ScriptedBackend::OnControlText(std::string caption, int id, std::string text) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::ControlText);
-    rule.caption_ = std::move(caption);
-    rule.controlId_ = id;
-    rule.text_ = std::move(text);
-    return rule;
+    return NewRule(ScriptRule::Trigger::ControlText, std::move(text), std::move(caption), id);
 }
 
 ScriptRule& ScriptedBackend::OnFileOpen(std::string title) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::FileOpen);
-    rule.text_ = std::move(title);
-    return rule;
+    return NewRule(ScriptRule::Trigger::FileOpen, std::move(title));
 }
 
 ScriptRule& ScriptedBackend::At(std::uint64_t ms) {
-    ScriptRule& rule = NewRule(ScriptRule::Trigger::Time);
+    ScriptRule& rule = NewRule(ScriptRule::Trigger::Time, {});
     rule.atMs_ = ms;
     rule.used_ = true;
     // Time rules are queued at once; the actions are added to the rule before it is due.
@@ -128,47 +110,36 @@ void ScriptedBackend::CloseSurface(std::uint64_t serial) {
 }
 
 ScriptedBackend::Surface* ScriptedBackend::FindSurface(std::uint64_t serial) {
-    for (Surface& surface : surfaces_) {
-        if (surface.serial == serial)
-            return &surface;
-    }
-    return nullptr;
+    auto it = std::find_if(surfaces_.begin(), surfaces_.end(),
+                           [&](const Surface& s) { return s.serial == serial; });
+    return it != surfaces_.end() ? &*it : nullptr;
 }
 
 ScriptedBackend::Surface* ScriptedBackend::SurfaceOf(const Dialog& dialog) {
-    for (Surface& surface : surfaces_) {
-        if (surface.dialog == &dialog)
-            return &surface;
-    }
-    return nullptr;
+    auto it = std::find_if(surfaces_.begin(), surfaces_.end(),
+                           [&](const Surface& s) { return s.dialog == &dialog; });
+    return it != surfaces_.end() ? &*it : nullptr;
 }
 
 bool ScriptedBackend::Trigger(ScriptRule::Trigger kind, const Surface& surface,
                               const Dialog* dialog) {
     for (auto& owned : rules_) {
         ScriptRule& rule = *owned;
-        if (rule.used_)
+        if (rule.used_ || rule.trigger_ != kind)
             continue;
         bool matches = false;
-        switch (rule.trigger_) {
+        switch (kind) {
             case ScriptRule::Trigger::MessageBox:
-                matches = kind == ScriptRule::Trigger::MessageBox && rule.text_ == surface.text &&
+                matches = rule.text_ == surface.text &&
                           (rule.caption_.empty() || rule.caption_ == surface.caption);
                 break;
-            case ScriptRule::Trigger::Dialog:
-                matches = kind == ScriptRule::Trigger::Dialog && rule.text_ == surface.caption;
-                break;
             case ScriptRule::Trigger::ControlText:
-                matches = kind == ScriptRule::Trigger::ControlText && dialog != nullptr &&
-                          rule.caption_ == dialog->Caption() &&
+                matches = rule.caption_ == dialog->Caption() &&
                           dialog->ControlText(rule.controlId_) == rule.text_;
                 break;
-            case ScriptRule::Trigger::FileOpen:
-                matches = kind == ScriptRule::Trigger::FileOpen &&
-                          (rule.text_.empty() || rule.text_ == surface.caption);
-                break;
-            case ScriptRule::Trigger::Time:
-                break;
+            default:  // a dialog's caption, a file dialog's title (empty: any)
+                matches = rule.text_ == surface.caption ||
+                          (kind == ScriptRule::Trigger::FileOpen && rule.text_.empty());
         }
         if (matches) {
             Schedule(rule, surface.serial);
@@ -190,17 +161,11 @@ bool ScriptedBackend::TimeRulePending() const {
 }
 
 bool ScriptedBackend::RunDueActions() {
-    std::uint64_t now = clock_.MonotonicMs();
-    auto due = pending_.end();
-    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-        if (it->dueMs > now)
-            continue;
-        if (due == pending_.end() ||
-            std::tie(it->dueMs, it->order) < std::tie(due->dueMs, due->order)) {
-            due = it;
-        }
-    }
-    if (due == pending_.end())
+    // The earliest action, in the order scheduled; none is due when it is not.
+    auto due = std::min_element(pending_.begin(), pending_.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.dueMs, a.order) < std::tie(b.dueMs, b.order);
+    });
+    if (due == pending_.end() || due->dueMs > clock_.MonotonicMs())
         return false;
     Pending chosen = *due;
     pending_.erase(due);
@@ -233,24 +198,13 @@ void ScriptedBackend::Perform(const ScriptRule::Action& action, std::uint64_t ta
 
     switch (surface->kind) {
         case Surface::Kind::Box: {
-            int answer = 0;
-            if (action.kind == Kind::Press)
-                answer = action.id;
-            if (action.kind == Kind::Enter) {
-                answer = (surface->flags & MB_BUTTONS_MASK) == MB_YESNO ? IDYES : IDOK;
-            }
-            if (action.kind == Kind::Close) {
-                switch (surface->flags & MB_BUTTONS_MASK) {
-                    case MB_OKCANCEL:
-                        answer = IDCANCEL;
-                        break;
-                    case MB_YESNO:
-                        Fail("a Yes/No box cannot be closed: " + Describe(*surface));
-                        return;
-                    default:
-                        answer = IDOK;
-                }
-            }
+            const unsigned buttons = surface->flags & MB_BUTTONS_MASK;
+            int answer = action.kind == Kind::Press ? action.id : 0;
+            if (action.kind == Kind::Enter)
+                answer = buttons == MB_YESNO ? IDYES : IDOK;
+            // A Yes/No box has no close box: 0 is no button of it.
+            if (action.kind == Kind::Close)
+                answer = buttons == MB_YESNO ? 0 : (buttons == MB_OKCANCEL ? IDCANCEL : IDOK);
             if (!HasButton(surface->flags, answer)) {
                 Fail("script answers " + std::to_string(answer) + " to " + Describe(*surface));
                 return;
@@ -417,11 +371,8 @@ void ScriptedBackend::Fail(const std::string& reason) {
 }
 
 void ScriptedBackend::DialogOpened(Dialog& dialog) {
-    Surface surface;
-    surface.kind = Surface::Kind::Dialog;
-    surface.dialog = &dialog;
-    surface.caption = dialog.Caption();
-    std::uint64_t serial = Open(surface);
+    std::uint64_t serial =
+        Open({.kind = Surface::Kind::Dialog, .dialog = &dialog, .caption = dialog.Caption()});
     transcript_.Add(SnapshotEntry(TranscriptEntry::Kind::DialogOpened, dialog));
     Trigger(ScriptRule::Trigger::Dialog, *FindSurface(serial));
 }
@@ -442,10 +393,6 @@ void ScriptedBackend::DialogClosed(Dialog& dialog) {
         CloseSurface(surface->serial);
 }
 
-void ScriptedBackend::FrameCreated(FrameWindow& frame) {
-    FrameStatusChanged(frame, 0);
-}
-
 void ScriptedBackend::FrameStatusChanged(FrameWindow& frame, int pane) {
     if (pane < 0)
         return;
@@ -455,31 +402,27 @@ void ScriptedBackend::FrameStatusChanged(FrameWindow& frame, int pane) {
     transcript_.Add(entry);
 }
 
-void ScriptedBackend::FrameDestroyed(FrameWindow& /*frame*/) {}
+ScriptedBackend::Surface ScriptedBackend::Await(Surface surface, ScriptRule::Trigger trigger) {
+    const std::uint64_t serial = Open(std::move(surface));
+    if (!Trigger(trigger, *FindSurface(serial)) && !TimeRulePending())
+        Fail("nobody answers the " + Describe(*FindSurface(serial)));
+    RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
+    Surface closed = *FindSurface(serial);
+    CloseSurface(serial);
+    return closed;
+}
 
 int ScriptedBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
                                     const std::string& caption, unsigned flags) {
-    Surface surface;
-    surface.kind = Surface::Kind::Box;
-    surface.caption = caption;
-    surface.text = text;
-    surface.flags = flags;
-    std::uint64_t serial = Open(surface);
     TranscriptEntry shown = Entry(TranscriptEntry::Kind::MessageBox);
     shown.caption = caption;
     shown.text = text;
     shown.flags = flags;
     transcript_.Add(shown);
-
-    if (!Trigger(ScriptRule::Trigger::MessageBox, *FindSurface(serial)) && !TimeRulePending()) {
-        Fail("nobody answers the " + Describe(*FindSurface(serial)));
-    }
-    RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
-
-    Surface* box = FindSurface(serial);
+    Surface box{.kind = Surface::Kind::Box, .caption = caption, .text = text, .flags = flags};
+    box = Await(std::move(box), ScriptRule::Trigger::MessageBox);
     int answer =
-        box->answered ? box->answer : ((flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL);
-    CloseSurface(serial);
+        box.answered ? box.answer : ((flags & MB_BUTTONS_MASK) == MB_YESNO ? IDNO : IDCANCEL);
     TranscriptEntry answered = Entry(TranscriptEntry::Kind::BoxAnswer);
     answered.caption = caption;
     answered.value = answer;
@@ -488,18 +431,9 @@ int ScriptedBackend::ShowMessageBox(Window* /*owner*/, const std::string& text,
 }
 
 std::optional<std::string> ScriptedBackend::ShowFileOpen(const FileOpenRequest& request) {
-    Surface surface;
-    surface.kind = Surface::Kind::File;
-    surface.caption = request.title;
-    surface.text = request.proposedName;
-    std::uint64_t serial = Open(surface);
-    if (!Trigger(ScriptRule::Trigger::FileOpen, *FindSurface(serial)) && !TimeRulePending()) {
-        Fail("nobody answers the " + Describe(*FindSurface(serial)));
-    }
-    RunModalLoop([this, serial] { return FindSurface(serial)->answered; });
-
-    std::optional<std::string> chosen = FindSurface(serial)->chosen;
-    CloseSurface(serial);
+    Surface file{.kind = Surface::Kind::File, .caption = request.title};
+    std::optional<std::string> chosen =
+        Await(std::move(file), ScriptRule::Trigger::FileOpen).chosen;
     TranscriptEntry entry = Entry(TranscriptEntry::Kind::FileOpen);
     entry.caption = request.title;
     entry.text = chosen.value_or("");
@@ -507,16 +441,6 @@ std::optional<std::string> ScriptedBackend::ShowFileOpen(const FileOpenRequest& 
         request.defaultExtension + "|" + request.filter + "|" + request.proposedName;
     transcript_.Add(entry);
     return chosen;
-}
-
-// Devices of the scripted world live in virtual time and are serviced when read;
-// nothing here ever becomes readable on its own.
-void ScriptedBackend::WatchInput(platform::Waitable source, std::function<void()> onReadable) {
-    watched_[source] = std::move(onReadable);
-}
-
-void ScriptedBackend::UnwatchInput(platform::Waitable source) {
-    watched_.erase(source);
 }
 
 }  // namespace ui

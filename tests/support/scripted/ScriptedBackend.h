@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,14 +55,16 @@ class ScriptedBackend : public Backend {
     void DialogOpened(Dialog& dialog) override;
     void DialogUpdated(Dialog& dialog) override;
     void DialogClosed(Dialog& dialog) override;
-    void FrameCreated(FrameWindow& frame) override;
+    void FrameCreated(FrameWindow& frame) override { FrameStatusChanged(frame, 0); }
     void FrameStatusChanged(FrameWindow& frame, int pane) override;
-    void FrameDestroyed(FrameWindow& frame) override;
+    void FrameDestroyed(FrameWindow& /*frame*/) override {}
     int ShowMessageBox(Window* owner, const std::string& text, const std::string& caption,
                        unsigned flags) override;
     std::optional<std::string> ShowFileOpen(const FileOpenRequest& request) override;
-    void WatchInput(platform::Waitable source, std::function<void()> onReadable) override;
-    void UnwatchInput(platform::Waitable source) override;
+    // Devices of the scripted world live in virtual time and are serviced when read;
+    // nothing here ever becomes readable on its own.
+    void WatchInput(platform::Waitable, std::function<void()>) override {}
+    void UnwatchInput(platform::Waitable) override {}
 
   private:
     // Something modal on screen: a dialog, a message box or a file dialog.
@@ -72,12 +73,12 @@ class ScriptedBackend : public Backend {
         std::uint64_t serial = 0;
         Kind kind = Kind::Dialog;
         Dialog* dialog = nullptr;
-        std::string caption;
-        std::string text;
+        std::string caption{};
+        std::string text{};
         unsigned flags = 0;
         int answer = 0;  // a box's button once pressed
         bool answered = false;
-        std::optional<std::string> chosen;  // a file dialog's answer
+        std::optional<std::string> chosen{};  // a file dialog's answer
     };
     struct Pending {
         std::uint64_t dueMs;
@@ -86,10 +87,13 @@ class ScriptedBackend : public Backend {
         std::uint64_t target;  // surface serial; 0 for whatever is on top
     };
 
-    ScriptRule& NewRule(ScriptRule::Trigger trigger);
+    ScriptRule& NewRule(ScriptRule::Trigger trigger, std::string text, std::string caption = {},
+                        int controlId = 0);
     // Ends the script: rules that never fired fail it.
     void FinishScript();
     std::uint64_t Open(Surface surface);
+    // Shows a box or file dialog until the script answers it; answers it as it closed.
+    Surface Await(Surface surface, ScriptRule::Trigger trigger);
     void CloseSurface(std::uint64_t serial);
     Surface* FindSurface(std::uint64_t serial);
     Surface* SurfaceOf(const Dialog& dialog);
@@ -119,7 +123,6 @@ class ScriptedBackend : public Backend {
     std::function<void(const std::string&)> failureHandler_;
     bool failed_ = false;
     bool finished_ = false;
-    std::map<platform::Waitable, std::function<void()>> watched_;
     std::uint64_t timeLimitMs_ = 24ull * 3600 * 1000;
 };
 

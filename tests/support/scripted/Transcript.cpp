@@ -51,13 +51,8 @@ std::string AnswerName(int answer) {
 
 std::string Escaped(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
+    for (char c : text)
+        out += c == '\n' ? std::string("\\n") : std::string(1, c);
     return out;
 }
 
@@ -112,22 +107,11 @@ const std::string* TranscriptEntry::Control(int id) const {
     return nullptr;
 }
 
-std::vector<std::string> Transcript::Lines() const {
-    std::vector<std::string> lines;
-    for (const TranscriptEntry& entry : entries_)
-        lines.push_back(entry.Line());
-    return lines;
-}
-
 std::string Transcript::Dump() const {
     std::string out;
     for (const TranscriptEntry& entry : entries_)
         out += entry.Line() + "\n";
     return out;
-}
-
-bool Transcript::Contains(std::string_view substring) const {
-    return Count(substring) > 0;
 }
 
 int Transcript::Count(std::string_view substring) const {

@@ -44,9 +44,8 @@ class Transcript {
     void Clear() { entries_.clear(); }
 
     const std::vector<TranscriptEntry>& Entries() const { return entries_; }
-    std::vector<std::string> Lines() const;
     std::string Dump() const;
-    bool Contains(std::string_view substring) const;
+    bool Contains(std::string_view substring) const { return Count(substring) > 0; }
     int Count(std::string_view substring) const;
 
     // Message boxes in the order shown.
